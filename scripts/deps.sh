@@ -1,0 +1,22 @@
+# Sourced by the scripts at the top: installs the Debian packages that the
+# build and the tests need, only when something is missing. As root directly,
+# otherwise through sudo.
+
+kvx_install() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installiere: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+# What every build needs.
+KVX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libcap-dev qt6-base-dev fonts-liberation2)
+KVX_TEST_PACKAGES=(libgtest-dev)
+KVX_BENCH_PACKAGES=(libbenchmark-dev)

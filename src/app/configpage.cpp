@@ -1,0 +1,168 @@
+#include "configpage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSpinBox>
+
+using namespace config;
+
+namespace {
+
+QLineEdit* zahlenFeld(const QString& name, QWidget* parent)
+{
+    auto* f = new QLineEdit(QStringLiteral("0"), parent);
+    f->setObjectName(name);
+    f->setReadOnly(true);
+    f->setFocusPolicy(Qt::NoFocus);
+    f->setAlignment(Qt::AlignRight);
+    f->setFixedWidth(60);
+    return f;
+}
+
+QLineEdit* tasterFeld(const QString& name, QObject* filter, QWidget* parent)
+{
+    auto* f = new QLineEdit(QStringLiteral("0"), parent);
+    f->setObjectName(name);
+    f->setFixedWidth(60);
+    f->setAlignment(Qt::AlignRight);
+    f->installEventFilter(filter);
+    return f;
+}
+
+}  // namespace
+
+bool TasterFeldFilter::zeichenErlaubt(QChar c)
+{
+    if (c.isDigit() && c.unicode() < 128)
+        return true;
+    if (c == u'+' || c == u'-')
+        return true;
+    const QLocale loc;
+    return loc.decimalPoint().contains(c) || loc.groupSeparator().contains(c);
+}
+
+bool TasterFeldFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* feld = qobject_cast<QLineEdit*>(watched);
+    if (!feld)
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text[0].isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            for (QChar c : text) {
+                if (!zeichenErlaubt(c)) {
+                    QApplication::beep();
+                    return true;
+                }
+            }
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        if (feld->text().isEmpty())
+            feld->setText(QStringLiteral("0"));
+    }
+    return false;
+}
+
+ConfigPage::ConfigPage(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pConfig"));
+
+    Title = new QLabel(QStringLiteral("Testprogramm für die KVX-Steuerung"), this);
+    Title->setObjectName(QStringLiteral("Title"));
+    QFont tf = Title->font();
+    tf.setPixelSize(26);
+    tf.setBold(true);
+    tf.setItalic(true);
+    Title->setFont(tf);
+    Title->setAlignment(Qt::AlignCenter);
+    Version = new QLabel(QStringLiteral("( Version 1.03 / 11.2007 )"), this);
+    Version->setObjectName(QStringLiteral("Version"));
+    Version->setAlignment(Qt::AlignCenter);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(30, 8, 30, 8);
+    grid->setHorizontalSpacing(14);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(Title, 0, 0, 1, 5);
+    grid->addWidget(Version, 1, 0, 1, 5);
+
+    for (int i = 0; i < KartenAnzahl; ++i) {
+        const KartenArt& k = Karten[i];
+        auto* s = new QSpinBox(this);
+        s->setObjectName(QString::fromLatin1(k.spinName));
+        s->setRange(k.minimum, k.maximum);
+        s->setValue(k.defaultValue);
+        s->setFixedWidth(70);
+        s->setAccelerated(false);
+        spins_[i] = s;
+        felder_[i] = zahlenFeld(QString::fromLatin1(k.fieldName), this);
+        const int row = 2 + i;
+        grid->addWidget(s, row, 0);
+        grid->addWidget(new QLabel(QString::fromUtf8(k.cardLabel), this), row, 1);
+        grid->addWidget(felder_[i], row, 2);
+        grid->addWidget(new QLabel(QString::fromUtf8(k.elementLabel), this), row, 3);
+        grid->addWidget(new QLabel(QString::fromUtf8(k.limitLabel), this), row, 4);
+        connect(s, &QSpinBox::valueChanged, this, [this, i] { Q_EMIT kartenChanged(static_cast<Karte>(i)); });
+    }
+
+    aBytes = zahlenFeld(QStringLiteral("aBytes"), this);
+    grid->addWidget(aBytes, 12, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Anzahl EingabeBytes"), this), 12, 3);
+
+    btnReInit = new QPushButton(QStringLiteral("Reinitialisierung (nach jeder Änderung)"), this);
+    btnReInit->setObjectName(QStringLiteral("btnReInit"));
+    btnReInit->setEnabled(false);
+    cbHints = new QCheckBox(QStringLiteral("Hinweise ein"), this);
+    cbHints->setObjectName(QStringLiteral("cbHints"));
+    cbHints->setChecked(true);
+
+    auto* filter = new TasterFeldFilter(this);
+    gbSteuerpult = new QGroupBox(QStringLiteral("Steuerpult Weichen/Signale"), this);
+    gbSteuerpult->setObjectName(QStringLiteral("gbSteuerpult"));
+    tOben = tasterFeld(QStringLiteral("tOben"), filter, gbSteuerpult);
+    tUnten = tasterFeld(QStringLiteral("tUnten"), filter, gbSteuerpult);
+    tRechts = tasterFeld(QStringLiteral("tRechts"), filter, gbSteuerpult);
+    tLinks = tasterFeld(QStringLiteral("tLinks"), filter, gbSteuerpult);
+    auto* pult = new QGridLayout(gbSteuerpult);
+    pult->setVerticalSpacing(2);
+    pult->addWidget(new QLabel(QStringLiteral("Auf"), gbSteuerpult), 0, 0);
+    pult->addWidget(tOben, 0, 1);
+    pult->addWidget(new QLabel(QStringLiteral("Ab"), gbSteuerpult), 1, 0);
+    pult->addWidget(tUnten, 1, 1);
+    pult->addWidget(new QLabel(QStringLiteral("Rechts/Links"), gbSteuerpult), 0, 2);
+    pult->addWidget(tRechts, 1, 2);
+    pult->addWidget(tLinks, 1, 3);
+    for (QLineEdit* f : tasterFelder())
+        connect(f, &QLineEdit::textChanged, this, &ConfigPage::tasterChanged);
+
+    auto* links = new QVBoxLayout;
+    links->addWidget(btnReInit);
+    links->addWidget(cbHints);
+    links->addStretch(1);
+    grid->addLayout(links, 13, 0, 1, 2);
+    grid->addWidget(gbSteuerpult, 13, 2, 1, 2, Qt::AlignHCenter);
+    grid->setRowStretch(14, 1);
+    grid->setColumnStretch(4, 1);
+}
+
+int ConfigPage::setzeKarten(Karte k, int value)
+{
+    QSpinBox* s = spins_[k];
+    const QSignalBlocker block(s);
+    s->setValue(imBereich(k, value));
+    return s->value();
+}
+
+int ConfigPage::feldWert(Karte k) const
+{
+    return ganzeZahl(felder_[k]->text()).value_or(0);
+}

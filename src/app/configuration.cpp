@@ -1,0 +1,75 @@
+#include "configuration.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace config {
+
+// Block cards stop at 50: the component's images and the reset sequence hold
+// 100 blocks.
+const std::array<KartenArt, KartenAnzahl> Karten = {{
+    {"aBlockK", "aBlock", "Anzahl Blockkarten", 1, 50, "Block", 1, 2, "Anzahl Blöcke", "max.   50 / 100"},
+    {"aHBlockK", "aHBlock", "Anzahl Hilfsblockkarten", 1, 64, "HilfsBlock", 1, 4, "Anzahl Hilfsblöcke", "max.   64 / 256"},
+    {"aMelK", "aMel", "Anzahl Belegtmelderkarten", 1, 64, "Melder", 1, 8, "Anzahl Belegtmelder", "max.   64 / 512"},
+    {"aWeiK", "aWei", "Anzahl Weichenkarten", 1, 32, "Weichen", 1, 8, "Anzahl Weichen", "max.   32 / 256"},
+    {"aSigK", "aSig", "Anzahl Signalkarten", 0, 32, "Signale", 0, 16, "Anzahl Signale (Spulen)", "max.   32 / 512"},
+    {"aTas1K", "aTas1", "Anzahl Tasterkarten Kette 1", 0, 16, "Taster1", 0, 32, "Anzahl Taster 1", "max.   16 / 512"},
+    {"aTas2K", "aTas2", "Anzahl Tasterkarten Kette 2", 0, 16, "Taster2", 0, 32, "Anzahl Taster 2", "max.   16 / 512"},
+    {"aLed1K", "aLed1", "Anzahl LED-Karten Kette 1", 0, 25, "Leds1", 0, 32, "Anzahl LEDs 1", "max.   25 / 800"},
+    {"aLed2K", "aLed2", "Anzahl LED-Karten Kette 2", 0, 25, "Leds2", 0, 32, "Anzahl LEDs 2", "max.   25 / 800"},
+    {"aLed3K", "aLed3", "Anzahl LED-Karten Kette 3", 0, 25, "Leds3", 0, 32, "Anzahl LEDs 3", "max.   25 / 800"},
+}};
+
+int imBereich(Karte karte, int value)
+{
+    const KartenArt& k = Karten[karte];
+    return std::clamp(value, k.minimum, k.maximum);
+}
+
+int einDatenBytes(int melder, int hbloecke, int bloecke, int taster1, int taster2)
+{
+    return std::max({melder, 2 * hbloecke, 4 * bloecke, taster1, taster2});
+}
+
+int TasterUmrechnen(int n)
+{
+    if (n > 1024)
+        return n + 976;
+    if (n > 512)
+        return n + 488;
+    return n;
+}
+
+std::optional<int> ganzeZahl(const QString& text)
+{
+    const QString t = text.trimmed();
+    int i = 0;
+    bool negativ = false;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
+        negativ = t[i] == u'-';
+        ++i;
+    }
+    if (i == t.size())
+        return std::nullopt;
+    long long wert = 0;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        wert = wert * 10 + (c.unicode() - u'0');
+        if (wert > static_cast<long long>(std::numeric_limits<int>::max()) + 1)
+            return std::nullopt;
+    }
+    if (negativ)
+        wert = -wert;
+    if (wert < std::numeric_limits<int>::min() || wert > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(wert);
+}
+
+QString keinIntegerwert(const QString& text)
+{
+    return QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text);
+}
+
+}  // namespace config

@@ -1,0 +1,54 @@
+// What the configuration page computes, without widgets: the card kinds with
+// their ranges, factors and settings keys, the input byte count, the
+// conversion of the remote-control numbers and the strict number parsing of
+// the fields.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace config {
+
+// Index of a card kind in the card table, in the order of the page and the file.
+enum Karte { Block, HBlock, Melder, Weichen, Signale, Taster1, Taster2, Leds1, Leds2, Leds3, KartenAnzahl };
+
+struct KartenArt {
+    const char* spinName;      // object name of the spin edit
+    const char* fieldName;     // object name of the number field
+    const char* cardLabel;
+    int minimum;
+    int maximum;
+    const char* key;           // key in section "Karten"
+    int defaultValue;
+    int factor;                // elements per card
+    const char* elementLabel;
+    const char* limitLabel;
+};
+
+extern const std::array<KartenArt, KartenAnzahl> Karten;
+
+inline constexpr const char* IniName = "KVXTEST.INI";
+inline constexpr const char* SectionKarten = "Karten";
+inline constexpr const char* SectionTaster = "Taster";
+inline constexpr const char* SectionSonstiges = "Sonstiges";
+inline constexpr std::array<const char*, 4> TasterKeys = {"Oben", "Unten", "Rechts", "Links"};
+inline constexpr const char* HintsKey = "Hints";
+
+int imBereich(Karte karte, int value);   // brings a card count into the spin edit's range
+
+// The number of input steps per cycle: the longest input line.
+int einDatenBytes(int melder, int hbloecke, int bloecke, int taster1, int taster2);
+
+// Remote-control number as entered -> position in the push-button image.
+int TasterUmrechnen(int n);
+
+// A whole number as the fields take it: optional sign and decimal digits,
+// blanks around it allowed. Nothing else (no separators, no hex).
+std::optional<int> ganzeZahl(const QString& text);
+
+// "'x' ist kein gültiger Integerwert"
+QString keinIntegerwert(const QString& text);
+
+}  // namespace config

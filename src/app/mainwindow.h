@@ -1,0 +1,152 @@
+// The main window: eight pages in a page control, the main menu, the status
+// bar and the hardware component. Start-up (FormCreate), the page-change
+// rule, quitting, re-initialisation and the configuration handlers live here.
+#pragma once
+
+#include "configuration.h"
+#include "messages.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class ConfigPage;
+class FahrenPage;
+class LedPage;
+class MelderPage;
+class PortBackend;
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTimer;
+class SignalPage;
+class StreckePage;
+class TasterPage;
+class TfHelp;
+class TfInfo;
+class TkvxHard;
+class WeichePage;
+
+// What tests can hand to the main window; the program leaves all empty.
+struct MainOptions {
+    QString programmPfad;            // empty: the executable's directory
+    PortBackend* backend = nullptr;  // nullptr: the backend main() installed
+    MessageSink meldung;             // empty: real message boxes
+    QString portHinweis;             // why the ports are not reachable, added to the simulation message
+};
+
+class TfMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfMain(MainOptions options = {}, QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    // Pages in the order of the page control.
+    enum Seite { SConfig, SMelder, STaster, SLeds, SWeiche, SSignal, SFahren, SStrecke, SeitenAnzahl };
+
+    // Start-up and the frame.
+    void FormCreate();
+    void VerInfo();
+    bool pControlChanging(int from, int to);
+    void showMessage(const QString& text);
+
+    // Menu commands.
+    void mnuQuitClick();
+    void mnuResetClick();
+    void mnuReInitClick();
+    void mnuHelpClick();
+    void mnuInfoClick();
+
+    // Configuration.
+    void einstellungenLesen();
+    void KartenChange(config::Karte karte);   // the ten aXxxKChange handlers
+    void EinDaten();
+    void TasterUmrechnen();
+    void tObenChange();
+    void cbHintsClick();
+    void pConfigExit();
+
+    // Page show and hide handlers.
+    void pStartShow();
+    void pMelderShow();
+    void pMelderHide();
+    void pTasterShow();
+    void pTasterHide();
+    void pLedsShow();
+    void pLedsHide();
+    void pWeicheShow();
+    void pSignalShow();
+    void pFahrenShow();
+    void pStreckeShow();
+
+    // LEDs.
+    void AlleLedAus();
+    void btnLedAusClick();
+
+    QString statusText(int panel) const;
+    void setStatusText(int panel, const QString& text);
+    bool hintsAn() const { return hints_; }
+
+    QString ProgrammPfad;
+    int TasterOben = 0;
+    int TasterUnten = 0;
+    int TasterRechts = 0;
+    int TasterLinks = 0;
+    int LetzterTaster = 0;
+    int TasterZaehler = 0;
+
+    std::unique_ptr<TkvxHard> kvx;
+    QTabWidget* pControl;
+    ConfigPage* pConfig;
+    MelderPage* pMelder;
+    TasterPage* pTaster;
+    LedPage* pLeds;
+    WeichePage* pWeiche;
+    SignalPage* pSignal;
+    FahrenPage* pFahren;
+    StreckePage* pStrecke;
+
+    QMenu* mnuDaten;
+    QAction* mnuReInit;
+    QAction* mnuQuit;
+    QAction* mnuReset;
+    QAction* mnuHelp;
+    QAction* mnuInfo;
+    QAction* mnuSNTein;
+    QAction* mnuSNTaus;
+
+    QTimer* tiSNT;
+    QFileDialog* SaveD;
+    QFileDialog* OpenD;
+    TfHelp* fHelp;
+    TfInfo* fInfo;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void seiteGewechselt(int index);
+    void seiteZeigen(int index);
+    void seiteVerbergen(int index);
+    void sntAngebot();
+    void ausgaengeAus();
+    void testSeiteZeigen(QWidget* fokus);
+    void fahrSeiteZeigen(QWidget* fokus);
+    std::array<int, 4> tasterZahlen() const;   // the remote fields as whole numbers, or HandlerError
+    QString iniPfad() const;
+
+    MessageSink meldung_;
+    PortBackend* vorherigesBackend_ = nullptr;
+    bool backendGesetzt_ = false;
+    QString portHinweis_;
+    std::array<QLabel*, 3> sBar_{};
+    int aktuelleSeite_ = SConfig;
+    bool seitenwechselIntern_ = false;
+    bool ersteAnzeige_ = true;
+    bool hints_ = true;
+};

@@ -1,0 +1,29 @@
+// Messages to the user. Every message box of the program goes through one
+// MessageSink, so that tests can take the messages instead of boxes.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+
+class QWidget;
+
+using MessageSink = std::function<void(const QString& text)>;
+
+// The real sink: a modal box with the application title and an OK button.
+MessageSink messageBoxSink(QWidget* parent);
+
+inline constexpr const char* AnwendungsTitel = "KVX-Test";
+
+// An error that ends the handler in which it occurs; its text goes to the
+// message sink and the program goes on.
+class HandlerError : public std::runtime_error {
+public:
+    explicit HandlerError(const QString& text)
+        : std::runtime_error(text.toStdString()), text_(text) {}
+    const QString& text() const { return text_; }
+
+private:
+    QString text_;
+};

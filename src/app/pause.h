@@ -1,0 +1,8 @@
+// The UI thread's wait: processes window messages until the time is up.
+//
+// Every call has its own event loop and timer, so a pause started by a handler
+// that runs inside another pause ends only itself; the enclosing pause runs
+// its own full time.
+#pragma once
+
+void Pause(int ms);

@@ -1,0 +1,304 @@
+#include "profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QDir>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+const QByteArray kCrLf = QByteArrayLiteral("\r\n");
+const QByteArray kLf = QByteArrayLiteral("\n");
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise: a file edited on
+// Windows holds its umlauts as single bytes.
+QString decode(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
+}
+
+int digitValue(QChar c, int base)
+{
+    const char16_t u = c.unicode();
+    int d = -1;
+    if (u >= u'0' && u <= u'9')
+        d = u - u'0';
+    else if (u >= u'a' && u <= u'f')
+        d = u - u'a' + 10;
+    else if (u >= u'A' && u <= u'F')
+        d = u - u'A' + 10;
+    return d < base ? d : -1;
+}
+
+// The leading integer of an (already trimmed) value, see ProfileFile::readInt.
+std::optional<int> leadingInt(QStringView s)
+{
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    bool negative = false;
+    if (i < n && (s[i] == u'+' || s[i] == u'-')) {
+        negative = s[i] == u'-';
+        ++i;
+    }
+    int base = 10;
+    if (i + 2 < n && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')
+        && digitValue(s[i + 2], 16) >= 0) {
+        base = 16;
+        i += 2;
+    }
+    const qint64 limit = negative ? qint64(std::numeric_limits<int>::max()) + 1
+                                  : std::numeric_limits<int>::max();
+    const qsizetype firstDigit = i;
+    qint64 magnitude = 0;
+    for (int d; i < n && (d = digitValue(s[i], base)) >= 0; ++i) {
+        magnitude = magnitude * base + d;
+        if (magnitude > limit)
+            return std::nullopt;
+    }
+    if (i == firstDigit)
+        return std::nullopt;
+    return int(negative ? -magnitude : magnitude);
+}
+
+bool hasLineBreak(const QString& s)
+{
+    return s.contains(u'\n') || s.contains(u'\r');
+}
+
+// Names that would read back as something else are refused.
+bool usable(const ProfileFile::Entry& e)
+{
+    const QString section = e.section.trimmed();
+    const QString key = e.key.trimmed();
+    if (section.isEmpty() || key.isEmpty())
+        return false;
+    if (section.contains(u']') || key.contains(u'='))
+        return false;
+    if (key.startsWith(u'[') || key.startsWith(u';') || key.startsWith(u'#'))
+        return false;
+    return !hasLineBreak(e.section) && !hasLineBreak(e.key) && !hasLineBreak(e.value);
+}
+
+} // namespace
+
+ProfileFile::ProfileFile(const QString& fileName)
+    : m_fileName(fileName)
+{
+    load();
+}
+
+bool ProfileFile::load()
+{
+    m_lines.clear();
+    m_readable = true;
+    QFile file(m_fileName);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_readable = false;
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_readable = false;
+        return false;
+    }
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        const qsizetype newline = data.indexOf('\n', pos);
+        if (newline < 0) {
+            m_lines.append(parseLine(data.mid(pos), QByteArray()));
+            break;
+        }
+        qsizetype end = newline;
+        QByteArray eol = kLf;
+        if (end > pos && data[end - 1] == '\r') {
+            --end;
+            eol = kCrLf;
+        }
+        m_lines.append(parseLine(data.mid(pos, end - pos), eol));
+        pos = newline + 1;
+    }
+    return true;
+}
+
+ProfileFile::Line ProfileFile::parseLine(QByteArray text, QByteArray eol)
+{
+    Line line;
+    line.text = std::move(text);
+    line.eol = std::move(eol);
+    const QByteArray& t = line.text;
+    const qsizetype n = t.size();
+    qsizetype i = 0;
+    while (i < n && isBlank(t[i]))
+        ++i;
+    if (i == n || t[i] == ';' || t[i] == '#')
+        return line;
+    if (t[i] == '[') {
+        qsizetype close = t.indexOf(']', i + 1);
+        if (close < 0)
+            close = n;
+        line.kind = Kind::Section;
+        line.name = decode(t.mid(i + 1, close - i - 1).trimmed());
+        return line;
+    }
+    const qsizetype eq = t.indexOf('=', i);
+    if (eq <= i) // no '=' at all, or "=value" without a key
+        return line;
+    line.kind = Kind::Key;
+    line.name = decode(t.mid(i, eq - i).trimmed());
+    qsizetype v = eq + 1;
+    while (v < n && isBlank(t[v]))
+        ++v;
+    line.valueStart = v;
+    return line;
+}
+
+// Index of the key's line, or -1. insertAt (optional) receives where a new
+// key of that section goes: after the last key line of the first section of
+// that name, or right after its header; -1 when there is no such section.
+qsizetype ProfileFile::findKey(const QList<Line>& lines, const QString& section,
+                               const QString& key, qsizetype* insertAt) const
+{
+    const QString wantedSection = section.trimmed();
+    const QString wantedKey = key.trimmed();
+    qsizetype insert = -1;
+    bool inSection = false;
+    bool inFirstSection = false;
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < lines.size() && found < 0; ++i) {
+        const Line& line = lines[i];
+        if (line.kind == Kind::Section) {
+            inSection = line.name.compare(wantedSection, Qt::CaseInsensitive) == 0;
+            inFirstSection = inSection && insert < 0;
+            if (inFirstSection)
+                insert = i + 1;
+        } else if (line.kind == Kind::Key && inSection) {
+            if (line.name.compare(wantedKey, Qt::CaseInsensitive) == 0)
+                found = i;
+            else if (inFirstSection)
+                insert = i + 1;
+        }
+    }
+    if (insertAt)
+        *insertAt = insert;
+    return found;
+}
+
+QString ProfileFile::readString(const QString& section, const QString& key,
+                                const QString& defaultValue) const
+{
+    const qsizetype i = findKey(m_lines, section, key, nullptr);
+    if (i < 0)
+        return defaultValue;
+    const Line& line = m_lines[i];
+    return decode(line.text.mid(line.valueStart).trimmed());
+}
+
+int ProfileFile::readInt(const QString& section, const QString& key, int defaultValue) const
+{
+    // A missing key reads as an empty value, which has no leading integer.
+    return leadingInt(readString(section, key)).value_or(defaultValue);
+}
+
+QByteArray ProfileFile::newLineEnding(const QList<Line>& lines) const
+{
+    for (const Line& line : lines) {
+        if (!line.eol.isEmpty())
+            return line.eol;
+    }
+    return kCrLf;
+}
+
+bool ProfileFile::apply(QList<Line>& lines, const Entry& entry) const
+{
+    if (!usable(entry))
+        return false;
+    const QByteArray value = entry.value.trimmed().toUtf8();
+    qsizetype insertAt = -1;
+    const qsizetype found = findKey(lines, entry.section, entry.key, &insertAt);
+    if (found >= 0) {
+        const Line& old = lines[found];
+        lines[found] = parseLine(old.text.left(old.valueStart) + value, old.eol);
+        return true;
+    }
+    const QByteArray eol = newLineEnding(lines);
+    const QByteArray keyLine = entry.key.trimmed().toUtf8() + '=' + value;
+    if (insertAt < 0) {
+        if (!lines.isEmpty()) {
+            if (lines.last().eol.isEmpty())
+                lines.last().eol = eol;
+            if (!lines.last().text.trimmed().isEmpty())
+                lines.append(parseLine(QByteArray(), eol));
+        }
+        lines.append(parseLine('[' + entry.section.trimmed().toUtf8() + ']', eol));
+        lines.append(parseLine(keyLine, eol));
+        return true;
+    }
+    if (lines[insertAt - 1].eol.isEmpty())
+        lines[insertAt - 1].eol = eol;
+    lines.insert(insertAt, parseLine(keyLine, eol));
+    return true;
+}
+
+bool ProfileFile::save(const QList<Line>& lines) const
+{
+    QByteArray data;
+    for (const Line& line : lines)
+        data += line.text + line.eol;
+    // Unbuffered: a full disk shows as a short write here. Through Qt's write
+    // buffer the rest of a partly flushed buffer is dropped on close without
+    // an error, and commit() would put a truncated file in place.
+    QSaveFile file(m_fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
+{
+    return writeAll({Entry{section, key, value}});
+}
+
+bool ProfileFile::writeInt(const QString& section, const QString& key, int value)
+{
+    return writeString(section, key, QString::number(value));
+}
+
+bool ProfileFile::writeAll(const QList<Entry>& entries)
+{
+    if (!m_readable)
+        return false;
+    QList<Line> lines = m_lines;
+    for (const Entry& entry : entries) {
+        if (!apply(lines, entry))
+            return false;
+    }
+    if (!save(lines))
+        return false;
+    m_lines = std::move(lines);
+    return true;
+}
+
+QString ProfileFile::writeErrorMessage() const
+{
+    return QStringLiteral("In %1 kann nicht geschrieben werden")
+        .arg(QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath()));
+}

@@ -1,0 +1,182 @@
+// VirtualCard: the KVX interface card and the card chains of a layout, in
+// software.
+//
+// A PortBackend that models the hardware on its own terms: two 8255 chips
+// whose control words set the port directions and clear the output latches,
+// and card chains that react to the rising edges of their clock and latch
+// lines exactly as the shift registers on the cards do. It never asks the
+// hardware component what it meant to do; it only sees port traffic. Tests
+// read what the layout would show (blocks, LEDs, powered coils, the
+// keep-alive line) and set what the layout reports (occupancy, push buttons).
+//
+// Before the first control word the 8255 ports are inputs (the chips' reset
+// state): writes to them do nothing until the software programs the chips.
+//
+// Thread-safe: one internal mutex guards the whole card, so a test may read
+// the views and set inputs while another thread drives the ports.
+#pragma once
+
+#include "portio.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+// Card counts of the virtual layout; each card brings a fixed number of
+// stages on its chain and of steps on its input line.
+struct VirtualLayout {
+    int blockCards = 12;     // 2 blocks, 16 block-chain stages, 8 input steps each
+    int hblockCards = 12;    // 4 auxiliary blocks, 8 input steps each
+    int melderCards = 11;    // 8 detectors, 8 input steps each
+    int weichenCards = 11;   // 8 turnouts, 16 turnout-chain stages each
+    int signalCards = 2;     // 16 signal coils, 16 signal-chain stages each
+    int taster1Cards = 2;    // 32 push buttons of chain 1, 32 input steps each
+    int led1Cards = 25;      // 32 LEDs each
+    int led2Cards = 25;
+    int led3Cards = 25;
+    bool portAccess = true;  // false: enable() refuses and every access throws PortError
+};
+
+class VirtualCard final : public PortBackend {
+public:
+    enum class Chain { Block, Turnout, Signal, Led1, Led2, Led3 };
+
+    struct BlockState {
+        bool powered = false;
+        bool forward = false;
+        int speed = 0;           // 0..15
+        bool auxOdd = false;     // auxiliary block 2b - 1
+        bool auxEven = false;    // auxiliary block 2b
+        std::uint8_t byte = 0;   // the latched block byte as a whole
+        friend bool operator==(const BlockState&, const BlockState&) = default;
+    };
+
+    struct Coil {
+        enum class Kind { Turnout, Signal };
+        Kind kind = Kind::Turnout;
+        int number = 0;          // turnout n or signal coil n
+        int lage = 0;            // turnouts: 1 straight (stage 2n - 1), 2 diverging (stage 2n); signals 0
+        friend bool operator==(const Coil&, const Coil&) = default;
+    };
+
+    struct KeepAlive {
+        bool level = false;
+        long edges = 0;          // rising and falling
+        std::chrono::steady_clock::time_point lastEdge{};
+    };
+
+    struct Access {
+        std::uint16_t port = 0;
+        std::uint8_t value = 0;
+        bool write = false;
+        friend bool operator==(const Access&, const Access&) = default;
+    };
+
+    explicit VirtualCard(const VirtualLayout& layout = {});
+
+    // PortBackend
+    bool enable(std::uint16_t first, std::uint16_t last) override;
+    std::uint8_t read(std::uint16_t port) override;
+    void write(std::uint16_t port, std::uint8_t value) override;
+
+    const VirtualLayout& layout() const { return layout_; }
+
+    // --- what the layout shows ---------------------------------------------
+    int chainLength(Chain chain) const;
+    BlockState block(int b) const;              // all off for a block the layout does not have
+    bool hblockOn(int h) const;
+    bool ledLit(int chain, int n) const;        // chain 1..3, LED n = latched output n
+    std::vector<int> litLeds(int chain) const;
+    std::vector<Coil> poweredCoils() const;     // every coil powered right now, turnouts first
+    bool coilEnable() const;                    // port 0x300 bit 2 as the cards see it
+    // Every change of the powered coils to a non-empty set, in order, since the
+    // last clearCoilLog(): a coil chain clocked while powered shows up here.
+    std::vector<std::vector<Coil>> coilLog() const;
+    void clearCoilLog();
+    std::vector<int> registerStages(Chain chain) const;  // stages (from 1) of the shift register holding a 1
+    std::vector<int> outputStages(Chain chain) const;    // outputs holding a 1 (latched; coil chains: the register)
+    KeepAlive keepAlive() const;
+    std::uint8_t outputLatch(std::uint16_t port) const;  // the chip's output latch, 0 for an input port
+    bool isOutput(std::uint16_t port) const;             // 0x300..0x302, 0x304..0x306 as programmed
+
+    // --- what the layout reports (false: the layout has no such element) ----
+    bool setBlockOccupied(int b, bool on);
+    bool setBlockInput2(int b, bool on);
+    bool setBlockButton(int i, bool pressed);    // block-card button i = 1..4 x blockCards
+    bool setHBlockOccupied(int h, bool on);
+    bool setHBlockButton(int h, bool pressed);
+    bool setMelder(int m, bool on);
+    bool setTaster1(int k, bool pressed);
+    void clearInputs();
+
+    // Named, repeatable input patterns; each replaces all inputs.
+    enum class Pattern {
+        AllFree,              // nothing occupied, no button pressed
+        AllOccupied,          // every block, auxiliary block and detector occupied
+        AllDetectorsOccupied, // every detector occupied, nothing else
+        WalkingOccupancy,     // element (step mod count) + 1 of blocks, aux blocks and detectors
+        AllButtonsPressed,    // every button of the block cards, aux cards and chain 1
+    };
+    void applyPattern(Pattern pattern, int step = 0);
+
+    // --- traffic -------------------------------------------------------------
+    long writes() const;
+    long reads() const;
+    long writesTo(std::uint16_t port) const;
+    long enableCalls() const;                   // calls of enable(), granted or not
+    void setTracing(bool on);                   // off at construction
+    std::vector<Access> trace() const;
+    void resetCounters();                       // counters and trace
+
+private:
+    struct ShiftChain {
+        std::vector<std::uint8_t> reg;   // ring buffer, stage i at reg[(head + i - 1) % size]
+        std::vector<std::uint8_t> out;   // latched outputs, out[i - 1] = output i
+        std::size_t head = 0;
+        void shift(bool data);
+        bool stage(int i) const;         // i from 1; false beyond the chain
+        void latch();
+    };
+
+    struct Chip {
+        std::array<std::uint8_t, 3> latch{};
+        bool aOut = false, bOut = false, cUpperOut = false, cLowerOut = false;
+        std::uint8_t outputMask(int index) const;  // bits of port index driven by the chip
+        std::uint8_t level(int index) const;       // the lines as the cards see them
+    };
+
+    bool inCardRange(std::uint16_t port) const;
+    void writeLocked(std::uint16_t port, std::uint8_t value);
+    void controlWord(int chipIndex, std::uint8_t value);
+    void linesChanged(int chipIndex, int index, std::uint8_t before, std::uint8_t after);
+    void loadInputs();
+    void noteCoils();
+    std::vector<Coil> poweredCoilsLocked() const;
+    ShiftChain& chain(Chain c);
+    const ShiftChain& chain(Chain c) const;
+    std::uint8_t inputByte() const;
+    bool setInput(std::vector<std::uint8_t>& image, int n, bool on);
+    void clearInputsLocked();
+
+    VirtualLayout layout_;
+    mutable std::mutex mutex_;
+
+    std::array<Chip, 2> chips_{};
+    ShiftChain block_, turnout_, signal_, led1_, led2_, led3_;
+
+    // Input states of the layout, indexed from 1.
+    std::vector<std::uint8_t> blockOcc_, blockIn2_, blockButton_, hblockOcc_, hblockButton_, melder_, taster1_;
+    std::vector<std::uint8_t> frame_;   // what the input lines hold after the last load, step 1 first
+    std::size_t step_ = 0;              // input clocks since the last load
+
+    KeepAlive keepAlive_;
+    std::vector<Coil> lastCoils_;
+    std::vector<std::vector<Coil>> coilLog_;
+
+    long writes_ = 0, reads_ = 0, enables_ = 0;
+    std::array<long, 0x40> writesPerPort_{};
+    bool tracing_ = false;
+    std::vector<Access> trace_;
+};

@@ -1,0 +1,102 @@
+#include "helpwindow.h"
+
+#include "rtfreader.h"
+#include "textdecode.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+// Why a file cannot be read, in the words of the program.
+QString openFailureReason(const QFileInfo& info)
+{
+    if (!info.exists()) {
+        if (!info.absoluteDir().exists())
+            return QStringLiteral("Der Pfad wurde nicht gefunden.");
+        return QStringLiteral("Die Datei wurde nicht gefunden.");
+    }
+    if (info.isDir())
+        return QStringLiteral("Der Name bezeichnet ein Verzeichnis, keine Datei.");
+    if (!info.isFile())
+        return QStringLiteral("Der Name bezeichnet keine gewöhnliche Datei.");
+    if (!info.isReadable())
+        return QStringLiteral("Zugriff verweigert.");
+    return QString();
+}
+
+QString openErrorText(const QString& absoluteName, const QString& reason)
+{
+    return QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
+        .arg(QDir::toNativeSeparators(absoluteName), reason);
+}
+
+}  // namespace
+
+TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("fHelp"));
+    setWindowTitle(QStringLiteral("KVX-Test Hilfe"));
+    setGeometry(100, 100, 696, 480);
+
+    rEdit = new QTextEdit(this);
+    rEdit->setObjectName(QStringLiteral("rEdit"));
+    rEdit->setReadOnly(true);
+    rEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rEdit->setPlainText(QStringLiteral("rEdit"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(rEdit);
+}
+
+bool TfHelp::loadFile(const QString& fileName, QString* errorMessage)
+{
+    const QFileInfo info(fileName);
+    const QString absoluteName = info.absoluteFilePath();
+    const auto fail = [&](const QString& reason) {
+        if (errorMessage)
+            *errorMessage = openErrorText(absoluteName, reason);
+        return false;
+    };
+
+    if (const QString reason = openFailureReason(info); !reason.isEmpty())
+        return fail(reason);
+    QFile file(absoluteName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.error() == QFileDevice::PermissionsError
+                        ? QStringLiteral("Zugriff verweigert.")
+                        : QStringLiteral("Die Datei kann nicht gelesen werden."));
+    const QByteArray data = file.read(kMaxFileSize + 1);
+    if (data.size() > kMaxFileSize)
+        return fail(QStringLiteral("Die Datei ist zu groß für die Hilfe (mehr als 16 MB)."));
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("Die Datei kann nicht gelesen werden."));
+
+    QTextDocument* doc = rEdit->document();
+    if (!readRtf(data, doc)) {
+        rEdit->clear();
+        rEdit->setCurrentCharFormat(QTextCharFormat());   // nothing of an earlier RTF text
+        rEdit->setPlainText(decodePlainText(data));
+    }
+    rEdit->moveCursor(QTextCursor::Start);
+    rEdit->ensureCursorVisible();
+    return true;
+}
+
+QString TfHelp::helpFileName()
+{
+    const QString name = QStringLiteral("ReadMe.rtf");
+    const QDir dir = QDir::current();
+    if (!dir.exists(name)) {
+        // Name filters compare without regard to case.
+        const QStringList found = dir.entryList({name}, QDir::Files | QDir::Hidden);
+        if (!found.isEmpty())
+            return dir.absoluteFilePath(found.first());
+    }
+    return dir.absoluteFilePath(name);
+}

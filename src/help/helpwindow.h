@@ -1,0 +1,31 @@
+// TfHelp: the help window. Shows the help file "ReadMe.rtf" read-only beside
+// the main window; every "Hilfe" reloads the file.
+#pragma once
+
+#include <QString>
+#include <QTextEdit>
+#include <QWidget>
+
+class TfHelp : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfHelp(QWidget* parent = nullptr);
+
+    // Loads fileName into rEdit, as rich text when it is RTF, else as plain
+    // text. On failure returns false, sets *errorMessage (when given) to
+    // "Datei <full name> kann nicht geöffnet werden. <reason>" and keeps the
+    // text shown before.
+    bool loadFile(const QString& fileName, QString* errorMessage);
+
+    // "ReadMe.rtf" in the current working directory (not the program's
+    // directory), as an absolute path. When only a spelling in other case
+    // exists there (readme.rtf), that one is taken.
+    static QString helpFileName();
+
+    // Files larger than this are refused, so that a wrong name (a device, a
+    // disk image) cannot stall the program.
+    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+    QTextEdit* rEdit = nullptr;     // the read-only rich-text view filling the window
+};

@@ -1,0 +1,27 @@
+// One section of a monitoring page: a large caption, the counter of the last
+// changed element and the grid of all elements.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class MonitorGrid;
+class CounterPanel;
+
+class MonitorSection : public QWidget {
+public:
+    MonitorSection(const QString& panelName, const QString& caption, const QString& gridName,
+                   const QString& counterName, QWidget* parent = nullptr);
+
+    // Rows, labels, colours and heights of grid and counter for count elements,
+    // the first data row labelled firstLabel.
+    void anordnen(int count, int firstLabel);
+
+    QLabel* caption;
+    CounterPanel* counter;
+    MonitorGrid* grid;
+};
+
+// Stacks sections from top to bottom inside a scroll area, so that even the
+// largest configuration stays reachable.
+QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sections);

@@ -1,0 +1,71 @@
+#include "panels.h"
+
+#include <QPalette>
+
+namespace panels {
+
+QFont arialBlack(int pixelSize)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Arial Black"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    f.setPixelSize(pixelSize);
+    f.setWeight(QFont::Black);
+    return f;
+}
+
+QFont arial(int pixelSize)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    f.setPixelSize(pixelSize);
+    return f;
+}
+
+QFont timesBoldItalic(int pixelSize)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
+    f.setPixelSize(pixelSize);
+    f.setBold(true);
+    f.setItalic(true);
+    return f;
+}
+
+void setTextColor(QLabel* label, QColor color)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, color);
+    label->setPalette(p);
+}
+
+void setBackground(QWidget* widget, QColor color)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, color);
+    widget->setAutoFillBackground(true);
+    widget->setPalette(p);
+}
+
+QLabel* numberPanel(const QString& name, const QString& caption, int pixelSize, QColor text, QColor background,
+                    QWidget* parent)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    l->setAlignment(Qt::AlignCenter);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setFont(arialBlack(pixelSize));
+    setTextColor(l, text);
+    setBackground(l, background);
+    return l;
+}
+
+QLabel* sectionCaption(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setFont(timesBoldItalic(32));
+    setTextColor(l, Navy);
+    l->setMinimumWidth(150);
+    return l;
+}
+
+}  // namespace panels

@@ -1,0 +1,17 @@
+// The push-button page: buttons of block cards, auxiliary-block cards and
+// the two push-button chains in large grids.
+#pragma once
+
+#include <QWidget>
+
+class MonitorSection;
+
+class TasterPage : public QWidget {
+public:
+    explicit TasterPage(QWidget* parent = nullptr);
+
+    MonitorSection* Panel2;   // "  Block": gBTas, pBTas
+    MonitorSection* Panel4;   // " HBlock": gHTas, pHTas
+    MonitorSection* Panel6;   // " Taster1": gTas1, pTas1
+    MonitorSection* Panel1;   // " Taster2": gTas2, pTas2
+};

@@ -1,0 +1,46 @@
+#include "streckepage.h"
+
+#include "panels.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+StreckePage::StreckePage(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pStrecke"));
+    stTrack = new QSlider(Qt::Vertical, this);
+    stTrack->setObjectName(QStringLiteral("stTrack"));
+    stTrack->setRange(0, 120);
+    stTrack->setValue(0);
+    stTrack->setTickInterval(8);
+    stTrack->setTickPosition(QSlider::TicksBothSides);
+    stTrack->setToolTip(QStringLiteral("Geschwindigkeit einstellen"));
+    stTrack->setMinimumHeight(300);
+    stTempo = panels::numberPanel(QStringLiteral("stTempo"), QStringLiteral("0"), 24, Qt::black, Qt::white, this);
+    stTempo->setFixedSize(80, 36);
+    connect(stTrack, &QSlider::valueChanged, stTempo, [this](int v) { stTempo->setText(QString::number(v)); });
+
+    stGO = new QPushButton(QStringLiteral("Start"), this);
+    stGO->setObjectName(QStringLiteral("stGO"));
+    stGO->setCheckable(true);
+    stGO->setToolTip(QStringLiteral("Faht freigeben"));
+    stGO->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); font-weight: bold;"));
+    stGO->setMinimumSize(120, 50);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(40, 20, 40, 20);
+    grid->addWidget(new QLabel(QStringLiteral("Geschwindigkeit"), this), 0, 0);
+    grid->addWidget(stTrack, 1, 0);
+    grid->addWidget(stTempo, 1, 1, Qt::AlignTop);
+    grid->addWidget(stGO, 2, 0);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(3, 1);
+}
+
+bool StreckePage::zugFaehrt() const
+{
+    return stGO->isChecked();
+}

@@ -1,0 +1,90 @@
+// The configuration rules without widgets: ranges, the input byte count, the
+// conversion of the remote-control numbers and the strict number fields.
+#include "configuration.h"
+
+#include <QTest>
+
+using namespace config;
+
+class ConfigurationTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tasterUmrechnen_data()
+    {
+        QTest::addColumn<int>("eingabe");
+        QTest::addColumn<int>("position");
+        QTest::newRow("nicht gesetzt") << 0 << 0;
+        QTest::newRow("Blocktaster") << 3 << 3;
+        QTest::newRow("Hilfsblocktaster") << 205 << 205;
+        QTest::newRow("Grenze 512") << 512 << 512;
+        QTest::newRow("513") << 513 << 1001;
+        QTest::newRow("600") << 600 << 1088;
+        QTest::newRow("1024") << 1024 << 1512;
+        QTest::newRow("1025") << 1025 << 2001;
+        QTest::newRow("negativ bleibt") << -5 << -5;
+    }
+    void tasterUmrechnen()
+    {
+        QFETCH(int, eingabe);
+        QFETCH(int, position);
+        QCOMPARE(TasterUmrechnen(eingabe), position);
+    }
+
+    void einDatenBytesIstDieLaengsteLeitung()
+    {
+        // 24 blocks, 48 auxiliary blocks, 88 detectors, 64 chain-1 buttons.
+        QCOMPARE(einDatenBytes(88, 48, 24, 64, 0), 96);
+        QCOMPARE(einDatenBytes(8, 4, 2, 0, 0), 8);
+        QCOMPARE(einDatenBytes(8, 4, 2, 0, 512), 512);
+        // The largest configuration stays within the 512 input steps.
+        QCOMPARE(einDatenBytes(512, 256, 100, 512, 512), 512);
+    }
+
+    void kartenBereiche()
+    {
+        QCOMPARE(imBereich(Block, 99), 50);
+        QCOMPARE(imBereich(Block, 0), 1);
+        QCOMPARE(imBereich(Melder, 100), 64);
+        QCOMPARE(imBereich(Signale, -3), 0);
+        QCOMPARE(imBereich(Leds3, 26), 25);
+        // Every element maximum fits the component's images.
+        QVERIFY(Karten[Block].maximum * Karten[Block].factor <= 100);
+        QVERIFY(Karten[HBlock].maximum * Karten[HBlock].factor <= 256);
+        QVERIFY(Karten[Melder].maximum * Karten[Melder].factor <= 512);
+        QVERIFY(Karten[Weichen].maximum * Karten[Weichen].factor * 2 <= 800);
+        QVERIFY(Karten[Signale].maximum * Karten[Signale].factor <= 800);
+        QVERIFY(Karten[Leds1].maximum * Karten[Leds1].factor <= 800);
+    }
+
+    void ganzeZahl_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("gueltig");
+        QTest::addColumn<int>("wert");
+        QTest::newRow("null") << "0" << true << 0;
+        QTest::newRow("blanks") << " 513 " << true << 513;
+        QTest::newRow("plus") << "+7" << true << 7;
+        QTest::newRow("minus") << "-12" << true << -12;
+        QTest::newRow("leer") << "" << false << 0;
+        QTest::newRow("nur Vorzeichen") << "-" << false << 0;
+        QTest::newRow("Komma") << "1,5" << false << 0;
+        QTest::newRow("Punkt") << "1.000" << false << 0;
+        QTest::newRow("Hex") << "0x10" << false << 0;
+        QTest::newRow("zu gross") << "2147483648" << false << 0;
+        QTest::newRow("kleinster") << "-2147483648" << true << int(-2147483648LL);
+        QTest::newRow("viele Ziffern") << QString(400, u'9') << false << 0;
+    }
+    void ganzeZahl()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, gueltig);
+        QFETCH(int, wert);
+        const std::optional<int> n = config::ganzeZahl(text);
+        QCOMPARE(n.has_value(), gueltig);
+        if (gueltig)
+            QCOMPARE(*n, wert);
+    }
+};
+
+QTEST_APPLESS_MAIN(ConfigurationTest)
+#include "configuration_test.moc"
