@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -35,6 +36,22 @@ QLineEdit* tasterFeld(const QString& name, QObject* filter, QWidget* parent)
     f->installEventFilter(filter);
     return f;
 }
+
+// A spin button held down repeats every 500 ms after a first delay of 700 ms.
+class SpinStil : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        switch (hint) {
+        case SH_SpinBox_ClickAutoRepeatThreshold: return 700;
+        case SH_SpinBox_ClickAutoRepeatRate: return 500;
+        case SH_SpinBox_KeyPressAutoRepeatRate: return 500;
+        default: return QProxyStyle::styleHint(hint, option, widget, returnData);
+        }
+    }
+};
 
 }  // namespace
 
@@ -95,6 +112,8 @@ ConfigPage::ConfigPage(QWidget* parent)
     grid->addWidget(Title, 0, 0, 1, 5);
     grid->addWidget(Version, 1, 0, 1, 5);
 
+    auto* spinStil = new SpinStil;
+    spinStil->setParent(this);
     for (int i = 0; i < KartenAnzahl; ++i) {
         const KartenArt& k = Karten[i];
         auto* s = new QSpinBox(this);
@@ -103,6 +122,7 @@ ConfigPage::ConfigPage(QWidget* parent)
         s->setValue(k.defaultValue);
         s->setFixedWidth(70);
         s->setAccelerated(false);
+        s->setStyle(spinStil);
         spins_[i] = s;
         felder_[i] = zahlenFeld(QString::fromLatin1(k.fieldName), this);
         const int row = 2 + i;

@@ -4,10 +4,7 @@
 #include <QFileDevice>
 #include <QFileInfo>
 
-namespace {
-
-// Why an open failed, as far as the file system tells.
-QString openReason(const QString& fileName)
+QString readFailureReason(const QString& fileName)
 {
     if (fileName.isEmpty())
         return QStringLiteral("Es wurde kein Dateiname angegeben.");
@@ -19,7 +16,27 @@ QString openReason(const QString& fileName)
             return QStringLiteral("Der Ordner wurde nicht gefunden.");
         return QStringLiteral("Die Datei wurde nicht gefunden.");
     }
-    if (!info.isReadable() || !info.isWritable())
+    if (!info.isFile())
+        return QStringLiteral("Der Name bezeichnet keine gewöhnliche Datei.");
+    if (!info.isReadable())
+        return QStringLiteral("Zugriff verweigert.");
+    return QString();
+}
+
+QString openErrorText(const QString& fileName, const QString& reason)
+{
+    const QString text = QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(fileName);
+    return reason.isEmpty() ? text : text + u' ' + reason;
+}
+
+namespace {
+
+// Why an open failed, as far as the file system tells.
+QString openReason(const QString& fileName)
+{
+    if (QString reason = readFailureReason(fileName); !reason.isEmpty())
+        return reason;
+    if (!QFileInfo(fileName).isWritable())
         return QStringLiteral("Zugriff verweigert.");
     return QStringLiteral("Die Datei kann nicht geöffnet werden.");
 }
@@ -65,7 +82,5 @@ QString fileErrorReason(const QFileDevice& file)
 
 QString openErrorMessage(const QString& fileName, const QFileDevice& failedFile)
 {
-    const QString reason = fileErrorReason(failedFile);
-    const QString text = QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(fileName);
-    return reason.isEmpty() ? text : text + u' ' + reason;
+    return openErrorText(fileName, fileErrorReason(failedFile));
 }

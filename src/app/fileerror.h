@@ -11,6 +11,13 @@ class QFileDevice;
 // Empty when the file reports no error.
 QString fileErrorReason(const QFileDevice& file);
 
+// Why fileName cannot be opened for reading, asked of the file system
+// beforehand: empty when nothing speaks against it.
+QString readFailureReason(const QString& fileName);
+
+// "Datei <fileName> kann nicht geöffnet werden. <reason>"
+QString openErrorText(const QString& fileName, const QString& reason);
+
 // "Datei <fileName> kann nicht geöffnet werden. <reason>"; without a reason
 // the text ends after "werden.".
 QString openErrorMessage(const QString& fileName, const QFileDevice& failedFile);

@@ -1,5 +1,7 @@
 #include "helpwindow.h"
 
+#include "fileerror.h"
+
 #include "rtfreader.h"
 #include "textdecode.h"
 
@@ -10,32 +12,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-namespace {
-
-// Why a file cannot be read, in the words of the program.
-QString openFailureReason(const QFileInfo& info)
-{
-    if (!info.exists()) {
-        if (!info.absoluteDir().exists())
-            return QStringLiteral("Der Pfad wurde nicht gefunden.");
-        return QStringLiteral("Die Datei wurde nicht gefunden.");
-    }
-    if (info.isDir())
-        return QStringLiteral("Der Name bezeichnet ein Verzeichnis, keine Datei.");
-    if (!info.isFile())
-        return QStringLiteral("Der Name bezeichnet keine gewöhnliche Datei.");
-    if (!info.isReadable())
-        return QStringLiteral("Zugriff verweigert.");
-    return QString();
-}
-
-QString openErrorText(const QString& absoluteName, const QString& reason)
-{
-    return QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
-        .arg(QDir::toNativeSeparators(absoluteName), reason);
-}
-
-}  // namespace
 
 TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -60,11 +36,11 @@ bool TfHelp::loadFile(const QString& fileName, QString* errorMessage)
     const QString absoluteName = info.absoluteFilePath();
     const auto fail = [&](const QString& reason) {
         if (errorMessage)
-            *errorMessage = openErrorText(absoluteName, reason);
+            *errorMessage = openErrorText(QDir::toNativeSeparators(absoluteName), reason);
         return false;
     };
 
-    if (const QString reason = openFailureReason(info); !reason.isEmpty())
+    if (const QString reason = readFailureReason(absoluteName); !reason.isEmpty())
         return fail(reason);
     QFile file(absoluteName);
     if (!file.open(QIODevice::ReadOnly))

@@ -20,12 +20,18 @@ MonitorSection::MonitorSection(const QString& panelName, const QString& captionT
     grid = new MonitorGrid(this);
     grid->setObjectName(gridName);
 
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(4, 2, 4, 2);
-    row->addWidget(caption, 0, Qt::AlignTop);
+    // The caption above, counter and grid side by side below it: the grid's
+    // 549 pixels and the counter fit the window's width that way.
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 0, 6, 4);
+    column->setSpacing(0);
+    column->addWidget(caption);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
     row->addWidget(counter, 0, Qt::AlignTop);
     row->addWidget(grid, 0, Qt::AlignTop);
     row->addStretch(1);
+    column->addLayout(row);
     anordnen(0, 0);
 }
 
@@ -40,6 +46,7 @@ QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sec
     auto* area = new QScrollArea(page);
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* inner = new QWidget(area);
     auto* column = new QVBoxLayout(inner);
     column->setContentsMargins(0, 0, 0, 0);

@@ -64,7 +64,6 @@ QLabel* sectionCaption(const QString& text, QWidget* parent)
     auto* l = new QLabel(text, parent);
     l->setFont(timesBoldItalic(32));
     setTextColor(l, Navy);
-    l->setMinimumWidth(150);
     return l;
 }
 

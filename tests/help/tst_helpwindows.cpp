@@ -88,8 +88,8 @@ void TestHelpWindows::missingFileKeepsText_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
     QTest::newRow("no such file") << QStringLiteral("ReadMe.rtf") << QStringLiteral("Die Datei wurde nicht gefunden.");
-    QTest::newRow("no such directory") << QStringLiteral("fehlt/ReadMe.rtf") << QStringLiteral("Der Pfad wurde nicht gefunden.");
-    QTest::newRow("a directory") << QStringLiteral(".") << QStringLiteral("Der Name bezeichnet ein Verzeichnis, keine Datei.");
+    QTest::newRow("no such directory") << QStringLiteral("fehlt/ReadMe.rtf") << QStringLiteral("Der Ordner wurde nicht gefunden.");
+    QTest::newRow("a directory") << QStringLiteral(".") << QStringLiteral("Der Name bezeichnet einen Ordner, keine Datei.");
 }
 
 void TestHelpWindows::missingFileKeepsText()
