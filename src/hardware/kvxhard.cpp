@@ -101,15 +101,18 @@ TkvxHard::TkvxHard()
 
 void TkvxHard::PortInit()
 {
-    Guard g(lock_);
-    try {
-        PortSchreiben(Control1, ControlWord1);
-        PortSchreiben(Control2, ControlWord2);
-        Simulation = false;
-        return;
-    } catch (const PortError&) {
-        Simulation = true;
+    {
+        Guard g(lock_);
+        try {
+            PortSchreiben(Control1, ControlWord1);
+            PortSchreiben(Control2, ControlWord2);
+            Simulation = false;
+            return;
+        } catch (const PortError&) {
+            Simulation = true;
+        }
     }
+    // Told outside the lock: the message may wait for the user.
     const std::string text = "Kein Porttreiber installiert, Programm läuft als Simulation!";
     if (Meldung)
         Meldung(text);

@@ -53,7 +53,8 @@ void schreiben(const QString& pfad, const QByteArray& inhalt)
 
 // One program start in a fresh program directory.
 struct Start {
-    explicit Start(const QByteArray& ini = {}, bool mitKarte = true)
+    explicit Start(const QByteArray& ini = {}, bool mitKarte = true, const VirtualLayout& anlage = {})
+        : karte(anlage)
     {
         if (!ini.isNull())
             schreiben(iniPfad(), ini);
@@ -287,6 +288,28 @@ private Q_SLOTS:
         QVERIFY(!s.karte.block(3).powered);
         QVERIFY(s.karte.litLeds(2).empty());
         QVERIFY(s.karte.poweredCoils().empty());
+    }
+
+    void alleLedAusTaktetNurDieKonfiguriertenLeds()
+    {
+        // The layout has the cards the configuration names.
+        VirtualLayout anlage;
+        anlage.led1Cards = 1;
+        anlage.led2Cards = 0;
+        anlage.led3Cards = 2;
+        Start s("[Karten]\nLeds1=1\nLeds3=2\n", true, anlage);
+        TfMain& w = *s.fenster;
+        w.kvx->LedKetteZeigen(3, 64);
+        QVERIFY(s.karte.ledLit(3, 64));
+        w.kvx->Impuls = 0x04;   // a coil pulse is not merged here
+        s.karte.resetCounters();
+        w.btnLedAusClick();
+        // Two writes per configured LED, a resting write and a latch pulse per chain.
+        QCOMPARE(s.karte.writes(), 2L * (32 + 0 + 64) + 9);
+        QVERIFY(s.karte.litLeds(3).empty());
+        QCOMPARE(s.karte.outputLatch(0x300), std::uint8_t(0));
+        QCOMPARE(w.pLeds->LedNr->text(), QStringLiteral("0"));
+        w.kvx->Impuls = 0;
     }
 
     void reinitialisierung()
