@@ -51,6 +51,8 @@ FahrenPage::FahrenPage(QWidget* parent)
     btnStop->setToolTip(QStringLiteral("Fahrt freigeben"));
     btnStop->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); font-weight: bold;"));
     btnStop->setMinimumSize(120, 50);
+    // Not offered until the page can run a train.
+    btnStop->setEnabled(false);
 
     Memo5 = new QPlainTextEdit(this);
     Memo5->setObjectName(QStringLiteral("Memo5"));

@@ -29,6 +29,8 @@ StreckePage::StreckePage(QWidget* parent)
     stGO->setToolTip(QStringLiteral("Faht freigeben"));
     stGO->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); font-weight: bold;"));
     stGO->setMinimumSize(120, 50);
+    // Not offered until the page can run a train.
+    stGO->setEnabled(false);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(40, 20, 40, 20);
