@@ -1,7 +1,7 @@
 #include "mainwindow.h"
 
+#include "coilpage.h"
 #include "configpage.h"
-#include "counterpanel.h"
 #include "fahrenpage.h"
 #include "helpwindow.h"
 #include "infodialog.h"
@@ -17,7 +17,6 @@
 #include "streckepage.h"
 #include "tasterpage.h"
 #include "weichepage.h"
-#include "coilpage.h"
 
 #include <QAction>
 #include <QApplication>

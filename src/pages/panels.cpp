@@ -1,6 +1,7 @@
 #include "panels.h"
 
 #include <QPalette>
+#include <QSlider>
 
 namespace panels {
 
@@ -57,6 +58,19 @@ QLabel* numberPanel(const QString& name, const QString& caption, int pixelSize, 
     setTextColor(l, text);
     setBackground(l, background);
     return l;
+}
+
+QSlider* tempoRegler(const QString& name, QWidget* parent)
+{
+    auto* s = new QSlider(Qt::Vertical, parent);
+    s->setObjectName(name);
+    s->setRange(0, 120);
+    s->setValue(0);
+    s->setTickInterval(8);
+    s->setTickPosition(QSlider::TicksBothSides);
+    s->setToolTip(QStringLiteral("Geschwindigkeit einstellen"));
+    s->setMinimumHeight(300);
+    return s;
 }
 
 QLabel* sectionCaption(const QString& text, QWidget* parent)

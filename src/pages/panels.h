@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QString>
 
+class QSlider;
+
 namespace panels {
 
 // "Arial Black" falls back to "Arial"; fontconfig maps Arial and Times New
@@ -21,6 +23,10 @@ QLabel* numberPanel(const QString& name, const QString& caption, int pixelSize, 
 
 // The large navy caption of a monitoring section ("  Block", " HBlock", ...).
 QLabel* sectionCaption(const QString& text, QWidget* parent);
+
+// The vertical speed slider of the drive and the route page: 0..120, a tick
+// every 8 positions (one speed step), position 0.
+QSlider* tempoRegler(const QString& name, QWidget* parent);
 
 void setTextColor(QLabel* label, QColor color);
 void setBackground(QWidget* widget, QColor color);

@@ -35,14 +35,7 @@ FahrenPage::FahrenPage(QWidget* parent)
                                     panels::Silver, this);
     pNrHBlock->setToolTip(QStringLiteral("Hilfblock ein- und ausschalten"));
 
-    faTrack = new QSlider(Qt::Vertical, this);
-    faTrack->setObjectName(QStringLiteral("faTrack"));
-    faTrack->setRange(0, 120);
-    faTrack->setValue(0);
-    faTrack->setTickInterval(8);
-    faTrack->setTickPosition(QSlider::TicksBothSides);
-    faTrack->setToolTip(QStringLiteral("Geschwindigkeit einstellen"));
-    faTrack->setMinimumHeight(300);
+    faTrack = panels::tempoRegler(QStringLiteral("faTrack"), this);
     pTempo = panels::numberPanel(QStringLiteral("pTempo"), QStringLiteral("0"), 24, Qt::black, Qt::white, this);
 
     btnStop = new QPushButton(QStringLiteral("Start"), this);

@@ -11,14 +11,7 @@ StreckePage::StreckePage(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("pStrecke"));
-    stTrack = new QSlider(Qt::Vertical, this);
-    stTrack->setObjectName(QStringLiteral("stTrack"));
-    stTrack->setRange(0, 120);
-    stTrack->setValue(0);
-    stTrack->setTickInterval(8);
-    stTrack->setTickPosition(QSlider::TicksBothSides);
-    stTrack->setToolTip(QStringLiteral("Geschwindigkeit einstellen"));
-    stTrack->setMinimumHeight(300);
+    stTrack = panels::tempoRegler(QStringLiteral("stTrack"), this);
     stTempo = panels::numberPanel(QStringLiteral("stTempo"), QStringLiteral("0"), 24, Qt::black, Qt::white, this);
     stTempo->setFixedSize(80, 36);
     connect(stTrack, &QSlider::valueChanged, stTempo, [this](int v) { stTempo->setText(QString::number(v)); });
