@@ -3,23 +3,19 @@
 # its build directory, where its help text lies.
 set -euo pipefail
 cd "$(dirname "$0")"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "Keine Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt):" >&2
+    echo "KVX-Test ist ein Programm für den Desktop und braucht einen Bildschirm." >&2
+    exit 1
+fi
+
 . scripts/deps.sh
-kvx_install "${KVX_BUILD_PACKAGES[@]}"
+# libcap2-bin brings setcap, with which the program gets its port access.
+kvx_install "${KVX_BUILD_PACKAGES[@]}" libcap2-bin
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVX_BUILD_TESTS=OFF
 cmake --build build --target kvxtest
-
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    cat >&2 <<'TEXT'
-Keine Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt).
-KVX-Test braucht einen Bildschirm. Ohne Desktop geht es mit einem virtuellen
-X-Server (Paket xvfb):
-
-    sudo apt-get install xvfb
-    xvfb-run -s "-screen 0 1024x768x24" ./run.sh
-TEXT
-    exit 1
-fi
 
 cd build/src/app
 exec ./kvxtest "$@"

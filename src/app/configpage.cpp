@@ -1,5 +1,7 @@
 #include "configpage.h"
 
+#include "messages.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,6 +13,8 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSpinBox>
+
+#include <algorithm>
 
 using namespace config;
 
@@ -116,7 +120,7 @@ ConfigPage::ConfigPage(QWidget* parent)
     spinStil->setParent(this);
     for (int i = 0; i < KartenAnzahl; ++i) {
         const KartenArt& k = Karten[i];
-        auto* s = new QSpinBox(this);
+        auto* s = new KartenSpin(this);
         s->setObjectName(QString::fromLatin1(k.spinName));
         s->setRange(k.minimum, k.maximum);
         s->setValue(k.defaultValue);
@@ -180,6 +184,41 @@ int ConfigPage::setzeKarten(Karte k, int value)
     const QSignalBlocker block(s);
     s->setValue(imBereich(k, value));
     return s->value();
+}
+
+void KartenSpin::fixup(QString& input) const
+{
+    const std::optional<int> zahl = ganzeZahl(input);
+    input = QString::number(zahl ? std::clamp(*zahl, minimum(), maximum()) : minimum());
+}
+
+void ConfigPage::zeigen(const Einstellungen& e)
+{
+    for (int i = 0; i < KartenAnzahl; ++i)
+        setzeKarten(static_cast<Karte>(i), e.karten[i]);
+    const auto felder = tasterFelder();
+    for (int i = 0; i < 4; ++i) {
+        const QSignalBlocker block(felder[i]);
+        felder[i]->setText(QString::number(e.taster[i]));
+    }
+    cbHints->setChecked(e.hints);
+}
+
+Einstellungen ConfigPage::einstellungen() const
+{
+    Einstellungen e;
+    for (int i = 0; i < KartenAnzahl; ++i)
+        e.karten[i] = spins_[i]->value();
+    const auto felder = tasterFelder();
+    for (int i = 0; i < 4; ++i) {
+        const QString text = felder[i]->text();
+        const std::optional<int> zahl = ganzeZahl(text);
+        if (!zahl)
+            throw HandlerError(keinIntegerwert(text));
+        e.taster[i] = *zahl;
+    }
+    e.hints = cbHints->isChecked();
+    return e;
 }
 
 int ConfigPage::feldWert(Karte k) const

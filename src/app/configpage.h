@@ -5,7 +5,9 @@
 #pragma once
 
 #include "configuration.h"
+#include "einstellungen.h"
 
+#include <QSpinBox>
 #include <QWidget>
 
 #include <array>
@@ -15,7 +17,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 
 class ConfigPage : public QWidget {
     Q_OBJECT
@@ -35,6 +36,13 @@ public:
 
     std::array<QLineEdit*, 4> tasterFelder() const { return {tOben, tUnten, tRechts, tLinks}; }
 
+    // Shows settings read from the file, without running change handlers.
+    void zeigen(const Einstellungen& e);
+
+    // What the page holds now. A remote field that is not a whole number
+    // raises HandlerError with the conversion message.
+    Einstellungen einstellungen() const;
+
     QLabel* Title;
     QLabel* Version;
     QLineEdit* aBytes;
@@ -53,6 +61,15 @@ Q_SIGNALS:
 private:
     std::array<QSpinBox*, config::KartenAnzahl> spins_{};
     std::array<QLineEdit*, config::KartenAnzahl> felder_{};
+};
+
+// A card-count spin edit: a text that is empty or not a number when the field
+// is left counts as the range minimum, a number outside the range is brought
+// into it.
+class KartenSpin : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    void fixup(QString& input) const override;
 };
 
 // Key filter of the remote-control fields: digits, signs and the decimal and

@@ -260,10 +260,14 @@ void TfMain::seiteGewechselt(int index)
 {
     if (index == aktuelleSeite_)
         return;
-    if (!seitenwechselIntern_ && !pControlChanging(aktuelleSeite_, index)) {
+    if (!seitenwechselIntern_) {
+        // The tab bar has already switched: go back, so that the decision
+        // (and any message of it) comes while the old page is still shown.
         const QSignalBlocker block(pControl);
         pControl->setCurrentIndex(aktuelleSeite_);
-        return;
+        if (!pControlChanging(aktuelleSeite_, index))
+            return;
+        pControl->setCurrentIndex(index);
     }
     const int alt = aktuelleSeite_;
     aktuelleSeite_ = index;
@@ -416,12 +420,11 @@ void TfMain::mnuReInitClick()
         pFahren->faTrack->setValue(0);
         pStrecke->stTrack->setValue(0);
         pConfig->btnReInit->setEnabled(false);
-        const std::array<int, 4> n = tasterZahlen();
-        TasterOben = n[0];
-        TasterUnten = n[1];
-        TasterRechts = n[2];
-        TasterLinks = n[3];
-        TasterUmrechnen();
+        const std::array<int, 4> p = pConfig->einstellungen().tasterPositionen();
+        TasterOben = p[0];
+        TasterUnten = p[1];
+        TasterRechts = p[2];
+        TasterLinks = p[3];
     } catch (const HandlerError& e) {
         showMessage(e.text());
     }
@@ -452,77 +455,31 @@ void TfMain::mnuInfoClick()
 
 void TfMain::einstellungenLesen()
 {
-    ProfileFile ini(iniPfad());
-    const QString karten = QString::fromLatin1(SectionKarten);
-    for (int i = 0; i < KartenAnzahl; ++i) {
-        const auto k = static_cast<Karte>(i);
-        pConfig->setzeKarten(k, ini.readInt(karten, QString::fromLatin1(Karten[k].key), Karten[k].defaultValue));
-        KartenChange(k);
-    }
-    const QString taster = QString::fromLatin1(SectionTaster);
-    int* ziele[4] = {&TasterOben, &TasterUnten, &TasterRechts, &TasterLinks};
-    const auto felder = pConfig->tasterFelder();
-    for (int i = 0; i < 4; ++i) {
-        *ziele[i] = ini.readInt(taster, QString::fromLatin1(TasterKeys[i]), 0);
-        felder[i]->setText(QString::number(*ziele[i]));
-    }
-    TasterUmrechnen();
-    const int hints = ini.readInt(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(HintsKey), 1);
-    pConfig->cbHints->setChecked(hints == 1);
-    hints_ = hints == 1;
+    const ProfileFile ini(iniPfad());
+    const Einstellungen e = Einstellungen::lesen(ini);
+    pConfig->zeigen(e);
+    for (int i = 0; i < KartenAnzahl; ++i)
+        KartenChange(static_cast<Karte>(i));
+    const std::array<int, 4> p = e.tasterPositionen();
+    TasterOben = p[0];
+    TasterUnten = p[1];
+    TasterRechts = p[2];
+    TasterLinks = p[3];
+    hints_ = e.hints;
 }
 
 void TfMain::KartenChange(Karte karte)
 {
-    const int v = pConfig->spin(karte)->value();
-    const int elemente = Karten[karte].factor * v;
-    pConfig->feld(karte)->setText(QString::number(elemente));
-    const auto n = static_cast<std::uint16_t>(elemente);
-    switch (karte) {
-    case Block:
-        kvx->BlockAnzahl = n;
-        pFahren->nrBlock->setMaximum(2 * v);
-        break;
-    case HBlock:
-        kvx->HBlockAnzahl = n;
-        pFahren->nrHBlock->setMaximum(4 * v);
-        break;
-    case Melder: kvx->MelderAnzahl = n; break;
-    case Weichen: kvx->WeichenAnzahl = n; break;
-    case Signale: kvx->SignalAnzahl = n; break;
-    case Taster1: kvx->Taster1Anzahl = n; break;
-    case Taster2: kvx->Taster2Anzahl = n; break;
-    default: break;   // LED counts live in their number fields only
-    }
+    Einstellungen e;
+    e.karten[karte] = pConfig->spin(karte)->value();
+    e.anwenden(karte, *kvx);
+    pConfig->feld(karte)->setText(QString::number(e.elemente(karte)));
+    if (karte == Block)
+        pFahren->nrBlock->setMaximum(e.elemente(Block));
+    else if (karte == HBlock)
+        pFahren->nrHBlock->setMaximum(e.elemente(HBlock));
     pConfig->btnReInit->setEnabled(true);
-    EinDaten();
-}
-
-void TfMain::EinDaten()
-{
-    kvx->EinDatenBytes = static_cast<std::uint16_t>(einDatenBytes(
-        kvx->MelderAnzahl, kvx->HBlockAnzahl, kvx->BlockAnzahl, kvx->Taster1Anzahl, kvx->Taster2Anzahl));
     pConfig->aBytes->setText(QString::number(kvx->EinDatenBytes));
-}
-
-void TfMain::TasterUmrechnen()
-{
-    for (int* n : {&TasterOben, &TasterUnten, &TasterRechts, &TasterLinks})
-        *n = config::TasterUmrechnen(*n);
-}
-
-std::array<int, 4> TfMain::tasterZahlen() const
-{
-    std::array<int, 4> n{};
-    const auto felder = pConfig->tasterFelder();
-    for (int i = 0; i < 4; ++i) {
-        const QString text = felder[i]->text();
-        const std::optional<int> zahl = ganzeZahl(text);
-        if (!zahl)
-            throw HandlerError(keinIntegerwert(text));
-        n[i] = *zahl;
-    }
-    return n;
 }
 
 void TfMain::tObenChange()
@@ -537,36 +494,13 @@ void TfMain::cbHintsClick()
 
 void TfMain::pConfigExit()
 {
-    // The monitoring grids for the counts now configured.
-    pMelder->panelB->anordnen(kvx->BlockAnzahl, 0);
-    pMelder->panelH->anordnen(kvx->HBlockAnzahl, 200);
-    pMelder->panelM->anordnen(kvx->MelderAnzahl, 0);
-    pTaster->Panel2->anordnen(2 * kvx->BlockAnzahl, 0);
-    pTaster->Panel4->anordnen(kvx->HBlockAnzahl, 0);
-    pTaster->Panel6->anordnen(kvx->Taster1Anzahl, 0);
-    pTaster->Panel1->anordnen(kvx->Taster2Anzahl, 0);
-    pTaster->Panel6->grid->setVisible(kvx->Taster1Anzahl > 0);
-    pTaster->Panel1->grid->setVisible(kvx->Taster2Anzahl > 0);
-
-    // Ranges of the turnout and signal selections.
+    pMelder->anordnen(*kvx);
+    pTaster->anordnen(*kvx);
     pWeiche->auswahl->setAnzahl(kvx->WeichenAnzahl);
     pSignal->auswahl->setAnzahl(kvx->SignalAnzahl);
 
-    // The settings, in one replacement of the file.
-    QList<ProfileFile::Entry> eintraege;
-    const QString karten = QString::fromLatin1(SectionKarten);
-    for (int i = 0; i < KartenAnzahl; ++i) {
-        const auto k = static_cast<Karte>(i);
-        eintraege.append({karten, QString::fromLatin1(Karten[k].key), QString::number(pConfig->spin(k)->value())});
-    }
-    const std::array<int, 4> taster = tasterZahlen();
-    for (int i = 0; i < 4; ++i)
-        eintraege.append({QString::fromLatin1(SectionTaster), QString::fromLatin1(TasterKeys[i]),
-                          QString::number(taster[i])});
-    eintraege.append({QString::fromLatin1(SectionSonstiges), QString::fromLatin1(HintsKey),
-                      pConfig->cbHints->isChecked() ? QStringLiteral("1") : QStringLiteral("0")});
     ProfileFile ini(iniPfad());
-    if (!ini.writeAll(eintraege))
+    if (!ini.writeAll(pConfig->einstellungen().eintraege()))
         throw HandlerError(ini.writeErrorMessage());
 }
 

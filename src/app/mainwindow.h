@@ -64,8 +64,6 @@ public:
     // Configuration.
     void einstellungenLesen();
     void KartenChange(config::Karte karte);   // the ten aXxxKChange handlers
-    void EinDaten();
-    void TasterUmrechnen();
     void tObenChange();
     void cbHintsClick();
     void pConfigExit();
@@ -137,7 +135,6 @@ private:
     void ausgaengeAus();
     void testSeiteZeigen(QWidget* fokus);
     void fahrSeiteZeigen(QWidget* fokus);
-    std::array<int, 4> tasterZahlen() const;   // the remote fields as whole numbers, or HandlerError
     QString iniPfad() const;
 
     MessageSink meldung_;

@@ -1,5 +1,6 @@
 #include "melderpage.h"
 
+#include "kvxhard.h"
 #include "monitorsection.h"
 
 MelderPage::MelderPage(QWidget* parent)
@@ -13,4 +14,11 @@ MelderPage::MelderPage(QWidget* parent)
     panelM = new MonitorSection(QStringLiteral("panelM"), QStringLiteral(" Melder"), QStringLiteral("gMel"),
                                 QStringLiteral("pMel"));
     stackSections(this, {panelB, panelH, panelM});
+}
+
+void MelderPage::anordnen(const TkvxHard& kvx)
+{
+    panelB->anordnen(kvx.BlockAnzahl, 0);
+    panelH->anordnen(kvx.HBlockAnzahl, 200);
+    panelM->anordnen(kvx.MelderAnzahl, 0);
 }

@@ -33,8 +33,6 @@ void setBackground(QWidget* widget, QColor color);
 
 inline const QColor Navy(0, 0, 128);
 inline const QColor Silver(192, 192, 192);
-inline const QColor Teal(0, 128, 128);
-inline const QColor Green(0, 128, 0);
 inline const QColor Red(255, 0, 0);
 inline const QColor Gray(128, 128, 128);
 

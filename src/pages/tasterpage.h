@@ -5,10 +5,15 @@
 #include <QWidget>
 
 class MonitorSection;
+class TkvxHard;
 
 class TasterPage : public QWidget {
 public:
     explicit TasterPage(QWidget* parent = nullptr);
+
+    // Lays the grids out for the card's counts; a chain without cards shows
+    // no grid.
+    void anordnen(const TkvxHard& kvx);
 
     MonitorSection* Panel2;   // "  Block": gBTas, pBTas
     MonitorSection* Panel4;   // " HBlock": gHTas, pHTas

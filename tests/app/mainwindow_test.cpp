@@ -11,6 +11,7 @@
 #include "melderpage.h"
 #include "monitorgrid.h"
 #include "monitorsection.h"
+#include "pause.h"
 #include "portio.h"
 #include "signalpage.h"
 #include "tasterpage.h"
@@ -34,6 +35,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -64,7 +66,11 @@ struct Start {
             o.backend = &karte;
         else
             o.backend = &ohneZugriff;
-        o.meldung = [this](const QString& text) { meldungen << text; };
+        o.meldung = [this](const QString& text) {
+            meldungen << text;
+            if (beiMeldung)
+                beiMeldung();
+        };
         fenster = std::make_unique<TfMain>(std::move(o));
     }
 
@@ -76,7 +82,21 @@ struct Start {
     VirtualCard karte;
     NoPortAccess ohneZugriff;
     QStringList meldungen;
+    std::function<void()> beiMeldung;
     std::unique_ptr<TfMain> fenster;
+};
+
+// Most tests check order and outcome only: their pauses just handle the
+// pending events. Tests that look at what shows during a pause take the real one.
+void schnellePause(int)
+{
+    QCoreApplication::processEvents();
+}
+
+struct EchtePause {
+    EchtePause() : vorher(setPauseFunktion(nullptr)) {}
+    ~EchtePause() { setPauseFunktion(vorher); }
+    PauseFunktion vorher;
 };
 
 }  // namespace
@@ -84,6 +104,8 @@ struct Start {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { setPauseFunktion(&schnellePause); }
+
     void ersterStartOhneEinstellungen()
     {
         Start s;
@@ -281,6 +303,7 @@ private Q_SLOTS:
         QVERIFY(!s.karte.poweredCoils().empty());
 
         QStringList texte;
+        const EchtePause echt;
         QTimer::singleShot(100, [&] { texte << w.statusText(0); });
         w.mnuResetClick();
         QCOMPARE(texte, QStringList{QStringLiteral(" Reset ausgeführt...")});
@@ -354,6 +377,47 @@ private Q_SLOTS:
         s.meldungen.clear();
         w.mnuReInitClick();
         QCOMPARE(s.meldungen, QStringList{QStringLiteral("'1,5' ist kein gültiger Integerwert")});
+    }
+
+    void seitenwechselEntscheidetVorDerNeuenSeite()
+    {
+        // The message of leaving the configuration page shows over that page;
+        // the new page's show handler runs after it.
+        Start s;
+        TfMain& w = *s.fenster;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QList<int> seiteBeiMeldung;
+        QStringList statusBeiMeldung;
+        s.beiMeldung = [&] {
+            seiteBeiMeldung << w.pControl->currentIndex();
+            statusBeiMeldung << w.statusText(0);
+        };
+        s.cfg()->tOben->setText(QStringLiteral("x"));
+        w.setStatusText(0, QStringLiteral("vorher"));
+        QTabBar* tabs = w.pControl->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(TfMain::SLeds).center());
+        QCOMPARE(seiteBeiMeldung, QList<int>{TfMain::SConfig});
+        QCOMPARE(statusBeiMeldung, QStringList{QStringLiteral("vorher")});
+        QCOMPARE(w.pControl->currentIndex(), int(TfMain::SLeds));
+        QCOMPARE(w.statusText(0), QString());
+    }
+
+    void leeresKartenfeldGiltAlsMinimum()
+    {
+        Start s;
+        for (const config::Karte k : {config::Melder, config::Signale}) {
+            QSpinBox* spin = s.cfg()->spin(k);
+            spin->setValue(5);
+            spin->show();
+            spin->setFocus();
+            QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(spin, Qt::Key_Backspace);
+            QFocusEvent aus(QEvent::FocusOut);
+            QCoreApplication::sendEvent(spin, &aus);
+            QCOMPARE(spin->value(), spin->minimum());
+            QCOMPARE(s.cfg()->feld(k)->text(), QString::number(spin->minimum() * config::Karten[k].factor));
+        }
     }
 
     void tasterFelderNehmenNurZahlen()
