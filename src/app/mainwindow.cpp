@@ -518,3 +518,36 @@ void TfMain::btnLedAusClick()
     pLeds->LedNr->setText(QStringLiteral("0"));
     AlleLedAus();
 }
+
+void TfMain::btnLed1Click() {}
+void TfMain::btnLed2Click() {}
+void TfMain::btnLed3Click() {}
+void TfMain::ledTrackChange() {}
+
+// ---------------------------------------------------------------- turnouts
+
+void TfMain::wTrackChange() {}
+void TfMain::btnWgClick() {}
+void TfMain::btnWaClick() {}
+void TfMain::btnIAusClick() {}
+void TfMain::btnWZeitChanging() {}
+void TfMain::wTrackMouseDown(Qt::MouseButton) {}
+
+// ------------------------------------------------------------ signal coils
+
+void TfMain::STrackChange() {}
+void TfMain::btnISEinClick() {}
+void TfMain::btnISAusClick() {}
+void TfMain::btnSZeitChanging() {}
+void TfMain::STrackMouseDown(Qt::MouseButton) {}
+
+// ------------------------------------------- power supply and keep-alive tick
+
+void TfMain::mnuSNTeinClick() {}
+void TfMain::mnuSNTausClick() {}
+void TfMain::tiSNTTimer() {}
+
+// ---------------------------------------------------------- monitoring pages
+
+void TfMain::tiMelTimer() {}
+void TfMain::tiTasTimer() {}

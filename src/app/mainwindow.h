@@ -81,9 +81,37 @@ public:
     void pFahrenShow();
     void pStreckeShow();
 
+    // Power supply, keep-alive tick and remote control.
+    void mnuSNTeinClick();
+    void mnuSNTausClick();
+    void tiSNTTimer();
+
+    // Monitoring pages, polled by the tick.
+    void tiMelTimer();
+    void tiTasTimer();
+
     // LEDs.
     void AlleLedAus();
     void btnLedAusClick();
+    void btnLed1Click();
+    void btnLed2Click();
+    void btnLed3Click();
+    void ledTrackChange();
+
+    // Turnouts.
+    void wTrackChange();
+    void btnWgClick();
+    void btnWaClick();
+    void btnIAusClick();
+    void btnWZeitChanging();
+    void wTrackMouseDown(Qt::MouseButton button);
+
+    // Signal coils.
+    void STrackChange();
+    void btnISEinClick();
+    void btnISAusClick();
+    void btnSZeitChanging();
+    void STrackMouseDown(Qt::MouseButton button);
 
     QString statusText(int panel) const;
     void setStatusText(int panel, const QString& text);

@@ -4,6 +4,7 @@
 #include "configpage.h"
 #include "counterpanel.h"
 #include "fahrenpage.h"
+#include "fensterstart.h"
 #include "helpwindow.h"
 #include "kvxhard.h"
 #include "ledpage.h"
@@ -38,68 +39,10 @@
 #include <functional>
 #include <memory>
 
-namespace {
-
-QByteArray lesen(const QString& pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void schreiben(const QString& pfad, const QByteArray& inhalt)
-{
-    QFile f(pfad);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(inhalt);
-}
-
-// One program start in a fresh program directory.
-struct Start {
-    explicit Start(const QByteArray& ini = {}, bool mitKarte = true, const VirtualLayout& anlage = {})
-        : karte(anlage)
-    {
-        if (!ini.isNull())
-            schreiben(iniPfad(), ini);
-        MainOptions o;
-        o.programmPfad = dir.path();
-        if (mitKarte)
-            o.backend = &karte;
-        else
-            o.backend = &ohneZugriff;
-        o.meldung = [this](const QString& text) {
-            meldungen << text;
-            if (beiMeldung)
-                beiMeldung();
-        };
-        fenster = std::make_unique<TfMain>(std::move(o));
-    }
-
-    QString iniPfad() const { return dir.filePath(QStringLiteral("KVXTEST.INI")); }
-    QByteArray ini() const { return lesen(iniPfad()); }
-    ConfigPage* cfg() const { return fenster->pConfig; }
-
-    QTemporaryDir dir;
-    VirtualCard karte;
-    NoPortAccess ohneZugriff;
-    QStringList meldungen;
-    std::function<void()> beiMeldung;
-    std::unique_ptr<TfMain> fenster;
-};
-
-// Most tests check order and outcome only: their pauses just handle the
-// pending events. Tests that look at what shows during a pause take the real one.
-void schnellePause(int)
-{
-    QCoreApplication::processEvents();
-}
-
-struct EchtePause {
-    EchtePause() : vorher(setPauseFunktion(nullptr)) {}
-    ~EchtePause() { setPauseFunktion(vorher); }
-    PauseFunktion vorher;
-};
-
-}  // namespace
+using fixture::EchtePause;
+using fixture::lesen;
+using fixture::schnellePause;
+using fixture::schreiben;
 
 class MainWindowTest : public QObject {
     Q_OBJECT

@@ -1,0 +1,82 @@
+// The main window started on the virtual card in a fresh program directory,
+// shared by the tests of the window and its pages.
+#pragma once
+
+#include "configpage.h"
+#include "mainwindow.h"
+#include "pause.h"
+#include "portio.h"
+#include "virtualcard.h"
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace fixture {
+
+inline QByteArray lesen(const QString& pfad)
+{
+    QFile f(pfad);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void schreiben(const QString& pfad, const QByteArray& inhalt)
+{
+    QFile f(pfad);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(inhalt);
+}
+
+// One program start in a fresh program directory.
+struct Start {
+    explicit Start(const QByteArray& ini = {}, bool mitKarte = true, const VirtualLayout& anlage = {})
+        : karte(anlage)
+    {
+        if (!ini.isNull())
+            schreiben(iniPfad(), ini);
+        MainOptions o;
+        o.programmPfad = dir.path();
+        if (mitKarte)
+            o.backend = &karte;
+        else
+            o.backend = &ohneZugriff;
+        o.meldung = [this](const QString& text) {
+            meldungen << text;
+            if (beiMeldung)
+                beiMeldung();
+        };
+        fenster = std::make_unique<TfMain>(std::move(o));
+    }
+
+    QString iniPfad() const { return dir.filePath(QStringLiteral("KVXTEST.INI")); }
+    QByteArray ini() const { return lesen(iniPfad()); }
+    ConfigPage* cfg() const { return fenster->pConfig; }
+
+    QTemporaryDir dir;
+    VirtualCard karte;
+    NoPortAccess ohneZugriff;
+    QStringList meldungen;
+    std::function<void()> beiMeldung;
+    std::unique_ptr<TfMain> fenster;
+};
+
+// Most tests check order and outcome only: their pauses just handle the
+// pending events. Tests that look at what shows during a pause take the real one.
+inline void schnellePause(int)
+{
+    QCoreApplication::processEvents();
+}
+
+struct EchtePause {
+    EchtePause() : vorher(setPauseFunktion(nullptr)) {}
+    ~EchtePause() { setPauseFunktion(vorher); }
+    PauseFunktion vorher;
+};
+
+}  // namespace fixture
+
+using fixture::Start;
