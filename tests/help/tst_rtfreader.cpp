@@ -230,6 +230,10 @@ void TestRtfReader::shippedHelpText()
     QVERIFY(!text.contains(QChar(u'\\')));
     QVERIFY(!text.contains(QStringLiteral("Arial")));      // the font table stays out of the text
     QCOMPARE(formatOf(doc, QStringLiteral("Die Menüs")).fontWeight(), int(QFont::Bold));
+    // A coil pulse lasts its switching time also while the power supply runs;
+    // the text once said the next keep-alive pulse cut it short.
+    QVERIFY(!text.contains(QStringLiteral("mit dem nächsten Haltimpuls")));
+    QVERIFY(text.contains(QStringLiteral("Auch bei eingeschaltetem SNT dauert jeder Impuls die volle Schaltzeit")));
 }
 
 void TestRtfReader::malformedInput_data()
