@@ -1,7 +1,6 @@
 #include "configuration.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace config {
 
@@ -38,33 +37,6 @@ int TasterUmrechnen(int n)
     if (n > 512)
         return n + 488;
     return n;
-}
-
-std::optional<int> ganzeZahl(const QString& text)
-{
-    const QString t = text.trimmed();
-    int i = 0;
-    bool negativ = false;
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
-        negativ = t[i] == u'-';
-        ++i;
-    }
-    if (i == t.size())
-        return std::nullopt;
-    long long wert = 0;
-    for (; i < t.size(); ++i) {
-        const QChar c = t[i];
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        wert = wert * 10 + (c.unicode() - u'0');
-        if (wert > static_cast<long long>(std::numeric_limits<int>::max()) + 1)
-            return std::nullopt;
-    }
-    if (negativ)
-        wert = -wert;
-    if (wert < std::numeric_limits<int>::min() || wert > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(wert);
 }
 
 QString keinIntegerwert(const QString& text)

@@ -1,13 +1,13 @@
 // What the configuration page computes, without widgets: the card kinds with
-// their ranges, factors and settings keys, the input byte count, the
-// conversion of the remote-control numbers and the strict number parsing of
-// the fields.
+// their ranges, factors and settings keys, the input byte count and the
+// conversion of the remote-control numbers.
 #pragma once
+
+#include "ganzezahl.h"
 
 #include <QString>
 
 #include <array>
-#include <optional>
 
 namespace config {
 
@@ -44,9 +44,8 @@ int einDatenBytes(int melder, int hbloecke, int bloecke, int taster1, int taster
 // Remote-control number as entered -> position in the push-button image.
 int TasterUmrechnen(int n);
 
-// A whole number as the fields take it: optional sign and decimal digits,
-// blanks around it allowed. Nothing else (no separators, no hex).
-std::optional<int> ganzeZahl(const QString& text);
+// The fields take whole numbers as the whole program does (ganzezahl.h).
+using ::ganzeZahl;
 
 // "'x' ist kein gültiger Integerwert"
 QString keinIntegerwert(const QString& text);

@@ -1,5 +1,6 @@
 // The configuration rules without widgets: ranges, the input byte count, the
-// conversion of the remote-control numbers and the strict number fields.
+// conversion of the remote-control numbers and the whole-number rule that
+// the fields, the settings file and the tables share.
 #include "configuration.h"
 
 #include <QTest>
@@ -69,10 +70,24 @@ private Q_SLOTS:
         QTest::newRow("nur Vorzeichen") << "-" << false << 0;
         QTest::newRow("Komma") << "1,5" << false << 0;
         QTest::newRow("Punkt") << "1.000" << false << 0;
-        QTest::newRow("Hex") << "0x10" << false << 0;
+        QTest::newRow("Tab vorn, Blank hinten") << "\t 42 " << true << 42;
+        QTest::newRow("Blank nach Vorzeichen") << "- 5" << false << 0;
+        QTest::newRow("Zeilenumbruch") << "5\n" << false << 0;
+        QTest::newRow("Hex 0x") << "0x10" << true << 16;
+        QTest::newRow("Hex 0X, Grossbuchstaben") << "0XfF" << true << 255;
+        QTest::newRow("Hex $") << "$1a" << true << 26;
+        QTest::newRow("Hex mit Vorzeichen") << "-$10" << true << -16;
+        QTest::newRow("nur 0x") << "0x" << false << 0;
+        QTest::newRow("nur $") << "-$" << false << 0;
+        QTest::newRow("kein Hex ohne Praefix") << "1f" << false << 0;
+        QTest::newRow("arabische Ziffer") << QString(QChar(0x663)) << false << 0;
         QTest::newRow("zu gross") << "2147483648" << false << 0;
         QTest::newRow("kleinster") << "-2147483648" << true << int(-2147483648LL);
+        QTest::newRow("Hex groesster") << "0x7fffffff" << true << 2147483647;
+        QTest::newRow("Hex kleinster") << "-0x80000000" << true << int(-2147483648LL);
+        QTest::newRow("Hex kein Ueberlauf auf -1") << "0xFFFFFFFF" << false << 0;
         QTest::newRow("viele Ziffern") << QString(400, u'9') << false << 0;
+        QTest::newRow("viele Nullen") << QString(400, u'0') + "7" << true << 7;
     }
     void ganzeZahl()
     {
