@@ -1,18 +1,36 @@
 #include "profile.h"
 
+#include "ganzezahl.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QSaveFile>
 #include <QStringDecoder>
-
-#include <limits>
-#include <optional>
 
 namespace {
 
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 const QByteArray kLf = QByteArrayLiteral("\n");
+const QByteArray kBom = QByteArrayLiteral("\xef\xbb\xbf");
+
+// Larger than any settings file the program writes by far; the bound keeps a
+// stray huge file or a device from eating time and memory at start-up.
+constexpr qint64 kMaxSize = 64 * 1024;
+
+QString shownName(const QString& fileName)
+{
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+
+QString notReadMessage(const QString& fileName, const QString& why)
+{
+    return QStringLiteral("Die Einstellungsdatei %1 %2; es gelten die Vorgaben.")
+        .arg(shownName(fileName), why);
+}
+
+const QString kTooLarge = QStringLiteral("ist größer als 64 KB und wird nicht gelesen");
+const QString kUnreadable = QStringLiteral("kann nicht gelesen werden");
 
 bool isBlank(char c)
 {
@@ -28,49 +46,6 @@ QString decode(const QByteArray& bytes)
     if (utf8.hasError())
         return QString::fromLatin1(bytes);
     return text;
-}
-
-int digitValue(QChar c, int base)
-{
-    const char16_t u = c.unicode();
-    int d = -1;
-    if (u >= u'0' && u <= u'9')
-        d = u - u'0';
-    else if (u >= u'a' && u <= u'f')
-        d = u - u'a' + 10;
-    else if (u >= u'A' && u <= u'F')
-        d = u - u'A' + 10;
-    return d < base ? d : -1;
-}
-
-// The leading integer of an (already trimmed) value, see ProfileFile::readInt.
-std::optional<int> leadingInt(QStringView s)
-{
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-    bool negative = false;
-    if (i < n && (s[i] == u'+' || s[i] == u'-')) {
-        negative = s[i] == u'-';
-        ++i;
-    }
-    int base = 10;
-    if (i + 2 < n && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')
-        && digitValue(s[i + 2], 16) >= 0) {
-        base = 16;
-        i += 2;
-    }
-    const qint64 limit = negative ? qint64(std::numeric_limits<int>::max()) + 1
-                                  : std::numeric_limits<int>::max();
-    const qsizetype firstDigit = i;
-    qint64 magnitude = 0;
-    for (int d; i < n && (d = digitValue(s[i], base)) >= 0; ++i) {
-        magnitude = magnitude * base + d;
-        if (magnitude > limit)
-            return std::nullopt;
-    }
-    if (i == firstDigit)
-        return std::nullopt;
-    return int(negative ? -magnitude : magnitude);
 }
 
 bool hasLineBreak(const QString& s)
@@ -100,21 +75,38 @@ ProfileFile::ProfileFile(const QString& fileName)
     load();
 }
 
-bool ProfileFile::load()
+void ProfileFile::load()
 {
-    m_lines.clear();
-    m_readable = true;
-    QFile file(m_fileName);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_readable = false;
-        return false;
+    const QFileInfo info(m_fileName);
+    if (!info.exists()) // also a link to nothing: writing creates its target
+        return;
+    if (!info.isFile()) {
+        m_loadError = notReadMessage(
+            m_fileName, QStringLiteral("ist keine gewöhnliche Datei und wird nicht gelesen"));
+        return;
     }
-    const QByteArray data = file.readAll();
+    if (info.size() > kMaxSize) {
+        m_loadError = notReadMessage(m_fileName, kTooLarge);
+        return;
+    }
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_loadError = notReadMessage(m_fileName, kUnreadable);
+        return;
+    }
+    // The file may have grown since it was looked at.
+    QByteArray data = file.read(kMaxSize + 1);
     if (file.error() != QFileDevice::NoError) {
-        m_readable = false;
-        return false;
+        m_loadError = notReadMessage(m_fileName, kUnreadable);
+        return;
+    }
+    if (data.size() > kMaxSize) {
+        m_loadError = notReadMessage(m_fileName, kTooLarge);
+        return;
+    }
+    if (data.startsWith(kBom)) {
+        m_bom = kBom;
+        data.remove(0, kBom.size());
     }
     qsizetype pos = 0;
     while (pos < data.size()) {
@@ -132,7 +124,6 @@ bool ProfileFile::load()
         m_lines.append(parseLine(data.mid(pos, end - pos), eol));
         pos = newline + 1;
     }
-    return true;
 }
 
 ProfileFile::Line ProfileFile::parseLine(QByteArray text, QByteArray eol)
@@ -210,8 +201,8 @@ QString ProfileFile::readString(const QString& section, const QString& key,
 
 int ProfileFile::readInt(const QString& section, const QString& key, int defaultValue) const
 {
-    // A missing key reads as an empty value, which has no leading integer.
-    return leadingInt(readString(section, key)).value_or(defaultValue);
+    // A missing key reads as an empty value, which is no whole number.
+    return ganzeZahl(readString(section, key)).value_or(defaultValue);
 }
 
 QByteArray ProfileFile::newLineEnding(const QList<Line>& lines) const
@@ -256,13 +247,14 @@ bool ProfileFile::apply(QList<Line>& lines, const Entry& entry) const
 
 bool ProfileFile::save(const QList<Line>& lines) const
 {
-    QByteArray data;
+    QByteArray data = m_bom;
     for (const Line& line : lines)
         data += line.text + line.eol;
     // Unbuffered: a full disk shows as a short write here. Through Qt's write
     // buffer the rest of a partly flushed buffer is dropped on close without
     // an error, and commit() would put a truncated file in place.
     QSaveFile file(m_fileName);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(data) != data.size()) {
@@ -272,19 +264,9 @@ bool ProfileFile::save(const QList<Line>& lines) const
     return file.commit();
 }
 
-bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
-{
-    return writeAll({Entry{section, key, value}});
-}
-
-bool ProfileFile::writeInt(const QString& section, const QString& key, int value)
-{
-    return writeString(section, key, QString::number(value));
-}
-
 bool ProfileFile::writeAll(const QList<Entry>& entries)
 {
-    if (!m_readable)
+    if (!m_loadError.isEmpty())
         return false;
     QList<Line> lines = m_lines;
     for (const Entry& entry : entries) {
@@ -299,6 +281,5 @@ bool ProfileFile::writeAll(const QList<Entry>& entries)
 
 QString ProfileFile::writeErrorMessage() const
 {
-    return QStringLiteral("In %1 kann nicht geschrieben werden")
-        .arg(QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath()));
+    return QStringLiteral("In %1 kann nicht geschrieben werden").arg(shownName(m_fileName));
 }

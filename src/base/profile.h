@@ -19,22 +19,33 @@
 // sections of the same name.
 //
 // Bytes: lines are kept as the bytes read, with their own line ending, so that
-// every line the program does not write comes back byte for byte. Names and
-// values are decoded as UTF-8, or as Latin-1 when a line is not valid UTF-8
-// (a file written on Windows); new text is written as UTF-8.
+// every line the program does not write comes back byte for byte. A UTF-8
+// byte-order mark at the start (editors write one) is set aside when reading
+// and written back in front. Names and values are decoded as UTF-8, or as
+// Latin-1 when a line is not valid UTF-8 (a file written on Windows); new text
+// is written as UTF-8.
 //
 // Line endings: both CRLF and LF are read. A line written anew ends like the
 // first line of the file that has an ending; a new file, or one with a single
 // unterminated line, gets CRLF (the file is shared with Windows installations).
 //
-// Writing: the whole file is replaced through a temporary file and a rename
-// (QSaveFile), so a failing write (directory missing or not writable, the name
-// is a directory, disk full) leaves the old file as it was; the call then
-// returns false and writeErrorMessage() holds the text for the message box.
-// The in-memory lines change only when the write succeeded.
+// Size: a settings file is a few hundred bytes. One larger than 64 KB, or a
+// name that is not a regular file after following links (a device, a pipe, a
+// folder), is not read at all; nor is a file that cannot be read. Such a file
+// reads as empty, every write is refused so that it is never overwritten, and
+// loadErrorMessage() tells the user why the defaults apply.
 //
-// The file is read by the constructor and by load(); reads are answered from
-// the lines in memory, writes start from them.
+// Writing: the whole file is replaced through a temporary file and a rename
+// (QSaveFile), so a failing write (directory missing, the name is a directory,
+// disk full) leaves the old file as it was. Where the directory allows no new
+// file but the file itself is writable (a shared installation), the file is
+// written in place instead; a write that fails there can leave it cut short.
+// Either way a failed write returns false and writeErrorMessage() holds the
+// text for the message box. The in-memory lines change only when the write
+// succeeded.
+//
+// The file is read once by the constructor; reads are answered from the lines
+// in memory, writes start from them.
 #pragma once
 
 #include <QByteArray>
@@ -51,40 +62,31 @@ public:
         QString value;
     };
 
-    // Reads the file at once (see load()).
     explicit ProfileFile(const QString& fileName);
 
-    QString fileName() const { return m_fileName; }
-
-    // Reads the file into memory. A missing file reads as empty and gives
-    // true. A file that exists but cannot be read gives false, reads as empty
-    // and refuses every write, so that it is never overwritten blindly.
-    bool load();
+    // Why the file was not read, for a message box at start-up, e.g. "Die
+    // Einstellungsdatei <full file name> ist größer als 64 KB und wird nicht
+    // gelesen; es gelten die Vorgaben." Empty when the file was read or does
+    // not exist yet.
+    QString loadErrorMessage() const { return m_loadError; }
 
     // Value of the key, trimmed; defaultValue when the key is missing.
     QString readString(const QString& section, const QString& key,
                        const QString& defaultValue = QString()) const;
 
-    // Integer value of the key. Accepted: an optional sign, then decimal
-    // digits, or "0x"/"0X" and hexadecimal digits. As with Windows'
-    // GetPrivateProfileInt only the leading integer counts: "12abc" reads 12,
-    // "0x" and "0xg" read 0 (the leading "0"). defaultValue is returned when
-    // the key is missing, the value does not start with an integer ("abc",
-    // "", "- 5") or the leading integer lies outside the range of int.
+    // Integer value of the key: defaultValue when the key is missing or its
+    // value is not a whole number (ganzezahl.h), e.g. "12abc", "1e3", "".
     int readInt(const QString& section, const QString& key, int defaultValue) const;
 
-    // Sets one key and replaces the file. An existing key (first occurrence)
-    // keeps its spelling and the text up to the old value; a new key is
-    // appended after the last key line of the first section of that name
-    // (before blank lines and comments that follow it); a new section is
-    // appended at the end of the file, after a blank line. A missing file is
-    // created. Returns false when the file could not be replaced or a name is
-    // unusable (empty, a key with '=', a section with ']', line breaks).
-    bool writeString(const QString& section, const QString& key, const QString& value);
-    bool writeInt(const QString& section, const QString& key, int value);
-
-    // Sets all entries, in order, and replaces the file once. On failure
-    // nothing is written: the old file stays, and so do the lines in memory.
+    // Sets all entries, in order, and replaces the file once. An existing key
+    // (first occurrence) keeps its spelling and the text up to the old value;
+    // a new key is appended after the last key line of the first section of
+    // that name (before blank lines and comments that follow it); a new
+    // section is appended at the end of the file, after a blank line. A
+    // missing file is created. Returns false when the file could not be
+    // replaced, was not read (see above) or a name is unusable (empty, a key
+    // with '=', a section with ']', line breaks); the lines in memory then
+    // stay as they were, and an unusable name writes nothing at all.
     bool writeAll(const QList<Entry>& entries);
 
     // "In <full file name> kann nicht geschrieben werden"
@@ -101,6 +103,7 @@ private:
         qsizetype valueStart = 0; // key lines: offset of the value
     };
 
+    void load();
     static Line parseLine(QByteArray text, QByteArray eol);
     qsizetype findKey(const QList<Line>& lines, const QString& section,
                       const QString& key, qsizetype* insertAt) const;
@@ -109,6 +112,7 @@ private:
     bool save(const QList<Line>& lines) const;
 
     QString m_fileName;
+    QByteArray m_bom;          // the byte-order mark the file starts with, if any
     QList<Line> m_lines;
-    bool m_readable = true;
+    QString m_loadError;       // empty: read (or missing); else writes are refused
 };

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +12,12 @@
 #include <csignal>
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -44,6 +51,42 @@ const QByteArray kRealistic =
     "[Taster]\r\n"
     "Oben=513\r\n";
 
+bool writeOne(ProfileFile& profile, const QString& section, const QString& key, const QString& value)
+{
+    return profile.writeAll({{section, key, value}});
+}
+
+// Tests run as root, who passes every permission check. For as long as this
+// object lives the calling thread gives up that privilege, so that permission
+// bits count; without it (not Linux, or capset refused) they may not count.
+class PermissionsCount
+{
+public:
+    PermissionsCount()
+    {
+#ifdef Q_OS_LINUX
+        m_ok = syscall(SYS_capget, &m_header, m_saved) == 0;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_ok = m_ok && syscall(SYS_capset, &m_header, reduced) == 0;
+#endif
+    }
+    ~PermissionsCount()
+    {
+#ifdef Q_OS_LINUX
+        if (m_ok)
+            syscall(SYS_capset, &m_header, m_saved);
+#endif
+    }
+
+private:
+#ifdef Q_OS_LINUX
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_ok = false;
+#endif
+};
+
 } // namespace
 
 class ProfileTest : public QObject
@@ -51,7 +94,12 @@ class ProfileTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(m_dir.isValid()); QFile::remove(path()); }
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QFile::remove(path());
+        QDir(m_dir.path()).rmdir("KVXTEST.INI");
+    }
     void readValue_data();
     void readValue();
     void lookup_data();
@@ -66,6 +114,10 @@ private slots:
     void diskFullKeepsFile();
     void junkDoesNotCrash_data();
     void junkDoesNotCrash();
+    void byteOrderMark();
+    void notRead_data();
+    void notRead();
+    void writeInPlaceWhereNoNewFile();
     void openError_data();
     void openError();
 
@@ -74,8 +126,9 @@ private:
     QString path() const { return m_dir.filePath("KVXTEST.INI"); }
 };
 
-// How a value is read as an integer: the leading integer counts, as with
-// GetPrivateProfileInt; no leading integer or overflow gives the default.
+// How a value is read as an integer: a whole number (ganzezahl.h) counts,
+// anything else gives the default. The rule itself is tested with the
+// configuration rules; here the values come from the file.
 void ProfileTest::readValue_data()
 {
     QTest::addColumn<QByteArray>("value");
@@ -86,9 +139,11 @@ void ProfileTest::readValue_data()
     QTest::newRow("minus") << QByteArray("-12") << -12;
     QTest::newRow("hex") << QByteArray("0X1f") << 31;
     QTest::newRow("negative hex") << QByteArray("-0x10") << -16;
-    QTest::newRow("leading integer: 12abc reads 12") << QByteArray("12abc") << 12;
-    QTest::newRow("0x alone reads 0") << QByteArray("0x") << 0;
-    QTest::newRow("0x and no hex digit reads 0") << QByteArray("0xg") << 0;
+    QTest::newRow("dollar hex") << QByteArray("$7f") << 127;
+    QTest::newRow("trailing letters") << QByteArray("12abc") << kDefault;
+    QTest::newRow("exponent") << QByteArray("1e3") << kDefault;
+    QTest::newRow("0x alone") << QByteArray("0x") << kDefault;
+    QTest::newRow("0x and no hex digit") << QByteArray("0xg") << kDefault;
     QTest::newRow("int max") << QByteArray("2147483647") << INT_MAX;
     QTest::newRow("int min") << QByteArray("-2147483648") << INT_MIN;
     QTest::newRow("above int") << QByteArray("2147483648") << kDefault;
@@ -144,8 +199,8 @@ void ProfileTest::firstWriteCreatesFile()
     ProfileFile profile(path());
     QCOMPARE(profile.readInt("Karten", "Block", 1), 1);
     QVERIFY(!QFile::exists(path()));
-    QVERIFY(profile.writeInt("Karten", "Block", 1));
-    QVERIFY(profile.writeInt("Karten", "Melder", 2));
+    QVERIFY(writeOne(profile, "Karten", "Block", "1"));
+    QVERIFY(writeOne(profile, "Karten", "Melder", "2"));
     QCOMPARE(fileBytes(path()), QByteArray("[Karten]\r\nBlock=1\r\nMelder=2\r\n"));
 }
 
@@ -185,7 +240,7 @@ void ProfileTest::write()
     QFETCH(QByteArray, expected);
     putFile(path(), original);
     ProfileFile profile(path());
-    QVERIFY(profile.writeString(section, key, value));
+    QVERIFY(writeOne(profile, section, key, value));
     QCOMPARE(fileBytes(path()), expected);
     QCOMPARE(profile.readString(section, key), value);
     QCOMPARE(ProfileFile(path()).readString(section, key), value);
@@ -217,10 +272,10 @@ void ProfileTest::refusedNamesWriteNothing()
 {
     putFile(path(), kRealistic);
     ProfileFile profile(path());
-    QVERIFY(!profile.writeString("Karten", "a=b", "1"));
-    QVERIFY(!profile.writeString("Kar]ten", "Block", "1"));
-    QVERIFY(!profile.writeString("Karten", "", "1"));
-    QVERIFY(!profile.writeString("Karten", "Block", "1\r\n[X]"));
+    QVERIFY(!writeOne(profile, "Karten", "a=b", "1"));
+    QVERIFY(!writeOne(profile, "Kar]ten", "Block", "1"));
+    QVERIFY(!writeOne(profile, "Karten", "", "1"));
+    QVERIFY(!writeOne(profile, "Karten", "Block", "1\r\n[X]"));
     // a refused entry in a batch stops the whole batch
     QVERIFY(!profile.writeAll({{"Karten", "Block", "1"}, {"", "Block", "1"}}));
     QCOMPARE(fileBytes(path()), kRealistic);
@@ -242,7 +297,7 @@ void ProfileTest::failedWriteKeepsFile()
     putFile(dir.filePath("ordner/inhalt.txt"), "bleibt");
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
     ProfileFile profile(dir.filePath(target));
-    QVERIFY(!profile.writeInt("Karten", "Block", 3));
+    QVERIFY(!writeOne(profile, "Karten", "Block", "3"));
     QVERIFY(!profile.writeAll({{"Karten", "Block", "3"}, {"Taster", "Oben", "1"}}));
     QCOMPARE(profile.writeErrorMessage(),
              "In " + QDir::toNativeSeparators(dir.filePath(target)) + " kann nicht geschrieben werden");
@@ -265,14 +320,14 @@ void ProfileTest::diskFullKeepsFile()
     small.rlim_cur = rlim_t(kRealistic.size());
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = profile.writeString("Karten", "Block", QString(200, u'9'));
+    const bool written = writeOne(profile, "Karten", "Block", QString(200, u'9'));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(!written);
     QCOMPARE(fileBytes(path()), kRealistic);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
     QCOMPARE(profile.readInt("Karten", "Block", kDefault), 12);
-    QVERIFY(profile.writeInt("Karten", "Block", 13)); // space again
+    QVERIFY(writeOne(profile, "Karten", "Block", "13")); // space again
 #else
     QSKIP("needs a file-size limit");
 #endif
@@ -286,8 +341,8 @@ void ProfileTest::junkDoesNotCrash_data()
         all.append(char(i * 7 % 256));
     QTest::newRow("all bytes") << all;
     QTest::newRow("NUL bytes") << QByteArray(100, '\0');
-    QTest::newRow("10 MB line") << QByteArray(10 << 20, 'x');
-    QTest::newRow("10 MB key") << QByteArray(10 << 20, 'k') + "=1";
+    QTest::newRow("60 KB line") << QByteArray(60 << 10, 'x');
+    QTest::newRow("60 KB key") << QByteArray(60 << 10, 'k') + "=1";
     QTest::newRow("lone bracket") << QByteArray("[");
     QTest::newRow("empty names") << QByteArray("[]\n=\n==\n]]]\n");
     QTest::newRow("lone CRs") << QByteArray("\r\r\r");
@@ -300,9 +355,115 @@ void ProfileTest::junkDoesNotCrash()
     putFile(path(), junk);
     ProfileFile profile(path());
     QCOMPARE(profile.readInt("Karten", "Block", kDefault), kDefault);
-    QVERIFY(profile.writeInt("Karten", "Block", 5));
+    QVERIFY(writeOne(profile, "Karten", "Block", "5"));
     QVERIFY(fileBytes(path()).startsWith(junk));
     QCOMPARE(ProfileFile(path()).readInt("Karten", "Block", kDefault), 5);
+}
+
+// Editors put a UTF-8 byte-order mark in front; it must not hide the first
+// section, and it stays in front when the file is written back.
+void ProfileTest::byteOrderMark()
+{
+    const QByteArray bom("\xef\xbb\xbf");
+    putFile(path(), bom + "[Karten]\r\nBlock=7\r\n");
+    ProfileFile profile(path());
+    QCOMPARE(profile.readInt("Karten", "Block", kDefault), 7);
+    QVERIFY(profile.writeAll({{"Karten", "Block", "8"}, {"Karten", "Melder", "2"}}));
+    QCOMPARE(fileBytes(path()), bom + "[Karten]\r\nBlock=8\r\nMelder=2\r\n");
+
+    putFile(path(), bom);
+    ProfileFile onlyBom(path());
+    QVERIFY(writeOne(onlyBom, "Karten", "Block", "1"));
+    QCOMPARE(fileBytes(path()), bom + "[Karten]\r\nBlock=1\r\n");
+}
+
+// Files that are not read: they read as empty, are never written and say why.
+void ProfileTest::notRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("64 KB is read") << "64 KB" << QString();
+    QTest::newRow("larger than 64 KB") << "64 KB + 1" << "ist größer als 64 KB und wird nicht gelesen";
+    QTest::newRow("folder") << "folder" << "ist keine gewöhnliche Datei und wird nicht gelesen";
+#ifdef Q_OS_UNIX
+    QTest::newRow("link to /dev/zero") << "/dev/zero" << "ist keine gewöhnliche Datei und wird nicht gelesen";
+    QTest::newRow("named pipe") << "fifo" << "ist keine gewöhnliche Datei und wird nicht gelesen";
+    QTest::newRow("no read permission") << "0200" << "kann nicht gelesen werden";
+#endif
+}
+
+void ProfileTest::notRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    // Short lines: a long file of them once took seconds and gigabytes.
+    QByteArray content = "[Karten]\nBlock=3\n";
+    content += QByteArray(64 * 1024 - content.size(), '\n');
+    if (kind == "64 KB + 1")
+        content += '\n';
+    if (kind == "folder")
+        QVERIFY(QDir(m_dir.path()).mkdir("KVXTEST.INI"));
+#ifdef Q_OS_UNIX
+    else if (kind == "/dev/zero")
+        QVERIFY(QFile::link("/dev/zero", path()));
+    else if (kind == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(path()).constData(), 0644), 0);
+#endif
+    else
+        putFile(path(), content);
+    if (kind == "0200")
+        QVERIFY(QFile::setPermissions(path(), QFile::WriteOwner));
+    const PermissionsCount permissionsCount;
+    if (kind == "0200" && QFile(path()).open(QIODevice::ReadOnly))
+        QSKIP("permission bits are not enforced here");
+
+    ProfileFile profile(path());
+    const bool read = why.isEmpty();
+    QCOMPARE(profile.readInt("Karten", "Block", kDefault), read ? 3 : kDefault);
+    QCOMPARE(profile.loadErrorMessage(),
+             read ? QString()
+                  : "Die Einstellungsdatei " + QDir::toNativeSeparators(path()) + ' ' + why
+                        + "; es gelten die Vorgaben.");
+    QCOMPARE(writeOne(profile, "Karten", "Block", "4"), read);
+    if (kind == "0200")
+        QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner));
+    if (!read && QFileInfo(path()).isFile())
+        QCOMPARE(fileBytes(path()), content);
+    if (kind == "folder")
+        QVERIFY(QDir(path()).isEmpty());
+}
+
+// A shared installation: the file may be written, its folder takes no new
+// file, so there is no room for a temporary file beside it.
+void ProfileTest::writeInPlaceWhereNoNewFile()
+{
+#ifdef Q_OS_UNIX
+    const QString folder = m_dir.filePath("geteilt");
+    QVERIFY(QDir(m_dir.path()).mkdir("geteilt"));
+    const QString file = folder + "/KVXTEST.INI";
+    putFile(file, kRealistic);
+    QCOMPARE(chmod(QFile::encodeName(file).constData(), 0644), 0);
+    QCOMPARE(chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    bool written = false;
+    bool enforced = false;
+    {
+        const PermissionsCount permissionsCount;
+        QFile probe(folder + "/probe");
+        enforced = !probe.open(QIODevice::WriteOnly);
+        ProfileFile profile(file);
+        written = profile.writeAll({{"Karten", "Block", "20"}, {"Karten", "Melder", "3"}});
+    }
+    QCOMPARE(chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    if (!enforced)
+        QSKIP("permission bits are not enforced here");
+    QVERIFY(written);
+    QByteArray expected = kRealistic;
+    expected.replace("BLOCK = 12\r\nHilfsBlock=4\r\n", "BLOCK = 20\r\nHilfsBlock=4\r\nMelder=3\r\n");
+    QCOMPARE(fileBytes(file), expected);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"KVXTEST.INI"});
+#else
+    QSKIP("needs POSIX permissions");
+#endif
 }
 
 void ProfileTest::openError_data()
