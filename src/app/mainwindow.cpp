@@ -201,7 +201,10 @@ void TfMain::FormCreate()
         kvx->PortInit();
         kvx->DatenLoeschen();
         kvx->KettenReset();
-        pConfigExit();
+        if (iniAbgelehnt_)
+            seitenAnordnen();
+        else
+            pConfigExit();
         // The default data files of the route page are loaded here.
         pConfig->btnReInit->setEnabled(false);
         VerInfo();
@@ -456,6 +459,10 @@ void TfMain::mnuInfoClick()
 void TfMain::einstellungenLesen()
 {
     const ProfileFile ini(iniPfad());
+    // A file that is refused is neither read nor overwritten at start-up.
+    iniAbgelehnt_ = !ini.loadErrorMessage().isEmpty();
+    if (iniAbgelehnt_)
+        showMessage(ini.loadErrorMessage());
     const Einstellungen e = Einstellungen::lesen(ini);
     pConfig->zeigen(e);
     for (int i = 0; i < KartenAnzahl; ++i)
@@ -493,6 +500,14 @@ void TfMain::cbHintsClick()
 }
 
 void TfMain::pConfigExit()
+{
+    seitenAnordnen();
+    ProfileFile ini(iniPfad());
+    if (!ini.writeAll(pConfig->einstellungen().eintraege()))
+        throw HandlerError(ini.writeErrorMessage());
+}
+
+void TfMain::seitenAnordnen()
 {
     pMelder->anordnen(*kvx);
     pTaster->anordnen(*kvx);

@@ -157,6 +157,7 @@ protected:
 
 private:
     void seiteGewechselt(int index);
+    void seitenAnordnen();   // grids and ranges for the counts now configured
     void seiteZeigen(int index);
     void seiteVerbergen(int index);
     void sntAngebot();
@@ -173,5 +174,6 @@ private:
     int aktuelleSeite_ = SConfig;
     bool seitenwechselIntern_ = false;
     bool ersteAnzeige_ = true;
+    bool iniAbgelehnt_ = false;   // the settings file was too large or no regular file
     bool hints_ = true;
 };

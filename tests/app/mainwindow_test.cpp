@@ -125,6 +125,45 @@ private Q_SLOTS:
         QVERIFY(ini.contains("Hints=0\r\n"));
     }
 
+    void einstellungenMitBomUndUnsinnigeDateien()
+    {
+        {
+            // An editor's byte-order mark in front of the first section.
+            Start s("\xEF\xBB\xBF[Karten]\r\nBlock=7\r\nMelder=12abc\r\n");
+            QVERIFY(s.meldungen.isEmpty());
+            QCOMPARE(int(s.fenster->kvx->BlockAnzahl), 14);
+            QCOMPARE(int(s.fenster->kvx->MelderAnzahl), 8);   // not a whole number: the default
+            QVERIFY(s.ini().startsWith("\xEF\xBB\xBF[Karten]\r\nBlock=7\r\n"));
+            QCOMPARE(s.ini().count("[Karten]"), 1);
+        }
+        {
+            // Too large: not read, not overwritten, start-up goes on with the defaults.
+            const QByteArray riesig = "[Karten]\r\nBlock=7\r\n" + QByteArray(70 * 1024, ';');
+            Start s(riesig);
+            QCOMPARE(s.meldungen.size(), 1);
+            QVERIFY(s.meldungen[0].contains(s.iniPfad()));
+            QVERIFY(s.meldungen[0].contains(QStringLiteral("64 KB")));
+            QCOMPARE(int(s.fenster->kvx->BlockAnzahl), 2);
+            QCOMPARE(s.ini(), riesig);
+            QCOMPARE(s.cfg()->Version->text(), QStringLiteral("( Version 1.1.0.12 )"));
+        }
+        {
+            // A link to a device.
+            QTemporaryDir dir;
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("KVXTEST.INI"))));
+            VirtualCard karte;
+            QStringList meldungen;
+            MainOptions o;
+            o.programmPfad = dir.path();
+            o.backend = &karte;
+            o.meldung = [&](const QString& t) { meldungen << t; };
+            TfMain w(std::move(o));
+            QCOMPARE(meldungen.size(), 1);
+            QVERIFY(meldungen[0].contains(QStringLiteral("keine gewöhnliche Datei")));
+            QCOMPARE(int(w.kvx->MelderAnzahl), 8);
+        }
+    }
+
     void fernsteuerungUmrechnen()
     {
         Start s("[Taster]\nOben=513\nLinks=600\nRechts=0\n");
