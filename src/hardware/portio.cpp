@@ -2,11 +2,12 @@
 
 #include <atomic>
 #include <cstdio>
-#include <string>
 
 namespace {
 
 std::atomic<PortBackend*> installed{nullptr};
+
+}  // namespace
 
 std::string portName(std::uint16_t port)
 {
@@ -14,8 +15,6 @@ std::string portName(std::uint16_t port)
     std::snprintf(buf, sizeof buf, "0x%03X", static_cast<unsigned>(port));
     return buf;
 }
-
-}  // namespace
 
 PortBackend* setPortBackend(PortBackend* backend)
 {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 struct PortError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -28,6 +29,9 @@ PortBackend* portBackend();
 
 std::uint8_t PortLesen(std::uint16_t port);                  // throws PortError without a backend or access
 void PortSchreiben(std::uint16_t port, std::uint8_t value);  // throws PortError without a backend or access
+
+// A port as the messages name it: "0x300".
+std::string portName(std::uint16_t port);
 
 // A backend that has no access at all: the program runs on as a simulation.
 class NoPortAccess final : public PortBackend {

@@ -1,7 +1,6 @@
 #include "virtualcard.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -23,13 +22,6 @@ constexpr std::uint8_t kKeepAlive = 0x01, kLed3Data = 0x10, kLed3Clock = 0x20, k
 constexpr std::uint8_t kBlockLine = 0x01, kTaster1Line = 0x02, kHBlockLine = 0x08, kMelderLine = 0x10;
 
 constexpr std::size_t kCoilLogLimit = 100000;
-
-std::string portName(std::uint16_t port)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%03X", static_cast<unsigned>(port));
-    return buf;
-}
 
 int nonNegative(int n)
 {

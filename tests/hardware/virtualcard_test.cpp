@@ -279,6 +279,28 @@ TEST(VirtualCardAccess, CardWithoutAccessRefusesEverything)
     EXPECT_EQ(card.writes(), 1) << "refused attempts are counted";
 }
 
+// The refusing card, the backend without access and a missing backend name
+// the port alike in their message.
+TEST(VirtualCardAccess, EveryRefusalNamesThePort)
+{
+    const auto message = [](const std::function<void()>& access) -> std::string {
+        try {
+            access();
+        } catch (const PortError& e) {
+            return e.what();
+        }
+        return "no PortError";
+    };
+    VirtualCard card;
+    NoPortAccess none;
+    EXPECT_EQ(message([&] { card.read(0x378); }), "Kein Portzugriff auf 0x378");
+    EXPECT_EQ(message([&] { card.write(0x2F, 0); }), "Kein Portzugriff auf 0x02F");
+    EXPECT_EQ(message([&] { none.write(0x30A, 0); }), "Kein Portzugriff auf 0x30A");
+    PortBackend* previous = setPortBackend(nullptr);
+    EXPECT_EQ(message([] { PortLesen(0x1234); }), "Kein Portzugriff auf 0x1234");
+    setPortBackend(previous);
+}
+
 TEST(VirtualCardAccess, GrantsExactlyTheCardsRanges)
 {
     VirtualCard card;
