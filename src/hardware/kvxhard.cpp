@@ -213,6 +213,24 @@ void TkvxHard::DatenLoeschen()
     Led3Zustand.fill(0);
 }
 
+kvx::Abbild TkvxHard::Schnappschuss() const
+{
+    Guard g(lock_);
+    return static_cast<const Abbild&>(*this);
+}
+
+kvx::Anzahlen TkvxHard::Anzahlen() const
+{
+    Guard g(lock_);
+    return static_cast<const kvx::Anzahlen&>(*this);
+}
+
+void TkvxHard::AnzahlenSetzen(const kvx::Anzahlen& anzahlen)
+{
+    Guard g(lock_);
+    static_cast<kvx::Anzahlen&>(*this) = anzahlen;
+}
+
 void TkvxHard::EingabeLesen()
 {
     Guard g(lock_);

@@ -5,14 +5,37 @@
 // images, the input cycle with its decoding and the output chains (blocks,
 // auxiliary blocks, turnout and signal coils, LED chains).
 //
-// Every operation that touches ports holds the component's lock for its whole
-// port sequence, so a worker thread and the main thread can both drive the
-// card without interleaving their sequences. The lock is recursive:
-// AlleBloeckeAus calls BlockSetzen.
+// Every loop and every index is bounded to the images, so no count, however
+// wrong, can make the component write outside them.
 //
-// The counts are public and are written directly by the configuration. Every
-// loop and every index is bounded to the images, so no count, however wrong,
-// can make the component write outside them.
+// Threads
+// -------
+// The owner thread is the one that configures the component: the main
+// window's. Workers are any other threads that call it (input cycles, a
+// train run, coil pulses). The component's lock() is recursive
+// (AlleBloeckeAus calls BlockSetzen).
+//
+// - Operations (every public function): any thread, at any time. Each holds
+//   the lock for its whole run, so two threads never interleave their port
+//   sequences and an input cycle decodes into the images in one piece. To run
+//   several operations in one piece (a cycle of MelderLesen and TasterLesen),
+//   hold lock() around them.
+// - Counts (BlockAnzahl ... Led3Anzahl): written by the owner thread only.
+//   While no worker runs, it may write them directly. While a worker may run,
+//   it writes them through AnzahlenSetzen() or while holding lock(). The owner
+//   thread may always read them directly, being their only writer. Workers
+//   read them only under the lock: the operations do, worker code itself uses
+//   Anzahlen() or Schnappschuss().
+// - Images (BlockBelegt, MelderBelegt, TasterZustand, Led1Zustand, ...):
+//   the operations write them under the lock. While another thread may run
+//   an operation, any thread reads them through Schnappschuss() (a copy of
+//   all images and counts, taken in one piece) or while holding lock(), and
+//   writes them (a page filling Led1Zustand) only while holding lock(). With
+//   no other thread running operations, direct access is fine: that is how
+//   the tests and a page without a worker use them. SpulenPos and Impuls
+//   follow the same rule but are not in the snapshot: read them under lock().
+// - Simulation is atomic. Meldung is set once, before any operation runs; it
+//   is called outside the lock, on the thread that ran PortInit.
 #pragma once
 
 #include <array>
@@ -49,9 +72,42 @@ inline constexpr int TasterKette1Basis = 512;   // chain-1 button k at 512 + k
 // Clocks of the reset sequence and of the LED clearing: the longest chain.
 inline constexpr int ResetTakte = 800;
 
+// The card counts: elements of each kind (LEDs per chain) and the input steps.
+struct Anzahlen {
+    std::uint16_t BlockAnzahl = 5;
+    std::uint16_t HBlockAnzahl = 10;
+    std::uint16_t MelderAnzahl = 10;
+    std::uint16_t WeichenAnzahl = 10;
+    std::uint16_t SignalAnzahl = 10;
+    std::uint16_t EinDatenBytes = 10;
+    std::uint16_t Taster1Anzahl = 0;
+    std::uint16_t Taster2Anzahl = 0;
+    std::uint16_t Led1Anzahl = 0;
+    std::uint16_t Led2Anzahl = 0;
+    std::uint16_t Led3Anzahl = 0;
+    friend bool operator==(const Anzahlen&, const Anzahlen&) = default;
+};
+
+// The process images, indexed from 1, together with the counts they were
+// decoded with.
+struct Abbild : Anzahlen {
+    std::array<std::uint8_t, MaxBlocks + 1> BlockBytes{};
+    std::array<std::uint8_t, MaxBlocks + 1> BlockEingang2{};
+    std::array<std::uint8_t, MaxEingabe + 1> Eingabe{};
+    std::array<std::uint8_t, MaxBlocks + 1> BlockBelegt{};
+    std::array<std::uint8_t, MaxHBlocks + 1> HBlockBelegt{};
+    std::array<std::uint8_t, MaxMelder + 1> MelderBelegt{};
+    std::array<std::uint8_t, MaxTaster + 1> TasterZustand{};
+    std::array<std::uint8_t, MaxLeds + 1> Led1Zustand{};
+    std::array<std::uint8_t, MaxLeds + 1> Led2Zustand{};
+    std::array<std::uint8_t, MaxLeds + 1> Led3Zustand{};
+};
+
 }  // namespace kvx
 
-class TkvxHard {
+// The counts and images are the component's own public members (kvx->BlockAnzahl,
+// kvx->MelderBelegt[i]); see "Threads" above for who may touch them when.
+class TkvxHard : public kvx::Abbild {
 public:
     TkvxHard();
     TkvxHard(const TkvxHard&) = delete;
@@ -89,38 +145,21 @@ public:
     void LedKetteAus(int kette, int anzahl);      // resting value, anzahl zeros, latch
     void LedKetteLatch(int kette);
 
-    // The lock every port sequence holds; callers that need several
-    // operations in one piece may hold it too.
+    // The lock every operation holds; callers that need several operations
+    // in one piece, or direct access to the images, may hold it too.
     std::recursive_mutex& lock() const { return lock_; }
+
+    // For any thread: the images and counts copied in one piece under the lock.
+    kvx::Abbild Schnappschuss() const;
+    kvx::Anzahlen Anzahlen() const;
+    // For the owner thread: all counts replaced in one piece under the lock.
+    void AnzahlenSetzen(const kvx::Anzahlen& anzahlen);
 
     // True while the card's ports cannot be reached: no operation touches a port.
     std::atomic<bool> Simulation{true};
 
     std::int32_t SpulenPos = 0;   // clocks given after the start bit on a coil chain
     std::uint8_t Impuls = 0;      // resting value of port 0x300: 0x04 while a coil is powered
-
-    std::uint16_t BlockAnzahl = 5;
-    std::uint16_t HBlockAnzahl = 10;
-    std::uint16_t MelderAnzahl = 10;
-    std::uint16_t WeichenAnzahl = 10;
-    std::uint16_t SignalAnzahl = 10;
-    std::uint16_t EinDatenBytes = 10;
-    std::uint16_t Taster1Anzahl = 0;
-    std::uint16_t Taster2Anzahl = 0;
-    std::uint16_t Led1Anzahl = 0;
-    std::uint16_t Led2Anzahl = 0;
-    std::uint16_t Led3Anzahl = 0;
-
-    std::array<std::uint8_t, kvx::MaxBlocks + 1> BlockBytes{};
-    std::array<std::uint8_t, kvx::MaxBlocks + 1> BlockEingang2{};
-    std::array<std::uint8_t, kvx::MaxEingabe + 1> Eingabe{};
-    std::array<std::uint8_t, kvx::MaxBlocks + 1> BlockBelegt{};
-    std::array<std::uint8_t, kvx::MaxHBlocks + 1> HBlockBelegt{};
-    std::array<std::uint8_t, kvx::MaxMelder + 1> MelderBelegt{};
-    std::array<std::uint8_t, kvx::MaxTaster + 1> TasterZustand{};
-    std::array<std::uint8_t, kvx::MaxLeds + 1> Led1Zustand{};
-    std::array<std::uint8_t, kvx::MaxLeds + 1> Led2Zustand{};
-    std::array<std::uint8_t, kvx::MaxLeds + 1> Led3Zustand{};
 
 private:
     void blockKetteSchreiben();

@@ -1,7 +1,9 @@
-// Two threads drive the card at once: input cycles on one, coil pulses on the
-// other. Each operation of the component must be atomic by itself: no pulse
-// may select a wrong stage or be cut by an input cycle, and no input cycle may
-// be garbled by a pulse.
+// Two threads at once on one card. Input cycles and coil pulses: each
+// operation of the component must be atomic by itself, no pulse may select a
+// wrong stage or be cut by an input cycle, and no input cycle may be garbled
+// by a pulse. Input cycles and a reader of the images, or a writer of the
+// counts: the reader must see whole cycles, and no cycle may run with counts
+// changed half-way. The ThreadSanitizer build runs these too.
 #include "cardrig.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +113,118 @@ TEST(KvxThreads, InputCyclesAndCoilPulsesDoNotDisturbEachOther)
     EXPECT_EQ(card.coilLog().size(), static_cast<std::size_t>(2 * kPulses));
     EXPECT_EQ(kvx.MelderBelegt[17], 1);
     EXPECT_EQ(kvx.TasterZustand[512 + 64], 1);
+}
+
+template <std::size_t N>
+std::vector<int> occupied(const std::array<std::uint8_t, N>& image, int first, int last)
+{
+    std::vector<int> found;
+    for (int i = first; i <= last; ++i)
+        if (image[static_cast<std::size_t>(i)])
+            found.push_back(i - first + 1);
+    return found;
+}
+
+// A worker walks one occupied element across the layout and reads a whole
+// cycle per step; the main thread takes snapshots meanwhile. A snapshot taken
+// half-way through a decode would show the old and the new element, or
+// neither, or images of two different steps.
+TEST(KvxThreads, SnapshotsShowWholeInputCycles)
+{
+    CardRig rig;
+    TkvxHard& kvx = *rig.kvx;
+    std::atomic<long> cycles{0}, snapshots{0};
+    std::atomic<bool> done{false};
+
+    std::thread worker([&] {
+        for (int i = 0; cycles.load() < 500 || snapshots.load() < 500; ++i) {
+            const int step = i % 24;
+            std::lock_guard guard(kvx.lock());
+            rig.card.applyPattern(VirtualCard::Pattern::WalkingOccupancy, step);
+            rig.card.setTaster1(step + 1, true);
+            int a = 0, b = 0, m = 0, e = 0, bt = 0, ht = 0, t1 = 0;
+            kvx.MelderLesen(a, b, m, e);
+            kvx.TasterLesen(bt, ht, t1);
+            ++cycles;
+        }
+        done = true;
+    });
+
+    Failures failures;
+    while (!done.load()) {
+        const kvx::Abbild a = kvx.Schnappschuss();
+        ++snapshots;
+        const std::vector<int> blocks = occupied(a.BlockBelegt, 1, 24);
+        const std::vector<int> hblocks = occupied(a.HBlockBelegt, 1, 48);
+        const std::vector<int> melder = occupied(a.MelderBelegt, 1, 88);
+        const std::vector<int> taster1 = occupied(a.TasterZustand, kvx::TasterKette1Basis + 1, kvx::TasterKette1Basis + 64);
+        if (blocks.empty() && hblocks.empty() && melder.empty() && taster1.empty())
+            continue;   // before the first cycle
+        if (blocks.size() != 1 || hblocks != blocks || melder != blocks || taster1 != blocks) {
+            std::ostringstream os;
+            os << "snapshot " << snapshots.load() << ':';
+            const char* names[] = {"blocks", "aux blocks", "detectors", "chain-1 buttons"};
+            int k = 0;
+            for (const auto* list : {&blocks, &hblocks, &melder, &taster1}) {
+                os << ' ' << names[k++];
+                for (int n : *list)
+                    os << ' ' << n;
+                os << ';';
+            }
+            failures.add(os.str());
+        }
+    }
+    worker.join();
+    EXPECT_EQ(failures.count(), 0) << failures.texts();
+}
+
+// The main thread swaps between two whole sets of counts while a worker reads
+// them and clears and reads the images in one piece. With every element
+// occupied the decoders report the count in force as the highest change: a
+// count changed in the middle of a cycle would show as another number.
+TEST(KvxThreads, CountsChangeWhileAWorkerReadsCycles)
+{
+    CardRig rig;
+    TkvxHard& kvx = *rig.kvx;
+    rig.card.applyPattern(VirtualCard::Pattern::AllOccupied);
+    const kvx::Anzahlen gross = kvx.Anzahlen();
+    kvx::Anzahlen klein = gross;
+    klein.BlockAnzahl = 12;
+    klein.HBlockAnzahl = 24;
+    klein.MelderAnzahl = 40;
+    klein.EinDatenBytes = 48;
+
+    std::atomic<long> cycles{0}, changes{0};
+    std::atomic<bool> done{false};
+    Failures failures;
+
+    std::thread worker([&] {
+        while (cycles.load() < 400 || changes.load() < 400) {
+            const kvx::Anzahlen seen = kvx.Anzahlen();
+            if (seen != gross && seen != klein)
+                failures.add("the counts were read half-changed");
+            std::lock_guard guard(kvx.lock());
+            const kvx::Anzahlen n = kvx.Anzahlen();
+            kvx.DatenLoeschen();
+            int a = 0, b = 0, m = 0, e = 0;
+            kvx.MelderLesen(a, b, m, e);
+            ++cycles;
+            if (a != n.BlockAnzahl || b != n.HBlockAnzahl || m != n.MelderAnzahl) {
+                std::ostringstream os;
+                os << "cycle " << cycles.load() << " with " << n.BlockAnzahl << '/' << n.HBlockAnzahl << '/'
+                   << n.MelderAnzahl << " reported " << a << '/' << b << '/' << m;
+                failures.add(os.str());
+            }
+        }
+        done = true;
+    });
+
+    while (!done.load()) {
+        kvx.AnzahlenSetzen(changes.load() % 2 ? gross : klein);
+        ++changes;
+    }
+    worker.join();
+    EXPECT_EQ(failures.count(), 0) << failures.texts();
 }
 
 }  // namespace
