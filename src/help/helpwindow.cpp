@@ -23,6 +23,7 @@ TfHelp::TfHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     rEdit->setObjectName(QStringLiteral("rEdit"));
     rEdit->setReadOnly(true);
     rEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rEdit->setWordWrapMode(QTextOption::WordWrap);
     rEdit->setPlainText(QStringLiteral("rEdit"));
 
     auto* layout = new QVBoxLayout(this);
@@ -49,7 +50,7 @@ bool TfHelp::loadFile(const QString& fileName, QString* errorMessage)
                         : QStringLiteral("Die Datei kann nicht gelesen werden."));
     const QByteArray data = file.read(kMaxFileSize + 1);
     if (data.size() > kMaxFileSize)
-        return fail(QStringLiteral("Die Datei ist zu groß für die Hilfe (mehr als 16 MB)."));
+        return fail(QStringLiteral("Die Datei ist zu groß für die Hilfe (mehr als 2 MB)."));
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("Die Datei kann nicht gelesen werden."));
 

@@ -24,8 +24,12 @@ public:
     static QString helpFileName();
 
     // Files larger than this are refused, so that a wrong name (a device, a
-    // disk image) cannot stall the program.
-    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+    // disk image, a log) cannot stall the program. A real help text has some
+    // ten kilobytes.
+    static constexpr qint64 kMaxFileSize = 2 * 1024 * 1024;
 
-    QTextEdit* rEdit = nullptr;     // the read-only rich-text view filling the window
+    // The read-only rich-text view filling the window. It wraps lines at
+    // word boundaries only: breaking "anywhere" as well lays out a paragraph
+    // that is one long word in time growing with the square of its length.
+    QTextEdit* rEdit = nullptr;
 };

@@ -11,7 +11,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 #include <memory>
 
@@ -50,6 +54,8 @@ private slots:
     void missingFileKeepsText();
     void unreadableFile();
     void rtfAndPlainText();
+    void largestFileLoads();
+    void wrapsAtWordsOnly();
     void loadingTwiceReplaces();
     void helpFileInWorkingDirectory();
 
@@ -123,7 +129,8 @@ void TestHelpWindows::unreadableFile()
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(TfHelp::kMaxFileSize + 1));
     big.close();
     QVERIFY(!help.loadFile(big.fileName(), &message));
-    QVERIFY(message.endsWith(QStringLiteral("Die Datei ist zu groß für die Hilfe (mehr als 16 MB).")));
+    QCOMPARE(message, openError(big.fileName(), QStringLiteral("Die Datei ist zu groß für die Hilfe (mehr als 2 MB).")));
+    QCOMPARE(help.rEdit->toPlainText(), QStringLiteral("rEdit"));
 
     QVERIFY(writeFile(path("gesperrt.rtf"), "{\\rtf1 x}"));
     QFile::setPermissions(path("gesperrt.rtf"), QFileDevice::WriteOwner);
@@ -156,6 +163,47 @@ void TestHelpWindows::rtfAndPlainText()
     QVERIFY(writeFile(path("d.txt"), "\xEF\xBB\xBF\xC3\xA4"));
     QVERIFY(help.loadFile(path("d.txt"), nullptr));
     QCOMPARE(help.rEdit->toPlainText(), QStringLiteral("ä"));
+}
+
+// The size limit itself is allowed (an RTF whose bulk is a skipped group).
+void TestHelpWindows::largestFileLoads()
+{
+    QCOMPARE(TfHelp::kMaxFileSize, 2 * 1024 * 1024);
+    QByteArray data = "{\\rtf1{\\*\\x ";
+    const QByteArray tail = "}passt}";
+    data += QByteArray(TfHelp::kMaxFileSize - data.size() - tail.size(), 'x') + tail;
+    QCOMPARE(data.size(), TfHelp::kMaxFileSize);
+    QVERIFY(writeFile(path("genau.rtf"), data));
+    TfHelp help;
+    QString message;
+    QVERIFY2(help.loadFile(path("genau.rtf"), &message), qPrintable(message));
+    QCOMPARE(help.rEdit->toPlainText(), QStringLiteral("passt"));
+}
+
+// A word longer than the line stays whole (breaking "anywhere" would lay out
+// a paragraph of one long word in quadratic time), in RTF and in plain text.
+void TestHelpWindows::wrapsAtWordsOnly()
+{
+    TfHelp help;
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    QCOMPARE(help.rEdit->wordWrapMode(), QTextOption::WordWrap);
+    QCOMPARE(help.rEdit->lineWrapMode(), QTextEdit::WidgetWidth);
+
+    const QByteArray word(2000, 'w');
+    QVERIFY(writeFile(path("wort.rtf"), "{\\rtf1 " + word + " kurz " + word + "}"));
+    QVERIFY(writeFile(path("wort.txt"), word + " kurz " + word));
+    for (const char* name : {"wort.rtf", "wort.txt", "wort.rtf"}) {
+        QVERIFY(help.loadFile(path(name), nullptr));
+        QTextDocument* doc = help.rEdit->document();
+        QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WordWrap);
+        QVERIFY(doc->textWidth() > 0 && doc->textWidth() < 1000);
+        doc->documentLayout()->documentSize();          // lays out the whole text
+        const QTextLayout* layout = doc->firstBlock().layout();
+        QVERIFY(layout != nullptr);
+        QCOMPARE(layout->lineCount(), 3);             // each long word a line, "kurz" with one
+        QCOMPARE(layout->lineAt(0).textLength(), 2001);
+    }
 }
 
 void TestHelpWindows::loadingTwiceReplaces()
