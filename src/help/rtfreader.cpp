@@ -1,15 +1,15 @@
 #include "rtfreader.h"
 
+#include "richtextbuilder.h"
 #include "textdecode.h"
 
 #include <QColor>
 #include <QHash>
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
-#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
-#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -40,6 +40,12 @@ struct CharProps {
     bool operator==(const CharProps&) const = default;
 };
 
+size_t qHash(const CharProps& p, size_t seed = 0)
+{
+    return qHashMulti(seed, p.bold, p.italic, p.underline, p.strike, p.valign, p.halfPoints, p.font,
+                      p.color);
+}
+
 struct ParaProps {
     Qt::Alignment align = Qt::AlignLeft;
     int leftTw = 0;
@@ -47,6 +53,8 @@ struct ParaProps {
     int firstTw = 0;
     int beforeTw = 0;
     int afterTw = 0;
+    bool inTable = false;           // \intbl: the paragraph belongs to a table cell
+    bool operator==(const ParaProps&) const = default;
 };
 
 struct GroupState {
@@ -57,11 +65,11 @@ struct GroupState {
 };
 
 enum class Word {
-    Par, Line, Tab, Cell, Pard, Plain, Bold, Italic, Underline, UnderlineOff, Strike,
-    Super, Sub, NoSuperSub, FontSize, Font, Color, AlignLeft, AlignCenter, AlignRight,
-    AlignJustify, LeftIndent, RightIndent, FirstIndent, SpaceBefore, SpaceAfter,
-    FallbackCount, Unicode, DefaultFont, Binary, FontTable, ColorTable, Red, Green, Blue,
-    SkipDest, Special,
+    Par, Line, Tab, Cell, Row, InTable, TableLevel, NestedCell, NestedRow, NestedTableProps,
+    Pard, Plain, Bold, Italic, Underline, UnderlineOff, Strike, Super, Sub, NoSuperSub,
+    FontSize, Font, Color, AlignLeft, AlignCenter, AlignRight, AlignJustify, LeftIndent,
+    RightIndent, FirstIndent, SpaceBefore, SpaceAfter, FallbackCount, Unicode, DefaultFont,
+    Binary, FontTable, ColorTable, Red, Green, Blue, SkipDest, Special,
 };
 
 struct WordInfo {
@@ -73,11 +81,17 @@ const QHash<QByteArray, WordInfo>& wordTable()
 {
     static const QHash<QByteArray, WordInfo> table = [] {
         QHash<QByteArray, WordInfo> t;
-        for (const char* w : {"par", "sect", "page", "row"})
+        for (const char* w : {"par", "sect", "page"})
             t.insert(w, {Word::Par});
         t.insert("line", {Word::Line});
         t.insert("tab", {Word::Tab});
         t.insert("cell", {Word::Cell});
+        t.insert("row", {Word::Row});
+        t.insert("intbl", {Word::InTable});
+        t.insert("itap", {Word::TableLevel});
+        t.insert("nestcell", {Word::NestedCell});
+        t.insert("nestrow", {Word::NestedRow});
+        t.insert("nesttableprops", {Word::NestedTableProps});
         t.insert("pard", {Word::Pard});
         t.insert("plain", {Word::Plain});
         t.insert("b", {Word::Bold});
@@ -124,7 +138,8 @@ const QHash<QByteArray, WordInfo>& wordTable()
                               "author", "operator", "title", "subject", "keywords", "doccomm",
                               "company", "creatim", "revtim", "printim", "buptim", "mmathPr",
                               "pgdsctbl", "annotation", "atnid", "atnauthor", "fchars", "lchars",
-                              "listpicture", "private", "shp", "shpinst", "sp", "sn", "sv"})
+                              "listpicture", "private", "shp", "shpinst", "sp", "sn", "sv",
+                              "nonesttables"})
             t.insert(w, {Word::SkipDest});
         const std::pair<const char*, char16_t> specials[] = {
             {"emdash", 0x2014},  {"endash", 0x2013},  {"bullet", 0x2022}, {"lquote", 0x2018},
@@ -152,7 +167,7 @@ int hexValue(char c)
 
 class RtfParser {
 public:
-    RtfParser(const QByteArray& data, QTextDocument* doc) : data_(data), cursor_(doc) {}
+    RtfParser(const QByteArray& data, QTextDocument* doc) : data_(data), builder_(doc) {}
     void run(qsizetype start);
 
 private:
@@ -165,13 +180,13 @@ private:
     void literalByte(unsigned char b);
     bool consumeFallback();
     void character(char16_t ch);
-    void paragraph();
-    void flush();
+    enum class TextEnd { Paragraph, Cell, Row };
+    void endText(TextEnd end);
     void finish();
     void commitFont();
     void commitColor();
-    QTextCharFormat charFormat(const CharProps& p) const;
-    static QTextBlockFormat blockFormat(const ParaProps& p);
+    const QTextCharFormat& charFormat(const CharProps& p);
+    const QTextBlockFormat& blockFormat(const ParaProps& p);
 
     const QByteArray& data_;
     qsizetype pos_ = 0;
@@ -191,16 +206,23 @@ private:
     int rgb_[3] = {0, 0, 0};
     bool rgbSet_ = false;
 
-    QTextCursor cursor_;
-    QString pending_;
-    CharProps pendingProps_;
+    // Formats made so far; each is made once, and Qt's format collection
+    // finds a shared format faster than a new one.
+    QHash<CharProps, QTextCharFormat> charFormats_;
+    ParaProps lastPara_;
+    QTextBlockFormat lastBlockFormat_;
+    bool lastBlockFormatSet_ = false;
+
+    RichTextBuilder builder_;
+    bool runOpen_ = false;           // the open paragraph has a run ...
+    CharProps runProps_;             // ... in these properties
+    bool nestedCellEnded_ = false;   // \nestcell, and no text since
 };
 
 void RtfParser::run(qsizetype start)
 {
     pos_ = start;
     const qsizetype size = data_.size();
-    cursor_.beginEditBlock();
     while (pos_ < size && !done_) {
         const char c = data_[pos_++];
         switch (c) {
@@ -214,14 +236,12 @@ void RtfParser::run(qsizetype start)
     }
     if (!done_)                      // truncated: keep what was read
         finish();
-    cursor_.endEditBlock();
 }
 
 // The last paragraph needs no \par; it takes the properties in force at the end.
 void RtfParser::finish()
 {
-    flush();
-    cursor_.setBlockFormat(blockFormat(st_.para));
+    builder_.finish(blockFormat(st_.para), charFormat(st_.chr));
     done_ = true;
 }
 
@@ -316,7 +336,7 @@ void RtfParser::controlSymbol(char c)
     case '_': character(0x2011); break;   // non-breaking hyphen
     case '\t': character(u'\t'); break;
     case '\r':
-    case '\n': paragraph(); break;        // a backslash before a line break is \par
+    case '\n': endText(TextEnd::Paragraph); break;   // a backslash before a line break is \par
     default: break;                       // \- optional hyphen, \: index, \| formula
     }
 }
@@ -328,6 +348,12 @@ void RtfParser::applyWord(const WordInfo& info, bool hasParam, int param)
     const bool on = !hasParam || param != 0;
     const auto twips = [&] { return std::clamp(param, -kMaxTwips, kMaxTwips); };
 
+    if (info.word == Word::NestedTableProps && !stack_.empty()) {
+        // {\*\nesttableprops ...\nestrow}: the \nestrow inside ends a row of
+        // a nested table, so this destination is read where its group is.
+        st_.dest = stack_.back().dest;
+        return;
+    }
     if (st_.dest == Dest::Skip)
         return;
     if (st_.dest == Dest::FontTable && info.word == Word::Font) {
@@ -337,10 +363,21 @@ void RtfParser::applyWord(const WordInfo& info, bool hasParam, int param)
     }
 
     switch (info.word) {
-    case Word::Par: paragraph(); break;
+    case Word::Par: endText(TextEnd::Paragraph); break;
     case Word::Line: character(0x2028); break;       // line break inside the paragraph
-    case Word::Tab:
-    case Word::Cell: character(u'\t'); break;
+    case Word::Tab: character(u'\t'); break;
+    case Word::Cell: endText(TextEnd::Cell); break;
+    case Word::Row: endText(TextEnd::Row); break;
+    case Word::InTable: para.inTable = true; break;
+    case Word::TableLevel: para.inTable = on; break;   // \itap0: outside any table
+    // A table inside a cell is flattened into that cell: a row of it
+    // becomes a paragraph with its cells separated by tabs.
+    case Word::NestedCell:
+        if (st_.dest == Dest::Text)
+            nestedCellEnded_ = true;
+        break;
+    case Word::NestedRow: endText(TextEnd::Paragraph); break;
+    case Word::NestedTableProps: break;              // handled above
     case Word::Special: character(info.ch); break;
     case Word::Pard: para = ParaProps{}; break;
     case Word::Plain: chr = CharProps{}; break;
@@ -435,11 +472,16 @@ void RtfParser::character(char16_t ch)
 {
     switch (st_.dest) {
     case Dest::Text:
-        if (!pending_.isEmpty() && !(pendingProps_ == st_.chr))
-            flush();
-        if (pending_.isEmpty())
-            pendingProps_ = st_.chr;
-        pending_.append(QChar(ch));
+        if (nestedCellEnded_) {      // the tab between two cells of a nested row
+            nestedCellEnded_ = false;
+            character(u'\t');
+        }
+        if (!runOpen_ || !(runProps_ == st_.chr)) {
+            builder_.beginRun(charFormat(st_.chr));
+            runProps_ = st_.chr;
+            runOpen_ = true;
+        }
+        builder_.append(QChar(ch));
         break;
     case Dest::FontTable:
         if (ch == u';')
@@ -455,42 +497,45 @@ void RtfParser::character(char16_t ch)
     }
 }
 
-void RtfParser::paragraph()
+// The end of a paragraph, a table cell or a table row. An empty paragraph
+// keeps the height of the font in force at its end.
+void RtfParser::endText(TextEnd end)
 {
     if (st_.dest != Dest::Text)
         return;
-    flush();
-    cursor_.setBlockFormat(blockFormat(st_.para));
-    if (cursor_.block().length() <= 1)        // an empty line keeps the height of its font
-        cursor_.setBlockCharFormat(charFormat(st_.chr));
-    cursor_.insertBlock();
-}
-
-void RtfParser::flush()
-{
-    if (pending_.isEmpty())
-        return;
-    cursor_.insertText(pending_, charFormat(pendingProps_));
-    pending_.clear();
+    const QTextBlockFormat& block = blockFormat(st_.para);
+    const QTextCharFormat& line = charFormat(st_.chr);
+    switch (end) {
+    case TextEnd::Paragraph: builder_.endParagraph(block, line, st_.para.inTable); break;
+    case TextEnd::Cell: builder_.endCell(block, line); break;
+    case TextEnd::Row: builder_.endRow(block, line); break;
+    }
+    runOpen_ = false;
+    nestedCellEnded_ = false;
 }
 
 void RtfParser::commitFont()
 {
     const QString name = fontName_.trimmed();
-    if (!name.isEmpty() && !fonts_.contains(fontNumber_))
+    if (!name.isEmpty() && !fonts_.contains(fontNumber_)) {
         fonts_.insert(fontNumber_, name);
+        charFormats_.clear();
+    }
     fontName_.clear();
 }
 
 void RtfParser::commitColor()
 {
     colors_.append(rgbSet_ ? QColor(rgb_[0], rgb_[1], rgb_[2]) : QColor());
+    charFormats_.clear();
     rgb_[0] = rgb_[1] = rgb_[2] = 0;
     rgbSet_ = false;
 }
 
-QTextCharFormat RtfParser::charFormat(const CharProps& p) const
+const QTextCharFormat& RtfParser::charFormat(const CharProps& p)
 {
+    if (const auto it = charFormats_.constFind(p); it != charFormats_.constEnd())
+        return *it;
     QTextCharFormat f;
     const auto font = fonts_.constFind(p.font >= 0 ? p.font : defaultFont_);
     if (font != fonts_.constEnd())
@@ -506,11 +551,14 @@ QTextCharFormat RtfParser::charFormat(const CharProps& p) const
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     if (p.color < colors_.size() && colors_[p.color].isValid())
         f.setForeground(colors_[p.color]);
-    return f;
+    return *charFormats_.insert(p, f);
 }
 
-QTextBlockFormat RtfParser::blockFormat(const ParaProps& p)
+// Paragraphs in a row mostly share their properties: the last format is kept.
+const QTextBlockFormat& RtfParser::blockFormat(const ParaProps& p)
 {
+    if (lastBlockFormatSet_ && p == lastPara_)
+        return lastBlockFormat_;
     // Twips (1/1440 inch) to pixels at 96 dpi.
     const auto px = [](int tw) { return tw / 15.0; };
     QTextBlockFormat f;
@@ -520,7 +568,10 @@ QTextBlockFormat RtfParser::blockFormat(const ParaProps& p)
     f.setTextIndent(px(p.firstTw));
     f.setTopMargin(std::max(0.0, px(p.beforeTw)));
     f.setBottomMargin(std::max(0.0, px(p.afterTw)));
-    return f;
+    lastPara_ = p;
+    lastBlockFormat_ = f;
+    lastBlockFormatSet_ = true;
+    return lastBlockFormat_;
 }
 
 qsizetype rtfStart(const QByteArray& data)

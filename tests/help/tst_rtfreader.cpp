@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 namespace {
 
@@ -44,6 +45,42 @@ QByteArray bytes(const char (&literal)[N])
     return QByteArray(literal, N - 1);
 }
 
+// The document's outline: a line per top-level block, a table as
+// "[cell|cell;next row]" with the paragraphs of a cell joined by '/'.
+QString outline(const QTextDocument& doc)
+{
+    QStringList lines;
+    for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (const auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
+            QStringList rows;
+            for (int r = 0; r < table->rows(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < table->columns(); ++c) {
+                    const QTextTableCell cell = table->cellAt(r, c);
+                    QStringList paragraphs;
+                    for (auto b = cell.begin(); !b.atEnd(); ++b)
+                        paragraphs << b.currentBlock().text();
+                    cells << paragraphs.join(u'/');
+                }
+                rows << cells.join(u'|');
+            }
+            lines << u'[' + rows.join(u';') + u']';
+        } else if (it.currentFrame() == nullptr) {
+            lines << it.currentBlock().text();
+        }
+    }
+    return lines.join(u'\n');
+}
+
+QList<QTextTable*> tablesOf(const QTextDocument& doc)
+{
+    QList<QTextTable*> tables;
+    for (QTextFrame* frame : doc.rootFrame()->childFrames())
+        if (auto* table = qobject_cast<QTextTable*>(frame))
+            tables << table;
+    return tables;
+}
+
 QString plain(const QByteArray& rtf)
 {
     QTextDocument doc;
@@ -67,8 +104,13 @@ private slots:
     void codePageAndUnicode_data();
     void codePageAndUnicode();
     void shippedHelpText();
+    void tablesOfAWordFile();
+    void tables_data();
+    void tables();
+    void oddTablesStaySmall();
     void malformedInput_data();
     void malformedInput();
+    void mutatedFilesDoNotCrash_data();
     void mutatedFilesDoNotCrash();
 
 private:
@@ -236,6 +278,105 @@ void TestRtfReader::shippedHelpText()
     QVERIFY(text.contains(QStringLiteral("Auch bei eingeschaltetem SNT dauert jeder Impuls die volle Schaltzeit")));
 }
 
+// Rows as Word writes them (row properties before and after the cells, a
+// nested table with its fallback text), with formats kept in the cells.
+void TestRtfReader::tablesOfAWordFile()
+{
+    QTextDocument doc;
+    QVERIFY(readRtf(readFile(QStringLiteral(KVX_HELP_TESTDATA "/tables.rtf")), &doc));
+    QCOMPARE(outline(doc), QStringLiteral("Vor der Tabelle\n"
+                                          "[Port|Richtung|Bedeutung;0x300|aus|Daten/zweite Zeile;0x307||]\n"
+                                          "Zwischentext\n"
+                                          "[A|x\ty/B]\n"
+                                          "Ende\n"));
+    const QList<QTextTable*> tables = tablesOf(doc);
+    QCOMPARE(tables.size(), 2);
+    QCOMPARE(tables[0]->rows(), 3);
+    QCOMPARE(tables[0]->columns(), 3);
+    QCOMPARE(tables[1]->rows(), 1);
+    QCOMPARE(tables[1]->columns(), 2);
+
+    const QTextCharFormat port = formatOf(doc, QStringLiteral("Port"));
+    QCOMPARE(port.fontWeight(), int(QFont::Bold));
+    QCOMPARE(port.fontPointSize(), 10.0);
+    QCOMPARE(familyOf(port), QStringLiteral("Arial"));
+    QCOMPARE(formatOf(doc, QStringLiteral("0x300")).fontWeight(), int(QFont::Normal));
+    QCOMPARE(doc.find(QStringLiteral("Daten")).currentTable(), tables[0]);
+    QCOMPARE(doc.find(QStringLiteral("Zwischentext")).currentTable(), nullptr);
+}
+
+void TestRtfReader::tables_data()
+{
+    QTest::addColumn<QByteArray>("body");       // between "{\rtf1 " and "}"
+    QTest::addColumn<QString>("outline");
+    QTest::newRow("rows form one table")
+        << QByteArray("vor\\par\\trowd\\cellx1\\cellx2\\intbl a\\cell b\\cell\\row"
+                      "\\trowd\\cellx1\\cellx2\\intbl c\\cell d\\cell\\row\\pard nach")
+        << QStringLiteral("vor\n[a|b;c|d]\nnach");
+    // A table at the start of a document has the empty first block before
+    // it, and every table the block after it.
+    QTest::newRow("table first and last")
+        << QByteArray("\\intbl a\\cell\\row") << QStringLiteral("\n[a]\n");
+    QTest::newRow("paragraphs in a cell")
+        << QByteArray("\\intbl a\\par b\\cell c\\cell\\row\\pard x")
+        << QStringLiteral("\n[a/b|c]\nx");
+    QTest::newRow("differing cell counts")
+        << QByteArray("\\intbl a\\cell\\row\\intbl b\\cell c\\cell d\\cell\\row\\intbl e\\cell f\\cell\\row\\pard")
+        << QStringLiteral("\n[a||;b|c|d;e|f|]\n");
+    QTest::newRow("text between rows")
+        << QByteArray("\\intbl a\\cell\\row\\pard x\\par\\intbl b\\cell\\row\\pard y")
+        << QStringLiteral("\n[a]\nx\n[b]\ny");
+    QTest::newRow("empty cells") << QByteArray("\\intbl\\cell\\cell\\row\\pard") << QStringLiteral("\n[|]\n");
+    QTest::newRow("itap") << QByteArray("\\itap1 a\\cell\\row\\itap0 b") << QStringLiteral("\n[a]\nb");
+    QTest::newRow("nested table flattened")
+        << QByteArray("\\intbl A\\cell\\itap2 x\\nestcell y\\nestcell{\\*\\nesttableprops\\trowd\\nestrow}"
+                      "{\\nonesttables\\par}\\itap1 B\\cell\\row\\pard")
+        << QStringLiteral("\n[A|x\ty/B]\n");
+    // Broken markup: everything stays readable, nothing is lost or crashes.
+    QTest::newRow("row ends an open cell") << QByteArray("\\intbl a\\cell b\\row\\pard") << QStringLiteral("\n[a|b]\n");
+    QTest::newRow("cell outside a table") << QByteArray("a\\cell b") << QStringLiteral("\n[a]\nb");
+    QTest::newRow("rows without cells") << QByteArray("a\\par\\row\\trowd\\row b") << QStringLiteral("a\nb");
+    QTest::newRow("intbl without cell") << QByteArray("x\\par\\intbl a\\par\\pard b") << QStringLiteral("x\n[a]\nb");
+    QTest::newRow("unclosed row") << QByteArray("\\intbl a\\cell b") << QStringLiteral("\n[a]\nb");
+    QTest::newRow("nested marks outside a table") << QByteArray("\\nestcell\\nestrow x") << QStringLiteral("\nx");
+    QTest::newRow("marks in a skipped group") << QByteArray("{\\*\\foo a\\cell\\row}{\\pict\\cell\\row}x") << QStringLiteral("x");
+}
+
+void TestRtfReader::tables()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, outline);
+    QTextDocument doc;
+    QVERIFY(readRtf("{\\rtf1 " + body + "}", &doc));
+    QCOMPARE(::outline(doc), outline);
+}
+
+// Rows of wildly different lengths must not make a grid of empty cells
+// that is far larger than the text.
+void TestRtfReader::oddTablesStaySmall()
+{
+    QByteArray wide = "{\\rtf1\\intbl ";
+    for (int i = 0; i < 1000; ++i)
+        wide += QByteArray::number(i) + "\\cell ";
+    QTextDocument doc;
+    QVERIFY(readRtf(wide + "\\row}", &doc));
+    QCOMPARE(tablesOf(doc).size(), 1);
+    QCOMPARE(tablesOf(doc)[0]->columns(), 63);             // Word's limit; the rest in the last cell
+    QVERIFY(doc.toPlainText().contains(QStringLiteral("998\n999")));
+
+    QByteArray tall = "{\\rtf1\\intbl ";
+    for (int i = 0; i < 500; ++i)
+        tall += "a\\cell\\row ";
+    tall += QByteArray(60, 'x').replace("x", "b\\cell ") + "\\row}";
+    QVERIFY(readRtf(tall, &doc));
+    qsizetype gridCells = 0;
+    for (const QTextTable* table : tablesOf(doc))
+        gridCells += qsizetype(table->rows()) * table->columns();
+    QVERIFY2(gridCells <= 2 * (500 + 60) + 2 * 64, qPrintable(QString::number(gridCells)));
+    QCOMPARE(doc.toPlainText().count(u'a'), 500);
+    QCOMPARE(doc.toPlainText().count(u'b'), 60);
+}
+
 void TestRtfReader::malformedInput_data()
 {
     QTest::addColumn<QByteArray>("rtf");
@@ -270,12 +411,21 @@ void TestRtfReader::malformedInput()
         QCOMPARE(doc.toPlainText(), text);
 }
 
+void TestRtfReader::mutatedFilesDoNotCrash_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("formats") << QStringLiteral(KVX_HELP_TESTDATA "/formats.rtf");
+    QTest::newRow("tables") << QStringLiteral(KVX_HELP_TESTDATA "/tables.rtf");
+}
+
 // Truncations and byte changes of a real file: the reader must survive them all.
 void TestRtfReader::mutatedFilesDoNotCrash()
 {
-    const QByteArray original = readFile(QStringLiteral(KVX_HELP_TESTDATA "/formats.rtf"));
+    QFETCH(QString, file);
+    const QByteArray original = readFile(file);
+    QVERIFY(!original.isEmpty());
     QRandomGenerator rng(20030201);
-    static const char kNasty[] = "{}\\'u-0123456789*;";
+    static const char kNasty[] = "{}\\'u-0123456789*;\\cell\\row\\intbl";
     for (int round = 0; round < 300; ++round) {
         QByteArray data = original.left(rng.bounded(original.size() + 1));
         const int changes = rng.bounded(1, 12);
