@@ -353,6 +353,7 @@ void TkvxHard::WeicheStellen(std::uint16_t nr, std::uint8_t lage)
     Guard g(lock_);
     if (Simulation)
         return;
+    laufendenImpulsBeenden();
     SpulenPos = lage == 2 ? 2 * nr - 1 : 2 * nr - 2;
     PortSchreiben(PortA1, WeicheDaten);
     PortSchreiben(PortA1, WeicheDaten | WeicheTakt);
@@ -363,6 +364,19 @@ void TkvxHard::WeicheStellen(std::uint16_t nr, std::uint8_t lage)
     }
     PortSchreiben(PortA1, SpulenFreigabe);
     Impuls = SpulenFreigabe;
+    impulsKette_ = ImpulsKette::Weiche;
+}
+
+// Both coil chains share the enable line: a pulse that is still on would
+// leave its start bit in its chain and power a second coil with the new one.
+void TkvxHard::laufendenImpulsBeenden()
+{
+    if (Impuls == 0)
+        return;
+    if (impulsKette_ == ImpulsKette::Signal)
+        SignalAus();
+    else
+        WeicheAus();
 }
 
 void TkvxHard::WeicheAus()
@@ -372,6 +386,7 @@ void TkvxHard::WeicheAus()
         return;
     PortSchreiben(PortA1, 0x00);
     Impuls = 0;
+    impulsKette_ = ImpulsKette::Keine;
     const int r = 2 * WeichenAnzahl - SpulenPos;
     for (int i = 0; r >= 0 && i <= r; ++i) {
         PortSchreiben(PortA1, WeicheTakt);
@@ -384,6 +399,7 @@ void TkvxHard::SignalStellen(std::uint16_t index)
     Guard g(lock_);
     if (Simulation)
         return;
+    laufendenImpulsBeenden();
     SpulenPos = index;
     PortSchreiben(PortB1, SignalDaten);
     PortSchreiben(PortB1, SignalDaten | SignalTakt);
@@ -394,6 +410,7 @@ void TkvxHard::SignalStellen(std::uint16_t index)
     }
     PortSchreiben(PortA1, SpulenFreigabe);
     Impuls = SpulenFreigabe;
+    impulsKette_ = ImpulsKette::Signal;
 }
 
 void TkvxHard::SignalAus()
@@ -403,6 +420,7 @@ void TkvxHard::SignalAus()
         return;
     PortSchreiben(PortA1, 0x00);
     Impuls = 0;
+    impulsKette_ = ImpulsKette::Keine;
     PortSchreiben(PortB1, 0x00);
     const int r = SignalAnzahl - SpulenPos;
     for (int i = 0; r >= 0 && i <= r; ++i) {

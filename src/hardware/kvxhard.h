@@ -133,6 +133,9 @@ public:
     void BlockSetzen(std::uint8_t block, std::uint8_t power, std::uint8_t direction, std::uint8_t speed);
     void HBlockSetzen(std::uint8_t nr, std::uint8_t on);
     void AlleBloeckeAus();
+    // A coil pulse: WeicheStellen (lage 1 straight, 2 diverging) and
+    // SignalStellen (coil index from 0) first end a pulse that is still on,
+    // on either chain, so that never two coils are powered at once.
     void WeicheStellen(std::uint16_t nr, std::uint8_t lage);
     void WeicheAus();
     void SignalStellen(std::uint16_t index);
@@ -163,7 +166,10 @@ public:
 
 private:
     void blockKetteSchreiben();
+    void laufendenImpulsBeenden();
     std::uint8_t eingabeSchritt(int schritt) const;   // 0 outside the image
 
+    enum class ImpulsKette { Keine, Weiche, Signal };
+    ImpulsKette impulsKette_ = ImpulsKette::Keine;   // the chain whose pulse is on
     mutable std::recursive_mutex lock_;
 };

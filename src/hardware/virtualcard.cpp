@@ -251,6 +251,9 @@ void VirtualCard::linesChanged(int chipIndex, int index, std::uint8_t before, st
             keepAlive_.level = (after & kKeepAlive) != 0;
             ++keepAlive_.edges;
             keepAlive_.lastEdge = std::chrono::steady_clock::now();
+            if (keepAliveEdges_.size() == MaxKeepAliveEdges)
+                keepAliveEdges_.pop_front();
+            keepAliveEdges_.push_back({keepAlive_.lastEdge, keepAlive_.level});
         }
         if (rising & kLed3Latch)
             led3_.latch();
@@ -441,6 +444,18 @@ VirtualCard::KeepAlive VirtualCard::keepAlive() const
 {
     std::lock_guard guard(mutex_);
     return keepAlive_;
+}
+
+std::vector<VirtualCard::Edge> VirtualCard::keepAliveEdges() const
+{
+    std::lock_guard guard(mutex_);
+    return {keepAliveEdges_.begin(), keepAliveEdges_.end()};
+}
+
+void VirtualCard::clearKeepAliveEdges()
+{
+    std::lock_guard guard(mutex_);
+    keepAliveEdges_.clear();
 }
 
 bool VirtualCard::isOutput(std::uint16_t port) const

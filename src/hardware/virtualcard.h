@@ -21,6 +21,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -67,6 +68,11 @@ public:
         std::chrono::steady_clock::time_point lastEdge{};
     };
 
+    struct Edge {
+        std::chrono::steady_clock::time_point at{};
+        bool rising = false;
+    };
+
     struct Access {
         std::uint16_t port = 0;
         std::uint8_t value = 0;
@@ -98,6 +104,11 @@ public:
     std::vector<int> registerStages(Chain chain) const;  // stages (from 1) of the shift register holding a 1
     std::vector<int> outputStages(Chain chain) const;    // outputs holding a 1 (latched; coil chains: the register)
     KeepAlive keepAlive() const;
+    // Every edge of the keep-alive line, oldest first, since the last
+    // clearKeepAliveEdges(); the newest MaxKeepAliveEdges are kept.
+    std::vector<Edge> keepAliveEdges() const;
+    void clearKeepAliveEdges();
+    static constexpr std::size_t MaxKeepAliveEdges = 1 << 16;
     std::uint8_t outputLatch(std::uint16_t port) const;  // the chip's output latch, 0 for an input port
     bool isOutput(std::uint16_t port) const;             // 0x300..0x302, 0x304..0x306 as programmed
 
@@ -172,6 +183,7 @@ private:
     std::size_t step_ = 0;              // input clocks since the last load
 
     KeepAlive keepAlive_;
+    std::deque<Edge> keepAliveEdges_;
     std::vector<Coil> lastCoils_;
     std::vector<std::vector<Coil>> coilLog_;
 

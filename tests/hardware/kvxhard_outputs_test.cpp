@@ -228,4 +228,30 @@ TEST(KvxSignalOff, Coil300IsStage300)
     EXPECT_TRUE(rig.card.registerStages(Chain::Signal).empty());
 }
 
+// --- one coil at a time ------------------------------------------------------
+
+// Both coil chains share the enable line: a pulse started while another one is
+// on ends that one first, whichever chain it is on.
+TEST(KvxCoils, ANewPulseEndsTheRunningOneOnEitherChain)
+{
+    CardRig rig;
+    rig.kvx->WeicheStellen(3, 1);
+    rig.kvx->WeicheStellen(7, 2);
+    EXPECT_EQ(rig.card.poweredCoils(), Coils{turnoutCoil(7, 2)});
+    rig.kvx->SignalStellen(4);
+    EXPECT_EQ(rig.card.poweredCoils(), Coils{signalCoil(5)});
+    EXPECT_TRUE(rig.card.registerStages(Chain::Turnout).empty());
+    rig.kvx->SignalStellen(0);
+    rig.kvx->WeicheStellen(1, 1);
+    EXPECT_EQ(rig.card.poweredCoils(), Coils{turnoutCoil(1, 1)});
+    EXPECT_TRUE(rig.card.registerStages(Chain::Signal).empty());
+    rig.kvx->WeicheAus();
+    EXPECT_TRUE(rig.card.poweredCoils().empty());
+
+    const auto log = rig.card.coilLog();
+    ASSERT_EQ(log.size(), 5u);
+    for (const auto& eintrag : log)
+        EXPECT_EQ(eintrag.size(), 1u) << "two coils powered at once";
+}
+
 }  // namespace

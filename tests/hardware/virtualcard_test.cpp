@@ -172,6 +172,18 @@ TEST(VirtualCardChains, KeepAliveCountsEdgesAndTimesTheLast)
     EXPECT_EQ(k.edges, 2);
     EXPECT_FALSE(k.level);
     EXPECT_GE(k.lastEdge, before);
+
+    // Every edge is recorded with its time, in order.
+    const auto edges = card.keepAliveEdges();
+    ASSERT_EQ(edges.size(), 2u);
+    EXPECT_TRUE(edges[0].rising);
+    EXPECT_FALSE(edges[1].rising);
+    EXPECT_GE(edges[0].at, before);
+    EXPECT_LE(edges[0].at, edges[1].at);
+    EXPECT_EQ(edges[1].at, k.lastEdge);
+    card.clearKeepAliveEdges();
+    EXPECT_TRUE(card.keepAliveEdges().empty());
+    EXPECT_EQ(card.keepAlive().edges, 2) << "clearing the record keeps the count";
 }
 
 // --- input frame -------------------------------------------------------------
