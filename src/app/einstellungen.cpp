@@ -28,19 +28,23 @@ int Einstellungen::elemente(Karte karte) const
 
 void Einstellungen::anwenden(Karte karte, TkvxHard& kvx) const
 {
+    // All counts in one change under the card's lock, so that a cycle on
+    // another thread never sees half of them.
+    kvx::Anzahlen a = kvx.Anzahlen();
     const auto n = static_cast<std::uint16_t>(elemente(karte));
     switch (karte) {
-    case Block: kvx.BlockAnzahl = n; break;
-    case HBlock: kvx.HBlockAnzahl = n; break;
-    case Melder: kvx.MelderAnzahl = n; break;
-    case Weichen: kvx.WeichenAnzahl = n; break;
-    case Signale: kvx.SignalAnzahl = n; break;
-    case Taster1: kvx.Taster1Anzahl = n; break;
-    case Taster2: kvx.Taster2Anzahl = n; break;
+    case Block: a.BlockAnzahl = n; break;
+    case HBlock: a.HBlockAnzahl = n; break;
+    case Melder: a.MelderAnzahl = n; break;
+    case Weichen: a.WeichenAnzahl = n; break;
+    case Signale: a.SignalAnzahl = n; break;
+    case Taster1: a.Taster1Anzahl = n; break;
+    case Taster2: a.Taster2Anzahl = n; break;
     default: break;
     }
-    kvx.EinDatenBytes = static_cast<std::uint16_t>(einDatenBytes(
-        kvx.MelderAnzahl, kvx.HBlockAnzahl, kvx.BlockAnzahl, kvx.Taster1Anzahl, kvx.Taster2Anzahl));
+    a.EinDatenBytes = static_cast<std::uint16_t>(
+        einDatenBytes(a.MelderAnzahl, a.HBlockAnzahl, a.BlockAnzahl, a.Taster1Anzahl, a.Taster2Anzahl));
+    kvx.AnzahlenSetzen(a);
 }
 
 std::array<int, 4> Einstellungen::tasterPositionen() const
