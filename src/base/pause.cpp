@@ -1,6 +1,5 @@
 #include "pause.h"
 
-#include <QEventLoop>
 #include <QTimer>
 
 namespace {
@@ -18,6 +17,11 @@ PauseFunktion setPauseFunktion(PauseFunktion f)
 
 void Pause(int ms)
 {
+    Pause(ms, QEventLoop::AllEvents);
+}
+
+void Pause(int ms, QEventLoop::ProcessEventsFlags flags)
+{
     if (ersatz) {
         ersatz(ms);
         return;
@@ -28,5 +32,5 @@ void Pause(int ms)
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(ms < 0 ? 0 : ms);
-    loop.exec();
+    loop.exec(flags);
 }

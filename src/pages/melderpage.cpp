@@ -19,6 +19,15 @@ MelderPage::MelderPage(QWidget* parent)
 void MelderPage::anordnen(const TkvxHard& kvx)
 {
     panelB->anordnen(kvx.BlockAnzahl, 0);
-    panelH->anordnen(kvx.HBlockAnzahl, 200);
+    panelH->anordnen(kvx.HBlockAnzahl, HBlockNummern);
     panelM->anordnen(kvx.MelderAnzahl, 0);
+}
+
+void MelderPage::abfragen(TkvxHard& kvx)
+{
+    int block = 0, hblock = 0, melder = 0, eingang2 = 0;
+    kvx.MelderLesen(block, hblock, melder, eingang2);
+    panelB->zeigen(kvx.BlockBelegt, kvx.BlockAnzahl, block, block);
+    panelH->zeigen(kvx.HBlockBelegt, kvx.HBlockAnzahl, hblock, HBlockNummern + hblock);
+    panelM->zeigen(kvx.MelderBelegt, kvx.MelderAnzahl, melder, melder);
 }

@@ -202,6 +202,18 @@ void MonitorGrid::setElementState(int element, bool active)
     setCellColor(rowOf(element), columnOf(element), elementColor(element, active));
 }
 
+void MonitorGrid::showStates(std::span<const std::uint8_t> image, int count)
+{
+    const int cells = (m_rows - 1) * Columns;
+    const int hoechstes = std::max(0, std::min(cells, int(image.size()) - 1));
+    const int n = std::clamp(count, 0, hoechstes);
+    for (int e = 1; e <= n; ++e)
+        setCellColor(rowOf(e), columnOf(e), elementColor(e, image[std::size_t(e)] != 0));
+    const QColor blank(White);
+    for (int e = n + 1; e <= cells; ++e)
+        setCellColor(rowOf(e), columnOf(e), blank);
+}
+
 QSize MonitorGrid::sizeHint() const
 {
     return QSize(gridWidth(), gridHeightFor((m_rows - 1) * Columns));

@@ -30,6 +30,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cstdint>
+#include <span>
 #include <vector>
 
 namespace gridgeo {
@@ -117,6 +119,11 @@ public:
     // Colours the cell of element (1-based) for its state, see
     // gridgeo::elementColor. Elements outside the laid-out rows are ignored.
     void setElementState(int element, bool active);
+    // Colours elements 1..count from image[element] (non-zero: active) and
+    // blanks the laid-out cells beyond count white, so that no cell there
+    // looks like a free element. The count is bounded to the image (entry 0
+    // is unused) and to the laid-out rows.
+    void showStates(std::span<const std::uint8_t> image, int count);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

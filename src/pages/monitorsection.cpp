@@ -41,6 +41,13 @@ void MonitorSection::anordnen(int count, int firstLabel)
     counter->setFixedHeight(gridgeo::counterHeightFor(count));
 }
 
+void MonitorSection::zeigen(std::span<const std::uint8_t> bild, int anzahl, int letzter, int angezeigt)
+{
+    grid->showStates(bild, anzahl);
+    if (letzter > 0 && std::size_t(letzter) < bild.size())
+        counter->showElement(angezeigt, bild[std::size_t(letzter)] != 0);
+}
+
 QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sections)
 {
     auto* area = new QScrollArea(page);

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <span>
+
 class QLabel;
 class MonitorGrid;
 class CounterPanel;
@@ -16,6 +19,11 @@ public:
     // Rows, labels, colours and heights of grid and counter for count elements,
     // the first data row labelled firstLabel.
     void anordnen(int count, int firstLabel);
+
+    // One poll's result: the grid from bild (entry e for element e, non-zero
+    // active) for elements 1..anzahl, and, when letzter > 0, the counter with
+    // the number angezeigt, coloured by the state of element letzter.
+    void zeigen(std::span<const std::uint8_t> bild, int anzahl, int letzter, int angezeigt);
 
     QLabel* caption;
     CounterPanel* counter;

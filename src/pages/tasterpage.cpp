@@ -4,6 +4,8 @@
 #include "monitorgrid.h"
 #include "monitorsection.h"
 
+#include <span>
+
 TasterPage::TasterPage(QWidget* parent)
     : QWidget(parent)
 {
@@ -27,4 +29,19 @@ void TasterPage::anordnen(const TkvxHard& kvx)
     Panel1->anordnen(kvx.Taster2Anzahl, 0);
     Panel6->grid->setVisible(kvx.Taster1Anzahl > 0);
     Panel1->grid->setVisible(kvx.Taster2Anzahl > 0);
+}
+
+void TasterPage::abfragen(TkvxHard& kvx)
+{
+    int block = 0, hblock = 0, kette1 = 0;
+    kvx.TasterLesen(block, hblock, kette1);
+    // Each group's part of the image, its entry 0 just before its button 1:
+    // block-card buttons 1..200, auxiliary-block buttons at 200 + h, chain-1
+    // buttons at 512 + k.
+    const std::span<const std::uint8_t> bild(kvx.TasterZustand);
+    Panel2->zeigen(bild.first(kvx::TasterHBlockBasis + 1), 2 * kvx.BlockAnzahl, block, block);
+    Panel4->zeigen(bild.subspan(kvx::TasterHBlockBasis, kvx::TasterKette1Basis - kvx::TasterHBlockBasis + 1),
+                   kvx.HBlockAnzahl, hblock, hblock);
+    if (kvx.Taster1Anzahl > 0)
+        Panel6->zeigen(bild.subspan(kvx::TasterKette1Basis), kvx.Taster1Anzahl, kette1, kette1);
 }

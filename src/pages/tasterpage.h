@@ -15,6 +15,11 @@ public:
     // no grid.
     void anordnen(const TkvxHard& kvx);
 
+    // One poll from the keep-alive tick: reads the buttons of the block cards,
+    // the auxiliary-block cards and chain 1 and shows them, each group
+    // numbered from 1. Chain 2 is not read and keeps its look.
+    void abfragen(TkvxHard& kvx);
+
     MonitorSection* Panel2;   // "  Block": gBTas, pBTas
     MonitorSection* Panel4;   // " HBlock": gHTas, pHTas
     MonitorSection* Panel6;   // " Taster1": gTas1, pTas1
