@@ -14,6 +14,7 @@
 #include "portio.h"
 #include "profile.h"
 #include "signalpage.h"
+#include "spulenimpuls.h"
 #include "streckepage.h"
 #include "tasterpage.h"
 #include "weichepage.h"
@@ -144,6 +145,9 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->cbHints, &QCheckBox::clicked, this, &TfMain::cbHintsClick);
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
+    auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
+    pWeiche->verbinden(this, spulenImpuls);
+    pSignal->verbinden(this, spulenImpuls);
     qApp->installEventFilter(this);
 
     ProgrammPfad = options.programmPfad.isEmpty() ? QCoreApplication::applicationDirPath() : options.programmPfad;
@@ -541,20 +545,22 @@ void TfMain::ledTrackChange() {}
 
 // ---------------------------------------------------------------- turnouts
 
-void TfMain::wTrackChange() {}
-void TfMain::btnWgClick() {}
-void TfMain::btnWaClick() {}
-void TfMain::btnIAusClick() {}
-void TfMain::btnWZeitChanging() {}
-void TfMain::wTrackMouseDown(Qt::MouseButton) {}
+void TfMain::wTrackChange() { pWeiche->auswahl->nummerZeigen(); }
+void TfMain::btnWgClick() { pWeiche->stellen(*kvx, WeichePage::Gerade); }
+void TfMain::btnWaClick() { pWeiche->stellen(*kvx, WeichePage::Abzweigend); }
+void TfMain::btnIAusClick() { kvx->WeicheAus(); }   // the running pulse still ends after its time
+void TfMain::btnWZeitChanging() { pWeiche->auswahl->zeitZeigen(); }
+void TfMain::wTrackMouseDown(Qt::MouseButton b) { if (b == Qt::LeftButton) btnWgClick(); else if (b == Qt::RightButton) btnWaClick(); }
 
 // ------------------------------------------------------------ signal coils
 
-void TfMain::STrackChange() {}
-void TfMain::btnISEinClick() {}
-void TfMain::btnISAusClick() {}
-void TfMain::btnSZeitChanging() {}
-void TfMain::STrackMouseDown(Qt::MouseButton) {}
+void TfMain::STrackChange() { pSignal->auswahl->nummerZeigen(); }
+void TfMain::btnISEinClick() { pSignal->schalten(*kvx); }
+void TfMain::btnISAusClick() { kvx->SignalAus(); }
+void TfMain::btnSZeitChanging() { pSignal->auswahl->zeitZeigen(); }
+void TfMain::STrackMouseDown(Qt::MouseButton b) { if (b == Qt::RightButton) btnISEinClick(); }
+// A coil pulse ends with the window, while the card can still be reached.
+void TfMain::closeEvent(QCloseEvent* event) { pWeiche->auswahl->impuls->beenden(); QMainWindow::closeEvent(event); }
 
 // ------------------------------------------- power supply and keep-alive tick
 

@@ -1,22 +1,111 @@
 // The turnout and the signal page share their frame: a vertical track bar
-// selecting the coil, its range labels and the large number of the selection.
+// selecting the coil with its range labels and the large number of the
+// selection, the coil buttons with "Impuls aus" in one group, the switching
+// time with its up-down control, and the instructions. The frame also gives
+// the pulse: for the number shown, for the switching time shown, through the
+// one SpulenImpuls both pages share.
 #pragma once
 
 #include <QWidget>
 
+#include <functional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QHBoxLayout;
 class QLabel;
 class QSlider;
+class QTextEdit;
+class QToolButton;
+class SpulenImpuls;
+
+// An up-down control: two arrow buttons stepping a value within its range.
+class AufAb : public QWidget {
+    Q_OBJECT
+public:
+    AufAb(const QString& name, int minimum, int maximum, int schritt, QWidget* parent);
+
+    int value() const { return wert_; }
+    void setValue(int v);   // kept within the range
+    int minimum() const { return min_; }
+    int maximum() const { return max_; }
+    int singleStep() const { return schritt_; }
+
+    QToolButton* hoch;
+    QToolButton* runter;
+
+Q_SIGNALS:
+    void valueChanged(int value);
+
+private:
+    int min_, max_, schritt_, wert_;
+};
+
+// Object names, hints and texts that tell the two pages apart.
+struct SpulenSeite {
+    QString track, lMin, lMax, nr, trackHint;
+    QString zeitTitel, zeit, zeitKnopf, memo;
+    QStringList memoZeilen;
+    QString fehlt;   // status text when the number shown is no coil of the chain: %1 number, %2 count
+};
 
 class CoilSelection : public QWidget {
+    Q_OBJECT
 public:
-    CoilSelection(const QString& trackName, const QString& minName, const QString& maxName, const QString& nrName,
-                  const QString& hint, QWidget* parent);
+    static constexpr int ZeitMin = 200;
+    static constexpr int ZeitMax = 5000;
+    static constexpr int ZeitSchritt = 10;
+
+    CoilSelection(const SpulenSeite& seite, QWidget* parent);
 
     QSlider* track;
     QLabel* lMin;
     QLabel* lMax;
     QLabel* nr;
+    QLabel* zeitTitel;
+    QLabel* zeit;
+    AufAb* zeitKnopf;
+    QTextEdit* memo;
+    QButtonGroup* gruppe;
+    QToolButton* btnAus = nullptr;
+    SpulenImpuls* impuls = nullptr;   // shared by both pages, set by the window
 
-    // Range 1..count for the track bar and the top label.
+    // A coil button of the group, in the button row.
+    QToolButton* spulenKnopf(const QString& name, const QString& caption, const QString& hint);
+    // "Impuls aus", last in the row and down at creation.
+    QToolButton* ausKnopf(const QString& name, const QString& hint);
+
+    // Range 1..count for the track bar (1..1 without cards) and the top label.
     void setAnzahl(int count);
+    int anzahl() const { return anzahl_; }
+
+    void nummerZeigen();   // the number panel := track bar position
+    void zeitZeigen();     // the time panel := up-down position
+
+    // The number shown, or 0 when it is no coil of the chain.
+    int nummer() const;
+    // The switching time shown in ms, kept within ZeitMin..ZeitMax.
+    int schaltzeit() const;
+
+    // The pulse: ein(n) for the number shown, knopf down; after the switching
+    // time aus() and "Impuls aus" down. Without such a coil nothing happens
+    // but the message.
+    void impulsGeben(QAbstractButton* knopf, std::function<void(int n)> ein, std::function<void()> aus);
+
+Q_SIGNALS:
+    // A mouse button went down on the track bar or on the bare page; sent
+    // before the track bar itself reacts to it.
+    void mausGedrueckt(Qt::MouseButton button);
+    void meldung(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QHBoxLayout* knoepfe_;
+    QString fehlt_;
+    int anzahl_ = 64;
 };
+
+// The switching time as the time panel shows it, kept within the range.
+int schaltzeitAusText(const QString& text);

@@ -35,5 +35,6 @@ inline const QColor Navy(0, 0, 128);
 inline const QColor Silver(192, 192, 192);
 inline const QColor Red(255, 0, 0);
 inline const QColor Gray(128, 128, 128);
+inline const QColor Teal(0, 128, 128);
 
 }  // namespace panels

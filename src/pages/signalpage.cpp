@@ -1,16 +1,33 @@
 #include "signalpage.h"
 
-#include "coilpage.h"
+#include "kvxhard.h"
 
-#include <QHBoxLayout>
 #include <QSlider>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 SignalPage::SignalPage(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("pSignal"));
-    auswahl = new CoilSelection(QStringLiteral("STrack"), QStringLiteral("lSmin"), QStringLiteral("lSmax"),
-                                QStringLiteral("SNr"), QStringLiteral("Signal / Magnetspule auswählen"), this);
+    SpulenSeite seite;
+    seite.track = QStringLiteral("STrack");
+    seite.lMin = QStringLiteral("lSmin");
+    seite.lMax = QStringLiteral("lSmax");
+    seite.nr = QStringLiteral("SNr");
+    seite.trackHint = QStringLiteral("Signal / Magnetspule auswählen");
+    seite.zeitTitel = QStringLiteral("Label36");
+    seite.zeit = QStringLiteral("sZeitS");
+    seite.zeitKnopf = QStringLiteral("btnSZeit");
+    seite.memo = QStringLiteral("Memo1");
+    seite.memoZeilen = {QStringLiteral("Signal / Magnetspule mit Schiebregler "),
+                        QStringLiteral("oder Mausrad einstellen und mit Schalter "),
+                        QStringLiteral("oder rechter Maustaste auslösen. "),
+                        QString(),
+                        QStringLiteral("Die Schaltzeit kann zwischen "),
+                        QStringLiteral("200 und 5000 ms gewählt werden")};
+    seite.fehlt = QStringLiteral(" Magnetspule %1 gibt es nicht (Anzahl Signale: %2)");
+    auswahl = new CoilSelection(seite, this);
     STrack = auswahl->track;
     STrack->setStyleSheet(QStringLiteral("QSlider::groove:vertical { background: yellow; width: 8px; }"
                                          "QSlider::handle:vertical { background: #808080; height: 14px;"
@@ -18,8 +35,23 @@ SignalPage::SignalPage(QWidget* parent)
     lSmin = auswahl->lMin;
     lSmax = auswahl->lMax;
     SNr = auswahl->nr;
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(40, 20, 40, 20);
-    row->addWidget(auswahl);
-    row->addStretch(1);
+    Label36 = auswahl->zeitTitel;
+    sZeitS = auswahl->zeit;
+    btnSZeit = auswahl->zeitKnopf;
+    Memo1 = auswahl->memo;
+
+    btnISEin = auswahl->spulenKnopf(QStringLiteral("btnISEin"), QStringLiteral("Schalten"),
+                                    QStringLiteral("Signal / Magnetspule schalten"));
+    btnISAus = auswahl->ausKnopf(QStringLiteral("btnISAus"), QStringLiteral("Schaltimpuls ausschalten (automatisch)"));
+
+    auto* seitenLayout = new QVBoxLayout(this);
+    seitenLayout->setContentsMargins(0, 0, 0, 0);
+    seitenLayout->addWidget(auswahl);
+}
+
+void SignalPage::schalten(TkvxHard& kvx)
+{
+    auswahl->impulsGeben(
+        btnISEin, [&kvx](int n) { kvx.SignalStellen(static_cast<std::uint16_t>(n - 1)); },
+        [&kvx] { kvx.SignalAus(); });
 }

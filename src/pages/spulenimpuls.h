@@ -1,0 +1,34 @@
+// One coil pulse at a time for the turnout and the signal chain.
+//
+// Both coil chains share the coil-pulse enable line, so the turnout and the
+// signal page share one SpulenImpuls: a new pulse first ends the running one,
+// and never are two coils powered together. A pulse ends itself after its
+// switching time on a single-shot timer; whoever starts it returns at once,
+// so the keep-alive tick goes on toggling the line throughout the pulse.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class SpulenImpuls : public QObject {
+public:
+    explicit SpulenImpuls(QObject* parent = nullptr);
+
+    // Ends a running pulse (its end step runs), then runs ein and arms the
+    // timer; aus runs after ms milliseconds or when the pulse is ended sooner.
+    void starten(int ms, std::function<void()> ein, std::function<void()> aus);
+
+    // Runs the end step of the running pulse now; nothing when none runs.
+    void beenden();
+
+    bool laeuft() const { return timer_.isActive(); }
+
+    // A pulse still running when the object goes is not ended here: its owner
+    // ends it while the card can still be reached (the window when it closes).
+
+private:
+    QTimer timer_;
+    std::function<void()> aus_;
+};
