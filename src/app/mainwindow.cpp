@@ -145,6 +145,10 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->cbHints, &QCheckBox::clicked, this, &TfMain::cbHintsClick);
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
+    connect(pLeds->btnLed1, &QPushButton::clicked, this, &TfMain::btnLed1Click);
+    connect(pLeds->btnLed2, &QPushButton::clicked, this, &TfMain::btnLed2Click);
+    connect(pLeds->btnLed3, &QPushButton::clicked, this, &TfMain::btnLed3Click);
+    connect(pLeds->ledTrack, &QSlider::valueChanged, this, &TfMain::ledTrackChange);
     auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
     pWeiche->verbinden(this, spulenImpuls);
     pSignal->verbinden(this, spulenImpuls);
@@ -534,14 +538,19 @@ void TfMain::AlleLedAus()
 
 void TfMain::btnLedAusClick()
 {
-    pLeds->LedNr->setText(QStringLiteral("0"));
+    pLeds->ausWaehlen();
     AlleLedAus();
 }
 
-void TfMain::btnLed1Click() {}
-void TfMain::btnLed2Click() {}
-void TfMain::btnLed3Click() {}
-void TfMain::ledTrackChange() {}
+void TfMain::btnLed1Click() { pLeds->ketteEinstellen(pConfig->feldWert(Leds1)); ledTrackChange(); }
+void TfMain::btnLed2Click() { pLeds->ketteEinstellen(pConfig->feldWert(Leds2)); ledTrackChange(); }
+void TfMain::btnLed3Click() { pLeds->ketteEinstellen(pConfig->feldWert(Leds3)); ledTrackChange(); }
+
+void TfMain::ledTrackChange()
+{
+    AlleLedAus();
+    pLeds->ledZeigen(*kvx);
+}
 
 // ---------------------------------------------------------------- turnouts
 

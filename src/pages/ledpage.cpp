@@ -1,14 +1,20 @@
 #include "ledpage.h"
 
+#include "kvxhard.h"
 #include "panels.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,11 +24,21 @@ QPushButton* kettenKnopf(const QString& name, const QString& caption, const QStr
     b->setObjectName(name);
     b->setToolTip(hint);
     b->setCheckable(true);
+    b->setFocusPolicy(Qt::NoFocus);   // the track keeps the focus
     b->setMinimumSize(110, 40);
     return b;
 }
 
 }  // namespace
+
+namespace led {
+
+int anzeigeNummer(int kette, int n)
+{
+    return kette == 2 ? 1000 + n : kette == 3 ? 2000 + n : n;
+}
+
+}  // namespace led
 
 LedPage::LedPage(QWidget* parent)
     : QWidget(parent)
@@ -58,6 +74,7 @@ LedPage::LedPage(QWidget* parent)
     Memo3 = new QPlainTextEdit(this);
     Memo3->setObjectName(QStringLiteral("Memo3"));
     Memo3->setReadOnly(true);
+    Memo3->setFocusPolicy(Qt::NoFocus);
     Memo3->setPlainText(QStringLiteral("Led-Kette mit Taster einstellen\nLed-Nummer mit Schiebregler oder \n"
                                        "Mausrad einstellen\n\nAlle Leds mit Schalter ausschalten"));
     Memo3->setFixedSize(260, 110);
@@ -85,4 +102,55 @@ LedPage::LedPage(QWidget* parent)
     grid->addLayout(track, 0, 1);
     grid->addLayout(rechts, 0, 2);
     grid->setColumnStretch(3, 1);
+}
+
+int LedPage::gewaehlteKette() const
+{
+    if (btnLed1->isChecked())
+        return 1;
+    if (btnLed2->isChecked())
+        return 2;
+    if (btnLed3->isChecked())
+        return 3;
+    return 0;
+}
+
+void LedPage::ketteEinstellen(int anzahl)
+{
+    anzahl_ = std::max(0, anzahl);
+    {
+        // The caller lights LED 1 once the track stands.
+        const QSignalBlocker still(ledTrack);
+        ledTrack->setRange(1, std::max(1, anzahl_));
+        ledTrack->setValue(1);
+    }
+    ledTrack->setEnabled(anzahl_ > 0);
+    lLedMax->setText(QString::number(anzahl_));
+    ledTrack->setFocus();
+}
+
+void LedPage::ledZeigen(TkvxHard& kvx)
+{
+    const int kette = gewaehlteKette();
+    if (kette == 0)
+        return;
+    const int n = ledTrack->value();
+    LedNr->setText(QString::number(led::anzeigeNummer(kette, n)));
+    if (n <= anzahl_)
+        kvx.LedKetteZeigen(kette, n);
+}
+
+void LedPage::ausWaehlen()
+{
+    btnLedAus->setChecked(true);
+    ledTrack->setEnabled(true);
+    LedNr->setText(QStringLiteral("0"));
+}
+
+void LedPage::wheelEvent(QWheelEvent* event)
+{
+    if (ledTrack->isEnabled())
+        QCoreApplication::sendEvent(ledTrack, event);
+    else
+        event->ignore();
 }

@@ -108,19 +108,6 @@ private Q_SLOTS:
         QCOMPARE(f.tick(), Aktion::Erste);
     }
 
-    void ohneTasterBleibtDerZaehler()
-    {
-        Fern f;
-        f.gehalten = {3};
-        for (int t = 0; t < 7; ++t)
-            f.tick();
-        QCOMPARE(f.zaehler, 6);
-        f.gehalten = {};
-        QCOMPARE(f.tick(), Aktion::Keine);
-        QCOMPARE(f.letzter, 0);
-        QCOMPARE(f.zaehler, 6);
-    }
-
     void nummernAusserhalbDesAbbildsSindNieGedrueckt()
     {
         Fern f;
@@ -151,17 +138,6 @@ private Q_SLOTS:
             QCOMPARE(f.letzter, 205);
             QCOMPARE(f.zaehler, 5);
         }
-    }
-
-    void aktionenDerSeiten()
-    {
-        using fernsteuerung::mausTaste;
-        QCOMPARE(mausTaste(Aktion::Erste, false), Qt::LeftButton);    // turnout straight
-        QCOMPARE(mausTaste(Aktion::Zweite, false), Qt::RightButton);  // turnout diverging
-        QCOMPARE(mausTaste(Aktion::Erste, true), Qt::RightButton);    // signal coil
-        QCOMPARE(mausTaste(Aktion::Zweite, true), Qt::RightButton);
-        QCOMPARE(mausTaste(Aktion::Hoch, false), Qt::NoButton);
-        QCOMPARE(mausTaste(Aktion::Keine, true), Qt::NoButton);
     }
 };
 
