@@ -3,6 +3,7 @@
 #include "coilpage.h"
 #include "configpage.h"
 #include "fahrenpage.h"
+#include "fernsteuerung.h"
 #include "helpwindow.h"
 #include "infodialog.h"
 #include "kvxhard.h"
@@ -145,6 +146,9 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->cbHints, &QCheckBox::clicked, this, &TfMain::cbHintsClick);
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
+    connect(mnuSNTein, &QAction::triggered, this, &TfMain::mnuSNTeinClick);
+    connect(mnuSNTaus, &QAction::triggered, this, &TfMain::mnuSNTausClick);
+    connect(tiSNT, &QTimer::timeout, this, &TfMain::tiSNTTimer);
     connect(pLeds->btnLed1, &QPushButton::clicked, this, &TfMain::btnLed1Click);
     connect(pLeds->btnLed2, &QPushButton::clicked, this, &TfMain::btnLed2Click);
     connect(pLeds->btnLed3, &QPushButton::clicked, this, &TfMain::btnLed3Click);
@@ -349,26 +353,10 @@ void TfMain::pStartShow()
     setStatusText(0, QString());
 }
 
-void TfMain::pMelderShow()
-{
-    sntAngebot();
-    ausgaengeAus();
-}
-
-void TfMain::pMelderHide()
-{
-    kvx->LedKettenLoeschen();
-}
-
-void TfMain::pTasterShow()
-{
-    ausgaengeAus();
-}
-
-void TfMain::pTasterHide()
-{
-    kvx->LedKettenLoeschen();
-}
+void TfMain::pMelderShow() { sntAngebot(); ausgaengeAus(); }
+void TfMain::pMelderHide() { kvx->LedKettenLoeschen(); }
+void TfMain::pTasterShow() { ausgaengeAus(); }   // the power supply menu stays as it is
+void TfMain::pTasterHide() { kvx->LedKettenLoeschen(); }
 
 void TfMain::pLedsShow()
 {
@@ -390,15 +378,8 @@ void TfMain::pSignalShow()
     testSeiteZeigen(pSignal->STrack);
 }
 
-void TfMain::pFahrenShow()
-{
-    fahrSeiteZeigen(pFahren->faTrack);
-}
-
-void TfMain::pStreckeShow()
-{
-    fahrSeiteZeigen(pStrecke->stTrack);
-}
+void TfMain::pFahrenShow() { fahrSeiteZeigen(pFahren->faTrack); }
+void TfMain::pStreckeShow() { fahrSeiteZeigen(pStrecke->stTrack); }
 
 // ------------------------------------------------------------ menu commands
 
@@ -573,11 +554,37 @@ void TfMain::closeEvent(QCloseEvent* event) { pWeiche->auswahl->impuls->beenden(
 
 // ------------------------------------------- power supply and keep-alive tick
 
-void TfMain::mnuSNTeinClick() {}
-void TfMain::mnuSNTausClick() {}
-void TfMain::tiSNTTimer() {}
+void TfMain::mnuSNTeinClick()
+{
+    fernsteuerung::sntMenue(*pControl, {pStrecke, pFahren, pConfig}, *mnuSNTein, *mnuSNTaus, true, seitenwechselIntern_);
+    kvx->KettenReset();
+    mnuResetClick();
+    fernsteuerung::anlauf(*kvx);
+    if (mnuSNTaus->isEnabled()) {   // not switched off again during the start-up
+        tiSNT->start();
+        setStatusText(0, QStringLiteral(" SNT ist eingeschaltet ..."));
+    }
+}
+
+void TfMain::mnuSNTausClick()
+{
+    fernsteuerung::sntMenue(*pControl, {pStrecke, pFahren, pConfig}, *mnuSNTein, *mnuSNTaus, false, seitenwechselIntern_);
+    tiSNT->stop();
+    setStatusText(0, QStringLiteral(" SNT ausgeschaltet ..."));
+}
+
+void TfMain::tiSNTTimer()
+{
+    fernsteuerung::takt(*kvx, *pControl, {TasterOben, TasterUnten, TasterRechts, TasterLinks}, LetzterTaster,
+                        TasterZaehler, {pWeiche->wTrack, pSignal->STrack},
+                        [this](bool signal, Qt::MouseButton m) { signal ? STrackMouseDown(m) : wTrackMouseDown(m); });
+    if (pControl->currentWidget() == pTaster)
+        tiTasTimer();
+    if (pControl->currentWidget() == pMelder)
+        tiMelTimer();
+}
 
 // ---------------------------------------------------------- monitoring pages
 
-void TfMain::tiMelTimer() {}
-void TfMain::tiTasTimer() {}
+void TfMain::tiMelTimer() { pMelder->abfragen(*kvx); }
+void TfMain::tiTasTimer() { pTaster->abfragen(*kvx); }
