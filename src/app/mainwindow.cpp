@@ -146,6 +146,9 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->cbHints, &QCheckBox::clicked, this, &TfMain::cbHintsClick);
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
+    auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
+    pWeiche->verbinden(this, spulenImpuls);
+    pSignal->verbinden(this, spulenImpuls);
     connect(mnuSNTein, &QAction::triggered, this, &TfMain::mnuSNTeinClick);
     connect(mnuSNTaus, &QAction::triggered, this, &TfMain::mnuSNTausClick);
     connect(tiSNT, &QTimer::timeout, this, &TfMain::tiSNTTimer);
@@ -153,9 +156,6 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pLeds->btnLed2, &QPushButton::clicked, this, &TfMain::btnLed2Click);
     connect(pLeds->btnLed3, &QPushButton::clicked, this, &TfMain::btnLed3Click);
     connect(pLeds->ledTrack, &QSlider::valueChanged, this, &TfMain::ledTrackChange);
-    auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
-    pWeiche->verbinden(this, spulenImpuls);
-    pSignal->verbinden(this, spulenImpuls);
     qApp->installEventFilter(this);
 
     ProgrammPfad = options.programmPfad.isEmpty() ? QCoreApplication::applicationDirPath() : options.programmPfad;
@@ -502,10 +502,6 @@ void TfMain::seitenAnordnen()
     pTaster->anordnen(*kvx);
     pWeiche->auswahl->setAnzahl(kvx->WeichenAnzahl);
     pSignal->auswahl->setAnzahl(kvx->SignalAnzahl);
-
-    ProfileFile ini(iniPfad());
-    if (!ini.writeAll(pConfig->einstellungen().eintraege()))
-        throw HandlerError(ini.writeErrorMessage());
 }
 
 // ------------------------------------------------------------------- LEDs
