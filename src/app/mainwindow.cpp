@@ -9,8 +9,6 @@
 #include "kvxhard.h"
 #include "ledpage.h"
 #include "melderpage.h"
-#include "monitorgrid.h"
-#include "monitorsection.h"
 #include "pause.h"
 #include "portio.h"
 #include "profile.h"
@@ -23,7 +21,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -358,25 +355,10 @@ void TfMain::pMelderHide() { kvx->LedKettenLoeschen(); }
 void TfMain::pTasterShow() { ausgaengeAus(); }   // the power supply menu stays as it is
 void TfMain::pTasterHide() { kvx->LedKettenLoeschen(); }
 
-void TfMain::pLedsShow()
-{
-    testSeiteZeigen(pLeds->ledTrack);
-}
-
-void TfMain::pLedsHide()
-{
-    ausgaengeAus();
-}
-
-void TfMain::pWeicheShow()
-{
-    testSeiteZeigen(pWeiche->wTrack);
-}
-
-void TfMain::pSignalShow()
-{
-    testSeiteZeigen(pSignal->STrack);
-}
+void TfMain::pLedsShow() { testSeiteZeigen(pLeds->ledTrack); }
+void TfMain::pLedsHide() { ausgaengeAus(); }
+void TfMain::pWeicheShow() { testSeiteZeigen(pWeiche->wTrack); }
+void TfMain::pSignalShow() { testSeiteZeigen(pSignal->STrack); }
 
 void TfMain::pFahrenShow() { fahrSeiteZeigen(pFahren->faTrack); }
 void TfMain::pStreckeShow() { fahrSeiteZeigen(pStrecke->stTrack); }
