@@ -11,20 +11,23 @@ kvx_install "${KVX_BUILD_PACKAGES[@]}" "${KVX_TEST_PACKAGES[@]}"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVX_SANITIZE=ON -DKVX_BUILD_TESTS=ON
 cmake --build build-test
 
-# The card and its threads once more under ThreadSanitizer, which cannot share
+# The card, its threads and the cores of the train-running threads once more
+# under ThreadSanitizer, which cannot share
 # a build with AddressSanitizer; any race it finds fails the run. Its runtime
 # expects a fixed address layout that some kernels randomise beyond
 # ("unexpected memory mapping"), so the tests run without address
 # randomisation where the system allows that.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVX_TSAN=ON -DKVX_BUILD_GUI=OFF -DKVX_BUILD_TESTS=ON
-cmake --build build-tsan --target kvxhard_tests
+cmake --build build-tsan --target kvxhard_tests fahrt_tests
 tsan_run=()
 if setarch "$(uname -m)" -R true 2>/dev/null; then
     tsan_run=(setarch "$(uname -m)" -R)
 fi
-echo "ThreadSanitizer: build-tsan/tests/hardware/kvxhard_tests"
-TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1} \
-    "${tsan_run[@]}" build-tsan/tests/hardware/kvxhard_tests --gtest_brief=1
+for t in hardware/kvxhard_tests running/fahrt/fahrt_tests; do
+    echo "ThreadSanitizer: build-tsan/tests/$t"
+    TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1} \
+        "${tsan_run[@]}" "build-tsan/tests/$t" --gtest_brief=1
+done
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
