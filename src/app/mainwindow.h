@@ -106,6 +106,31 @@ public:
     void btnWZeitChanging();
     void wTrackMouseDown(Qt::MouseButton button);
 
+    // Drive page.
+    void nrBlockChange();
+    void nrHBlockChange();
+    void faTrackChange();
+    void pNrHBlockClick();
+    void btnVWClick();
+    void btnRWClick();
+    void btnStopClick();
+    void FahrtEnde();
+
+    // Route page, its data files and the switching list.
+    void stTrackChange();
+    void stVWClick();
+    void stRWClick();
+    void stGOClick();
+    void StreckenEnde();
+    void ledSaveClick();
+    void ledLoadClick();
+    void ledClearClick();
+    void magSaveClick();
+    void magLoadClick();
+    void stEditClick();
+    void stClearClick();
+    void stSchaltClick();
+
     // Signal coils.
     void STrackChange();
     void btnISEinClick();

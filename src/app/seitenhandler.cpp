@@ -1,0 +1,187 @@
+// The main window's handlers of the pages: what each page does when it is
+// shown or hidden, the keep-alive tick and the monitoring polls, the LED and
+// coil tests, train running and the switching list. Each handler hands over to
+// the logic of its page; the frame of the window is in mainwindow.cpp.
+#include "mainwindow.h"
+
+#include "coilpage.h"
+#include "configpage.h"
+#include "fahrenpage.h"
+#include "fernsteuerung.h"
+#include "kvxhard.h"
+#include "ledpage.h"
+#include "melderpage.h"
+#include "signalpage.h"
+#include "spulenimpuls.h"
+#include "streckepage.h"
+#include "tasterpage.h"
+#include "weichepage.h"
+
+#include <QAction>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace config;
+
+// ------------------------------------------------------- showing the pages
+
+void TfMain::sntAngebot()
+{
+    if (!mnuSNTaus->isEnabled())
+        mnuSNTein->setEnabled(true);
+}
+
+void TfMain::ausgaengeAus()
+{
+    kvx->AlleBloeckeAus();
+    kvx->LedKettenLoeschen();
+}
+
+void TfMain::testSeiteZeigen(QWidget* fokus)
+{
+    sntAngebot();
+    ausgaengeAus();
+    setStatusText(0, QString());
+    fokus->setFocus();
+}
+
+void TfMain::fahrSeiteZeigen(QWidget* fokus)
+{
+    mnuSNTein->setEnabled(false);
+    mnuSNTaus->setEnabled(false);
+    ausgaengeAus();
+    setStatusText(0, QString());
+    fokus->setFocus();
+}
+
+void TfMain::pStartShow()
+{
+    tiSNT->stop();
+    mnuSNTaus->setEnabled(false);
+    mnuSNTein->setEnabled(false);
+    ausgaengeAus();
+    setStatusText(0, QString());
+}
+
+void TfMain::pMelderShow() { sntAngebot(); ausgaengeAus(); }
+void TfMain::pMelderHide() { kvx->LedKettenLoeschen(); }
+void TfMain::pTasterShow() { ausgaengeAus(); }   // the power supply menu stays as it is
+void TfMain::pTasterHide() { kvx->LedKettenLoeschen(); }
+
+void TfMain::pLedsShow() { testSeiteZeigen(pLeds->ledTrack); }
+void TfMain::pLedsHide() { ausgaengeAus(); }
+void TfMain::pWeicheShow() { testSeiteZeigen(pWeiche->wTrack); }
+void TfMain::pSignalShow() { testSeiteZeigen(pSignal->STrack); }
+
+void TfMain::pFahrenShow() { fahrSeiteZeigen(pFahren->faTrack); }
+void TfMain::pStreckeShow() { fahrSeiteZeigen(pStrecke->stTrack); }
+
+// ------------------------------------------------------------------- LEDs
+
+void TfMain::AlleLedAus()
+{
+    kvx->LedKetteAus(1, pConfig->feldWert(Leds1));
+    kvx->LedKetteAus(2, pConfig->feldWert(Leds2));
+    kvx->LedKetteAus(3, pConfig->feldWert(Leds3));
+}
+
+void TfMain::btnLedAusClick()
+{
+    pLeds->ausWaehlen();
+    AlleLedAus();
+}
+
+void TfMain::btnLed1Click() { pLeds->ketteEinstellen(pConfig->feldWert(Leds1)); ledTrackChange(); }
+void TfMain::btnLed2Click() { pLeds->ketteEinstellen(pConfig->feldWert(Leds2)); ledTrackChange(); }
+void TfMain::btnLed3Click() { pLeds->ketteEinstellen(pConfig->feldWert(Leds3)); ledTrackChange(); }
+
+void TfMain::ledTrackChange()
+{
+    AlleLedAus();
+    pLeds->ledZeigen(*kvx);
+}
+
+// ---------------------------------------------------------------- turnouts
+
+void TfMain::wTrackChange() { pWeiche->auswahl->nummerZeigen(); }
+void TfMain::btnWgClick() { pWeiche->stellen(*kvx, WeichePage::Gerade); }
+void TfMain::btnWaClick() { pWeiche->stellen(*kvx, WeichePage::Abzweigend); }
+void TfMain::btnIAusClick() { kvx->WeicheAus(); }   // the running pulse still ends after its time
+void TfMain::btnWZeitChanging() { pWeiche->auswahl->zeitZeigen(); }
+void TfMain::wTrackMouseDown(Qt::MouseButton b) { if (b == Qt::LeftButton) btnWgClick(); else if (b == Qt::RightButton) btnWaClick(); }
+
+// ------------------------------------------------------------ signal coils
+
+void TfMain::STrackChange() { pSignal->auswahl->nummerZeigen(); }
+void TfMain::btnISEinClick() { pSignal->schalten(*kvx); }
+void TfMain::btnISAusClick() { kvx->SignalAus(); }
+void TfMain::btnSZeitChanging() { pSignal->auswahl->zeitZeigen(); }
+void TfMain::STrackMouseDown(Qt::MouseButton b) { if (b == Qt::RightButton) btnISEinClick(); }
+
+// ------------------------------------------- power supply and keep-alive tick
+
+void TfMain::mnuSNTeinClick()
+{
+    fernsteuerung::sntMenue(*pControl, {pStrecke, pFahren, pConfig}, *mnuSNTein, *mnuSNTaus, true, seitenwechselIntern_);
+    kvx->KettenReset();
+    mnuResetClick();
+    fernsteuerung::anlauf(*kvx);
+    if (mnuSNTaus->isEnabled()) {   // not switched off again during the start-up
+        tiSNT->start();
+        setStatusText(0, QStringLiteral(" SNT ist eingeschaltet ..."));
+    }
+}
+
+void TfMain::mnuSNTausClick()
+{
+    fernsteuerung::sntMenue(*pControl, {pStrecke, pFahren, pConfig}, *mnuSNTein, *mnuSNTaus, false, seitenwechselIntern_);
+    tiSNT->stop();
+    setStatusText(0, QStringLiteral(" SNT ausgeschaltet ..."));
+}
+
+void TfMain::tiSNTTimer()
+{
+    fernsteuerung::takt(*kvx, *pControl, {TasterOben, TasterUnten, TasterRechts, TasterLinks}, LetzterTaster,
+                        TasterZaehler, {pWeiche->wTrack, pSignal->STrack},
+                        [this](bool signal, Qt::MouseButton m) { signal ? STrackMouseDown(m) : wTrackMouseDown(m); });
+    if (pControl->currentWidget() == pTaster)
+        tiTasTimer();
+    if (pControl->currentWidget() == pMelder)
+        tiMelTimer();
+}
+
+// ---------------------------------------------------------- monitoring pages
+
+void TfMain::tiMelTimer() { pMelder->abfragen(*kvx); }
+void TfMain::tiTasTimer() { pTaster->abfragen(*kvx); }
+
+// -------------------------------------------------------------- drive page
+
+void TfMain::nrBlockChange() {}
+void TfMain::nrHBlockChange() {}
+void TfMain::faTrackChange() {}
+void TfMain::pNrHBlockClick() {}
+void TfMain::btnVWClick() {}
+void TfMain::btnRWClick() {}
+void TfMain::btnStopClick() {}
+void TfMain::FahrtEnde() {}
+
+// -------------------------------------------------------------- route page
+
+void TfMain::stTrackChange() {}
+void TfMain::stVWClick() {}
+void TfMain::stRWClick() {}
+void TfMain::stGOClick() {}
+void TfMain::StreckenEnde() {}
+void TfMain::ledSaveClick() {}
+void TfMain::ledLoadClick() {}
+void TfMain::ledClearClick() {}
+
+// --------------------------------------------------------- switching list
+
+void TfMain::magSaveClick() {}
+void TfMain::magLoadClick() {}
+void TfMain::stEditClick() {}
+void TfMain::stClearClick() {}
+void TfMain::stSchaltClick() {}
