@@ -1,11 +1,11 @@
 #include "profile.h"
 
 #include "ganzezahl.h"
+#include "textdatei.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -250,18 +250,7 @@ bool ProfileFile::save(const QList<Line>& lines) const
     QByteArray data = m_bom;
     for (const Line& line : lines)
         data += line.text + line.eol;
-    // Unbuffered: a full disk shows as a short write here. Through Qt's write
-    // buffer the rest of a partly flushed buffer is dropped on close without
-    // an error, and commit() would put a truncated file in place.
-    QSaveFile file(m_fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return dateiErsetzen(m_fileName, data, nullptr);
 }
 
 bool ProfileFile::writeAll(const QList<Entry>& entries)

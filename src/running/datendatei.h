@@ -1,0 +1,51 @@
+// The layout data files: the route table (.DST), the LED assignments of
+// blocks (.DLB) and of detectors (.DLM), and the switching list (.DMA).
+//
+// A table file holds one line per table row, from the header row on; every
+// cell's text is followed by a TAB, the last one included; every line ends
+// with CR LF. A list file holds one entry per line. Reading accepts CR LF, a
+// lone CR or a lone LF, and a line without its last TAB.
+//
+// Text is written in Latin-1 (the files are shared with Windows
+// installations), or in UTF-8 when a text holds characters beyond it; it is
+// read as UTF-8 when valid, as Latin-1 otherwise.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace datendatei {
+
+// Larger files, or tables beyond these sizes, are refused: they are no
+// layout's data and would only stall the window.
+inline constexpr qint64 MaxBytes = 1024 * 1024;
+inline constexpr int MaxZeilen = 5000;
+inline constexpr int MaxSpalten = 16;
+
+// The lines of a text; text after the last line break is a line of its own.
+QStringList zeilen(const QByteArray& text);
+
+// One table line as the file holds it: the cell texts, or no cells for an
+// empty line (which sets no cell, but still counts as a row).
+using Tabelle = QList<QStringList>;
+
+QByteArray tabellenText(const Tabelle& tabelle);
+QByteArray listenText(const QStringList& eintraege);
+
+// The stem of a chosen file: the path without the extension of its name.
+QString stamm(const QString& pfad);
+
+// Reads a table or list file. On failure: nothing, and *fehler holds the
+// message for the box ("Datei <path> kann nicht geöffnet werden. <reason>").
+std::optional<Tabelle> tabelleLesen(const QString& pfad, QString* fehler);
+std::optional<QStringList> listeLesen(const QString& pfad, QString* fehler);
+
+// Replaces the file; on failure the old file stays and *fehler holds
+// "Datei "<path>" kann nicht erstellt werden. <reason>".
+bool schreiben(const QString& pfad, const QByteArray& inhalt, QString* fehler);
+
+}  // namespace datendatei
