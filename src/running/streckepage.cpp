@@ -1,6 +1,7 @@
 #include "streckepage.h"
 
 #include "panels.h"
+#include "schaltliste.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -25,12 +26,15 @@ StreckePage::StreckePage(QWidget* parent)
     // Not offered until the page can run a train.
     stGO->setEnabled(false);
 
+    liste = new SchaltListe(this);
+
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(40, 20, 40, 20);
     grid->addWidget(new QLabel(QStringLiteral("Geschwindigkeit"), this), 0, 0);
     grid->addWidget(stTrack, 1, 0);
     grid->addWidget(stTempo, 1, 1, Qt::AlignTop);
     grid->addWidget(stGO, 2, 0);
+    grid->addWidget(liste, 1, 3);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(3, 1);
 }

@@ -6,6 +6,7 @@
 class QLabel;
 class QPushButton;
 class QSlider;
+class SchaltListe;
 
 class StreckePage : public QWidget {
 public:
@@ -17,4 +18,5 @@ public:
     QSlider* stTrack;
     QLabel* stTempo;
     QPushButton* stGO;
+    SchaltListe* liste;   // the switching list with its buttons
 };
