@@ -1,0 +1,85 @@
+#include "fahren.h"
+
+#include "kvxhard.h"
+#include "tempo.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
+namespace fahrt {
+
+namespace {
+
+std::uint8_t kettenNummer(int nr)
+{
+    return static_cast<std::uint8_t>(std::clamp(nr, 0, 255));
+}
+
+}  // namespace
+
+void KvxFahren(TkvxHard& kvx, FahrZustand& zustand, const ZyklenMeldung& proSekunde)
+{
+    ZyklusZaehler zaehler;
+    if (proSekunde)
+        proSekunde(0);
+    kvx.KettenReset();
+    kvx.SntEin();
+    schlafen(std::chrono::milliseconds(100));
+    kvx.SntAus();
+    kvx.LedKettenLoeschen();
+    do {
+        sntPuls(kvx);
+        if (const auto n = zaehler.zyklus(); n && proSekunde)
+            proSekunde(*n);
+
+        const int block = zustand.block.load();
+        const int hBlock = zustand.hBlock.load();
+        const bool hBlockBenutzt = zustand.hBlockBenutzt.load();
+        const bool vorwaerts = zustand.vorwaerts.load();
+        const bool laeuft = zustand.start.load();
+        const int tempo = zustand.tempo.load();
+
+        if (hBlockBenutzt)
+            kvx.HBlockSetzen(kettenNummer(hBlock), laeuft ? 1 : 0);
+        tempoSenden(kvx, block, vorwaerts, tempo);
+        zustand.zyklen.fetch_add(1);
+    } while (zustand.start.load());
+}
+
+FahrThread::~FahrThread()
+{
+    anhalten();
+}
+
+bool FahrThread::starten(TkvxHard& kvx, FahrZustand& zustand, ZyklenMeldung proSekunde, std::function<void()> ende)
+{
+    if (thread_.joinable())
+        return false;
+    zustand_ = &zustand;
+    zustand.zyklen = 0;
+    zustand.start = true;
+    thread_ = std::thread([&kvx, &zustand, melden = std::move(proSekunde), ende = std::move(ende)] {
+        KvxFahren(kvx, zustand, melden);
+        if (ende)
+            ende();
+    });
+    return true;
+}
+
+bool FahrThread::anhalten()
+{
+    if (!thread_.joinable())
+        return false;
+    zustand_->start = false;
+    thread_.join();
+    return true;
+}
+
+void FahrThread::warten()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+}  // namespace fahrt
