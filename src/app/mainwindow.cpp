@@ -135,6 +135,13 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     OpenD->setObjectName(QStringLiteral("OpenD"));
     OpenD->setAcceptMode(QFileDialog::AcceptOpen);
     OpenD->setFileMode(QFileDialog::ExistingFile);
+    dateiWaehlen = [this](bool speichern, const QString& filter, const QString& endung, const QString& name) {
+        QFileDialog* d = speichern ? SaveD : OpenD;
+        d->setNameFilters(filter.isEmpty() ? QStringList() : filter.split(QStringLiteral(";;")));
+        d->setDefaultSuffix(endung);
+        d->selectFile(name.contains(u'*') ? QString() : name);
+        return d->exec() == QDialog::Accepted && !d->selectedFiles().isEmpty() ? d->selectedFiles().first() : QString();
+    };
 
     // Configuration page.
     connect(pConfig, &ConfigPage::kartenChanged, this, &TfMain::KartenChange);

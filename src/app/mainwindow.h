@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class ConfigPage;
@@ -173,6 +174,11 @@ public:
     QTimer* tiSNT;
     QFileDialog* SaveD;
     QFileDialog* OpenD;
+    // Asks for a file with SaveD (speichern) or OpenD: filter in Qt's form
+    // ("KVX-Dateien (*.DMA)"; empty: all files), default extension, initial
+    // name. Returns the chosen path, empty when cancelled. Tests put their own in.
+    std::function<QString(bool speichern, const QString& filter, const QString& endung, const QString& name)>
+        dateiWaehlen;
     TfHelp* fHelp;
     TfInfo* fInfo;
 
