@@ -149,6 +149,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->cbHints, &QCheckBox::clicked, this, &TfMain::cbHintsClick);
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
+    pFahren->verbinden(this);
     auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
     pWeiche->verbinden(this, spulenImpuls);
     pSignal->verbinden(this, spulenImpuls);
@@ -180,6 +181,8 @@ TfMain::~TfMain()
 {
     qApp->removeEventFilter(this);
     tiSNT->stop();
+    if (pFahren->anhalten())   // no drive thread outlives the card component
+        kvx->AlleBloeckeAus();
     kvx.reset();
     if (backendGesetzt_)
         setPortBackend(vorherigesBackend_);
@@ -441,5 +444,11 @@ void TfMain::seitenAnordnen()
     pSignal->auswahl->setAnzahl(kvx->SignalAnzahl);
 }
 
-// A coil pulse ends with the window, while the card can still be reached.
-void TfMain::closeEvent(QCloseEvent* event) { pWeiche->auswahl->impuls->beenden(); QMainWindow::closeEvent(event); }
+// A coil pulse and a train run end with the window, while the card can still be reached.
+void TfMain::closeEvent(QCloseEvent* event)
+{
+    pWeiche->auswahl->impuls->beenden();
+    if (pFahren->anhalten())   // Start released, its cycle ended: blocks off as after the run
+        FahrtEnde();
+    QMainWindow::closeEvent(event);
+}

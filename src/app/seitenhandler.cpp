@@ -158,14 +158,26 @@ void TfMain::tiTasTimer() { pTaster->abfragen(*kvx); }
 
 // -------------------------------------------------------------- drive page
 
-void TfMain::nrBlockChange() {}
-void TfMain::nrHBlockChange() {}
-void TfMain::faTrackChange() {}
-void TfMain::pNrHBlockClick() {}
-void TfMain::btnVWClick() {}
-void TfMain::btnRWClick() {}
-void TfMain::btnStopClick() {}
-void TfMain::FahrtEnde() {}
+void TfMain::nrBlockChange() { pFahren->blockZeigen(); }
+void TfMain::nrHBlockChange() { pFahren->hBlockZeigen(); }
+void TfMain::faTrackChange() { pFahren->tempoZeigen(); }
+void TfMain::pNrHBlockClick() { pFahren->hBlockUmschalten(); }
+void TfMain::btnVWClick() { pFahren->richtungWaehlen(true); }
+void TfMain::btnRWClick() { pFahren->richtungWaehlen(false); }
+
+void TfMain::btnStopClick()
+{
+    if (pFahren->startGeklickt(*kvx))
+        setStatusText(0, QStringLiteral(" Zugfahrt ist freigegeben..."));
+}
+
+void TfMain::FahrtEnde()
+{
+    pFahren->fahrtBeendet();
+    kvx->AlleBloeckeAus();
+    setStatusText(1, QStringLiteral("0"));
+    setStatusText(0, QString());
+}
 
 // -------------------------------------------------------------- route page
 

@@ -1,15 +1,22 @@
 #include "fahrenpage.h"
 
 #include "panels.h"
+#include "pause.h"
+#include "pfeil.h"
 
+#include <QEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
 
 namespace {
+
+const QColor Gruen(0, 128, 0);
 
 QScrollBar* nummernLeiste(const QString& name, const QString& hint, QWidget* parent)
 {
@@ -22,6 +29,23 @@ QScrollBar* nummernLeiste(const QString& name, const QString& hint, QWidget* par
     return s;
 }
 
+Pfeil* richtungsPfeil(const QString& name, Pfeil::Richtung r, QColor farbe, const QString& hint, QWidget* parent)
+{
+    auto* p = new Pfeil(r, farbe, parent);
+    p->setObjectName(name);
+    p->setToolTip(hint);
+    p->setFixedSize(90, 60);
+    return p;
+}
+
+void beschriften(QPushButton* knopf, const QString& text, QColor farbe)
+{
+    knopf->setText(text);
+    QPalette p = knopf->palette();
+    p.setColor(QPalette::ButtonText, farbe);
+    knopf->setPalette(p);
+}
+
 }  // namespace
 
 FahrenPage::FahrenPage(QWidget* parent)
@@ -31,21 +55,28 @@ FahrenPage::FahrenPage(QWidget* parent)
     nrBlock = nummernLeiste(QStringLiteral("nrBlock"), QStringLiteral("Blocknummer einstellen"), this);
     pNrBlock = panels::numberPanel(QStringLiteral("pNrBlock"), QStringLiteral("1"), 24, Qt::black, Qt::white, this);
     nrHBlock = nummernLeiste(QStringLiteral("nrHBlock"), QStringLiteral("Hilfsblocknummer einstellen"), this);
+    nrHBlock->setEnabled(false);
     pNrHBlock = panels::numberPanel(QStringLiteral("pNrHBlock"), QStringLiteral("201"), 24, Qt::black,
                                     panels::Silver, this);
     pNrHBlock->setToolTip(QStringLiteral("Hilfblock ein- und ausschalten"));
+    pNrHBlock->installEventFilter(this);
 
     faTrack = panels::tempoRegler(QStringLiteral("faTrack"), this);
     pTempo = panels::numberPanel(QStringLiteral("pTempo"), QStringLiteral("0"), 24, Qt::black, Qt::white, this);
+    btnRW = richtungsPfeil(QStringLiteral("btnRW"), Pfeil::Links, panels::ScrollBar,
+                           QStringLiteral("Rückwärtsfahrt einstellen"), this);
+    btnVW = richtungsPfeil(QStringLiteral("btnVW"), Pfeil::Rechts, panels::Red,
+                           QStringLiteral("Vorwärtsfahrt einstellen"), this);
 
-    btnStop = new QPushButton(QStringLiteral("Start"), this);
+    btnStop = new QPushButton(this);
     btnStop->setObjectName(QStringLiteral("btnStop"));
     btnStop->setCheckable(true);
     btnStop->setToolTip(QStringLiteral("Fahrt freigeben"));
-    btnStop->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); font-weight: bold;"));
+    QFont f = btnStop->font();
+    f.setBold(true);
+    btnStop->setFont(f);
+    beschriften(btnStop, QStringLiteral("Start"), Gruen);
     btnStop->setMinimumSize(120, 50);
-    // Not offered until the page can run a train.
-    btnStop->setEnabled(false);
 
     Memo5 = new QPlainTextEdit(this);
     Memo5->setObjectName(QStringLiteral("Memo5"));
@@ -58,11 +89,6 @@ FahrenPage::FahrenPage(QWidget* parent)
     for (QLabel* p : {pNrBlock, pNrHBlock, pTempo})
         p->setFixedSize(80, 36);
 
-    connect(nrBlock, &QScrollBar::valueChanged, pNrBlock, [this](int v) { pNrBlock->setText(QString::number(v)); });
-    connect(nrHBlock, &QScrollBar::valueChanged, pNrHBlock,
-            [this](int v) { pNrHBlock->setText(QString::number(200 + v)); });
-    connect(faTrack, &QSlider::valueChanged, pTempo, [this](int v) { pTempo->setText(QString::number(v)); });
-
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(40, 20, 40, 20);
     grid->addWidget(new QLabel(QStringLiteral("Block"), this), 0, 0);
@@ -73,14 +99,124 @@ FahrenPage::FahrenPage(QWidget* parent)
     grid->addWidget(pNrHBlock, 3, 1);
     grid->addWidget(btnStop, 4, 0);
     grid->addWidget(Memo5, 5, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Geschwindigkeit"), this), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Geschwindigkeit"), this), 0, 2, 1, 2);
     grid->addWidget(faTrack, 1, 2, 5, 1);
     grid->addWidget(pTempo, 1, 3);
+    auto* pfeile = new QHBoxLayout;
+    pfeile->addWidget(btnRW);
+    pfeile->addWidget(btnVW);
+    grid->addLayout(pfeile, 6, 2, 1, 2);
     grid->setColumnStretch(4, 1);
-    grid->setRowStretch(6, 1);
+    grid->setRowStretch(7, 1);
 }
+
+FahrenPage::~FahrenPage() = default;
 
 bool FahrenPage::zugFaehrt() const
 {
-    return btnStop->isChecked();
+    return btnStop->isChecked() || thread_.laeuft();
+}
+
+void FahrenPage::blockZeigen()
+{
+    pNrBlock->setText(QString::number(nrBlock->value()));
+    zustand_.block = nrBlock->value();
+}
+
+void FahrenPage::hBlockZeigen()
+{
+    pNrHBlock->setText(QString::number(200 + nrHBlock->value()));
+    zustand_.hBlock = nrHBlock->value();
+}
+
+void FahrenPage::tempoZeigen()
+{
+    pTempo->setText(QString::number(faTrack->value()));
+    zustand_.tempo = faTrack->value();
+}
+
+void FahrenPage::hBlockUmschalten()
+{
+    const bool benutzt = !nrHBlock->isEnabled();
+    nrHBlock->setEnabled(benutzt);
+    panels::setBackground(pNrHBlock, benutzt ? QColor(Qt::white) : panels::Silver);
+    zustand_.hBlockBenutzt = benutzt;
+}
+
+void FahrenPage::richtungWaehlen(bool vorwaerts)
+{
+    const int tempo = faTrack->value();
+    faTrack->setValue(0);
+    Pause(1000);
+    btnVW->setFarbe(vorwaerts ? panels::Red : panels::Silver);
+    btnRW->setFarbe(vorwaerts ? panels::Silver : panels::Red);
+    zustand_.vorwaerts = vorwaerts;
+    Pause(1000);
+    faTrack->setValue(tempo);
+}
+
+bool FahrenPage::startGeklickt(TkvxHard& kvx)
+{
+    if (!btnStop->isChecked()) {
+        // The thread sees Start up at the end of its cycle; until its end is
+        // reported the button waits, so that no second thread can start.
+        zustand_.start = false;
+        beschriften(btnStop, QStringLiteral("Stop"), panels::Red);
+        btnStop->setEnabled(false);
+        return false;
+    }
+    btnStop->setText(QStringLiteral("Fahren"));
+    auswahlFreigeben(false);
+    const int lauf = ++lauf_;
+    thread_.starten(kvx, zustand_, [this](int n) { zyklenMelden(n); }, [this, lauf] { endeMelden(lauf); });
+    return true;
+}
+
+void FahrenPage::zyklenMelden(int n)
+{
+    zyklenWert_ = n;
+    if (zyklenOffen_.exchange(true))
+        return;   // the one waiting will show the newest figure
+    QMetaObject::invokeMethod(this, [this] {
+        zyklenOffen_ = false;
+        if (thread_.laeuft())
+            emit zyklenGemeldet(zyklenWert_);
+    }, Qt::QueuedConnection);
+}
+
+void FahrenPage::endeMelden(int lauf)
+{
+    QMetaObject::invokeMethod(this, [this, lauf] {
+        if (lauf == lauf_ && thread_.laeuft())
+            emit fahrtZuEnde();
+    }, Qt::QueuedConnection);
+}
+
+void FahrenPage::fahrtBeendet()
+{
+    thread_.warten();
+    btnStop->setChecked(false);
+    btnStop->setEnabled(true);
+    beschriften(btnStop, QStringLiteral("Start"), Gruen);
+    auswahlFreigeben(true);
+}
+
+bool FahrenPage::anhalten()
+{
+    return thread_.anhalten();
+}
+
+void FahrenPage::auswahlFreigeben(bool frei)
+{
+    nrBlock->setEnabled(frei);
+    nrHBlock->setEnabled(frei && zustand_.hBlockBenutzt);
+    pNrHBlock->setEnabled(frei);
+}
+
+bool FahrenPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == pNrHBlock && event->type() == QEvent::MouseButtonRelease && pNrHBlock->isEnabled()
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        emit pNrHBlockClicked();
+    return QWidget::eventFilter(watched, event);
 }
