@@ -1,0 +1,137 @@
+// BM_DriveCycle: the drive thread's real body for two seconds on a backend
+// that only counts writes, 24 blocks, auxiliary block used, speed position 77.
+//
+// Counters:
+//  - cycles_per_s: cycles the thread completed per second of the run (start-up
+//    excluded), the figure status panel 1 shows;
+//  - ideal_per_s: 1 / (2 ms keep-alive pulse + the cycle's port writes x the
+//    measured time per write): what the cycle could reach if sleeping cost
+//    nothing beyond its 2 ms;
+//  - allocs_per_cycle: allocations of the whole process during the run, per
+//    cycle (the cycle should make none);
+//  - writes_per_cycle, ns_per_write: the figures ideal_per_s is built from.
+#include "alloc_count.h"
+#include "fahren.h"
+#include "kvxhard.h"
+#include "portio.h"
+#include "tempo.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Counts writes; one writer (the thread driving the ports), read by others.
+class WriteCounter final : public PortBackend {
+public:
+    bool enable(std::uint16_t, std::uint16_t) override { return true; }
+    std::uint8_t read(std::uint16_t) override { return 0; }
+    void write(std::uint16_t, std::uint8_t) override
+    {
+        writes_.store(writes_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    }
+    std::uint64_t writes() const { return writes_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::uint64_t> writes_{0};
+};
+
+// The window's timer slack (main() sets it) for the thread started here.
+class FeinerTakt {
+public:
+    FeinerTakt()
+    {
+#ifdef __linux__
+        alt_ = prctl(PR_GET_TIMERSLACK, 0UL, 0UL, 0UL, 0UL);
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
+    }
+    ~FeinerTakt()
+    {
+#ifdef __linux__
+        if (alt_ > 0)
+            prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(alt_), 0UL, 0UL, 0UL);
+#endif
+    }
+
+private:
+    long alt_ = 0;
+};
+
+struct Stand {
+    Clock::time_point zeit;
+    long zyklen;
+    std::uint64_t writes;
+    std::uint64_t allocs;
+};
+
+Stand stand(const fahrt::FahrZustand& z, const WriteCounter& ports)
+{
+    return {Clock::now(), z.zyklen.load(), ports.writes(), bench::allocations()};
+}
+
+void BM_DriveCycle(benchmark::State& state)
+{
+    WriteCounter ports;
+    PortBackend* vorher = setPortBackend(&ports);
+    {
+        TkvxHard kvx;
+        kvx.BlockAnzahl = 24;
+        kvx.HBlockAnzahl = 48;
+        kvx.PortInit();
+
+        // Time per write: the cycle's block commands on this thread, no sleep.
+        const std::uint64_t w0 = ports.writes();
+        const Clock::time_point m0 = Clock::now();
+        for (int i = 0; i < 200; ++i) {
+            kvx.HBlockSetzen(1, 1);
+            fahrt::tempoSenden(kvx, 1, true, 77);
+        }
+        const double nsProWrite = std::chrono::duration<double, std::nano>(Clock::now() - m0).count()
+                                  / static_cast<double>(ports.writes() - w0);
+
+        const FeinerTakt takt;
+        fahrt::FahrZustand z;
+        z.block = 1;
+        z.hBlock = 1;
+        z.hBlockBenutzt = true;
+        z.tempo = 77;
+        std::atomic<int> zuletzt{0};
+        for (auto _ : state) {
+            fahrt::FahrThread t;
+            t.starten(kvx, z, [&zuletzt](int n) { zuletzt.store(n, std::memory_order_relaxed); }, nullptr);
+            while (z.zyklen.load() < 1)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const Stand a = stand(z, ports);
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            const Stand b = stand(z, ports);
+            t.anhalten();
+
+            const double sekunden = std::chrono::duration<double>(b.zeit - a.zeit).count();
+            const double zyklen = static_cast<double>(b.zyklen - a.zyklen);
+            state.SetIterationTime(sekunden);
+            if (zyklen <= 0)
+                continue;
+            const double writesProZyklus = static_cast<double>(b.writes - a.writes) / zyklen;
+            state.counters["cycles_per_s"] = zyklen / sekunden;
+            state.counters["ideal_per_s"] = 1.0 / (0.002 + writesProZyklus * nsProWrite * 1e-9);
+            state.counters["allocs_per_cycle"] = static_cast<double>(b.allocs - a.allocs) / zyklen;
+            state.counters["writes_per_cycle"] = writesProZyklus;
+            state.counters["ns_per_write"] = nsProWrite;
+        }
+    }
+    setPortBackend(vorher);
+}
+BENCHMARK(BM_DriveCycle)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
