@@ -1,6 +1,6 @@
-// The drive page on the virtual card: a run from Start to its end, the
-// auxiliary block, a direction change while the train runs, the cycle figure
-// in the status bar, and the window closed or destroyed during a run.
+// The drive page on the virtual card: a run from Start to its end with the
+// cycle figure in the status bar, the auxiliary block, a direction change
+// while the train runs, and the window closed or destroyed during a run.
 #include "fahrenpage.h"
 #include "fensterstart.h"
 #include "panels.h"
@@ -86,6 +86,8 @@ private Q_SLOTS:
         // The speed follows the slider during the run.
         p.faTrack->setValue(120);
         QTRY_VERIFY(faehrt(s.karte, 3, 15, true));
+        // Once a second the thread's cycle figure reaches status panel 1.
+        QTRY_VERIFY_WITH_TIMEOUT(w.statusText(1).toInt() > 0, 10000);
 
         QTest::mouseClick(p.btnStop, Qt::LeftButton);
         QCOMPARE(p.btnStop->text(), QStringLiteral("Stop"));
@@ -102,19 +104,6 @@ private Q_SLOTS:
 
         klickeTab(w, TfMain::SLeds);
         QCOMPARE(w.pControl->currentIndex(), int(TfMain::SLeds));
-    }
-
-    void dieZyklenZahlErreichtDieStatuszeile()
-    {
-        Start s(anlage);
-        TfMain& w = *s.fenster;
-        fahrSeite(w);
-        w.pFahren->faTrack->setValue(40);
-        QTest::mouseClick(w.pFahren->btnStop, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.statusText(1).toInt() > 0, 10000);
-        QTest::mouseClick(w.pFahren->btnStop, Qt::LeftButton);
-        QTRY_COMPARE(w.pFahren->btnStop->text(), QStringLiteral("Start"));
-        QCOMPARE(w.statusText(1), QStringLiteral("0"));
     }
 
     void hilfsblockFaehrtMit()

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <functional>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -169,54 +168,6 @@ TEST_F(Fahrt, StartUpResetsTheChainsPulsesAndClearsTheLeds)
         EXPECT_GE(kanten[i + 1].at - kanten[i].at, i == 0 ? milliseconds(100) : milliseconds(2)) << "pulse " << i / 2;
     }
     EXPECT_FALSE(rig.card.keepAlive().level);
-}
-
-// The window's way to end a run: Start released from another thread, the
-// current cycle ends, the thread is joined.
-TEST(FahrThread, StoppingEndsTheRunAfterItsCycle)
-{
-    CardRig rig;
-    fahrt::FahrZustand zustand;
-    zustand.block = 2;
-    zustand.tempo = 120;
-    std::atomic<int> enden{0};
-    std::atomic<int> ersteMeldung{-1};
-    fahrt::FahrThread t;
-    ASSERT_TRUE(t.starten(
-        *rig.kvx, zustand, [&](int n) { int leer = -1; ersteMeldung.compare_exchange_strong(leer, n); },
-        [&] { ++enden; }));
-    EXPECT_FALSE(t.starten(*rig.kvx, zustand, nullptr, nullptr)) << "one thread at a time";
-    const auto frist = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (zustand.zyklen < 3 && std::chrono::steady_clock::now() < frist)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_TRUE(rig.card.block(2).powered);
-    EXPECT_EQ(rig.card.block(2).speed, 15);
-
-    EXPECT_TRUE(t.anhalten());
-    EXPECT_FALSE(t.laeuft());
-    EXPECT_EQ(enden, 1);
-    EXPECT_EQ(ersteMeldung, 0) << "panel 1 starts at 0";
-    EXPECT_FALSE(rig.card.keepAlive().level);
-    EXPECT_FALSE(t.anhalten()) << "nothing left to stop";
-}
-
-TEST(FahrThread, InSimulationTheRunCyclesWithoutTouchingAPort)
-{
-    VirtualLayout ohne;
-    ohne.portAccess = false;
-    CardRig rig(ohne);
-    ASSERT_TRUE(rig.kvx->Simulation);
-    rig.card.resetCounters();
-    fahrt::FahrZustand zustand;
-    zustand.tempo = 50;
-    fahrt::FahrThread t;
-    ASSERT_TRUE(t.starten(*rig.kvx, zustand, nullptr, nullptr));
-    const auto frist = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (zustand.zyklen < 3 && std::chrono::steady_clock::now() < frist)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_GE(zustand.zyklen.load(), 3);
-    t.anhalten();
-    EXPECT_EQ(rig.card.writes(), 0);
 }
 
 }  // namespace
