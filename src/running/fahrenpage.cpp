@@ -84,7 +84,9 @@ FahrenPage::FahrenPage(QWidget* parent)
     Memo5->setFrameShape(QFrame::NoFrame);
     Memo5->setPlainText(QStringLiteral("ACHTUNG - Diese Seite kann nur verlassen \nwerden, wenn kein Zug fährt!"));
     Memo5->setStyleSheet(QStringLiteral("background: transparent; color: red; font-style: italic;"));
-    Memo5->setFixedSize(300, 50);
+    Memo5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo5->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo5->setFixedSize(330, 56);
 
     for (QLabel* p : {pNrBlock, pNrHBlock, pTempo})
         p->setFixedSize(80, 36);
@@ -94,7 +96,7 @@ FahrenPage::FahrenPage(QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("Block"), this), 0, 0);
     grid->addWidget(nrBlock, 1, 0);
     grid->addWidget(pNrBlock, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Hilfsblock"), this), 2, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Hilfsblock"), this), 2, 0, Qt::AlignBottom);
     grid->addWidget(nrHBlock, 3, 0);
     grid->addWidget(pNrHBlock, 3, 1);
     grid->addWidget(btnStop, 4, 0);
