@@ -11,6 +11,7 @@
 #include "pause.h"
 #include "portio.h"
 #include "profile.h"
+#include "schaltliste.h"
 #include "signalpage.h"
 #include "spulenimpuls.h"
 #include "streckepage.h"
@@ -149,6 +150,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->cbHints, &QCheckBox::clicked, this, &TfMain::cbHintsClick);
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
+    pStrecke->liste->verbinden(this);
     pFahren->verbinden(this);
     auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
     pWeiche->verbinden(this, spulenImpuls);

@@ -11,6 +11,7 @@
 #include "kvxhard.h"
 #include "ledpage.h"
 #include "melderpage.h"
+#include "schaltliste.h"
 #include "signalpage.h"
 #include "spulenimpuls.h"
 #include "streckepage.h"
@@ -192,8 +193,28 @@ void TfMain::ledClearClick() {}
 
 // --------------------------------------------------------- switching list
 
-void TfMain::magSaveClick() {}
-void TfMain::magLoadClick() {}
-void TfMain::stEditClick() {}
-void TfMain::stClearClick() {}
-void TfMain::stSchaltClick() {}
+void TfMain::magSaveClick()
+{
+    const QString pfad = dateiWaehlen(true, QStringLiteral("KVX-Dateien (*.DMA)"), QStringLiteral("DMA"), QString());
+    const QString fehler = pfad.isEmpty() ? QString() : pStrecke->liste->sichern(pfad);
+    if (!fehler.isEmpty())
+        showMessage(fehler);
+}
+
+void TfMain::magLoadClick()
+{
+    const QString pfad = dateiWaehlen(false, QStringLiteral("KVX-Dateien (*.DMA)"), QString(), QStringLiteral("*.DMA"));
+    const QString fehler = pStrecke->liste->laden(pfad);   // cancelled: the memo still becomes the list
+    if (!fehler.isEmpty())
+        showMessage(fehler);
+}
+
+void TfMain::stEditClick() { pStrecke->liste->bearbeiten(); }
+void TfMain::stClearClick() { pStrecke->liste->leeren(); }
+
+void TfMain::stSchaltClick()
+{
+    const QString meldung = pStrecke->liste->schalten(*kvx, *pStrecke->stGO, [this](const QString& t) { setStatusText(0, t); });
+    if (!meldung.isEmpty())
+        showMessage(meldung);
+}
