@@ -445,15 +445,18 @@ void TkvxHard::LedKetteSchreiben(int kette, const std::uint8_t* bild, int anzahl
     if (Simulation || kette < 1 || kette > 3)
         return;
     const LedKette& k = LedKetten[kette - 1];
+    // A coil pulse that is on keeps its enable on port 0x300 (the route
+    // thread writes its LEDs while a switching pass may hold a coil).
+    const std::uint8_t s = k.port == PortA1 ? Impuls : 0x00;
     const int n = bild ? begrenzt(anzahl, MaxLeds) : 0;
     for (int i = n; i >= 1; --i) {
         if (bild[i]) {
-            PortSchreiben(k.port, k.eins);
-            PortSchreiben(k.port, k.eins | k.takt);
+            PortSchreiben(k.port, s | k.eins);
+            PortSchreiben(k.port, s | k.eins | k.takt);
         } else {
-            PortSchreiben(k.port, k.takt);
+            PortSchreiben(k.port, s | k.takt);
         }
-        PortSchreiben(k.port, 0x00);
+        PortSchreiben(k.port, s);
     }
     LedKetteLatch(kette);
 }

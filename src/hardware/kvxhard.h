@@ -143,6 +143,8 @@ public:
 
     // LED chain write-out (chain 1..3). Each returns at once in simulation and
     // ignores a chain number outside 1..3; counts are bounded to 800 LEDs.
+    // LedKetteSchreiben keeps the coil enable (Impuls) of a running pulse on
+    // port 0x300; the others write 0 on the port's other lines.
     void LedKetteSchreiben(int kette, const std::uint8_t* bild, int anzahl); // shift LEDs anzahl..1 of bild (indexed from 1), latch
     void LedKetteZeigen(int kette, int nr);       // light only LED nr (chain cleared before): a 1, nr - 1 zeros, latch
     void LedKetteAus(int kette, int anzahl);      // resting value, anzahl zeros, latch
