@@ -151,6 +151,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
     pStrecke->liste->verbinden(this);
+    pStrecke->verbinden(this);
     pFahren->verbinden(this);
     auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
     pWeiche->verbinden(this, spulenImpuls);
@@ -184,6 +185,8 @@ TfMain::~TfMain()
     qApp->removeEventFilter(this);
     tiSNT->stop();
     if (pFahren->anhalten())   // no drive thread outlives the card component
+        kvx->AlleBloeckeAus();
+    if (pStrecke->anhalten())   // nor a route thread
         kvx->AlleBloeckeAus();
     kvx.reset();
     if (backendGesetzt_)
@@ -452,5 +455,7 @@ void TfMain::closeEvent(QCloseEvent* event)
     pWeiche->auswahl->impuls->beenden();
     if (pFahren->anhalten())   // Start released, its cycle ended: blocks off as after the run
         FahrtEnde();
+    if (pStrecke->anhalten())
+        StreckenEnde();
     QMainWindow::closeEvent(event);
 }

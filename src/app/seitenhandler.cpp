@@ -182,14 +182,39 @@ void TfMain::FahrtEnde()
 
 // -------------------------------------------------------------- route page
 
-void TfMain::stTrackChange() {}
-void TfMain::stVWClick() {}
-void TfMain::stRWClick() {}
-void TfMain::stGOClick() {}
-void TfMain::StreckenEnde() {}
-void TfMain::ledSaveClick() {}
-void TfMain::ledLoadClick() {}
-void TfMain::ledClearClick() {}
+void TfMain::stTrackChange() { pStrecke->tempoZeigen(); }
+void TfMain::stVWClick() { pStrecke->richtungWaehlen(true); }
+void TfMain::stRWClick() { pStrecke->richtungWaehlen(false); }
+
+void TfMain::stGOClick()
+{
+    if (pStrecke->startGeklickt(*kvx, {pConfig->feldWert(Leds1), pConfig->feldWert(Leds2), pConfig->feldWert(Leds3)}))
+        setStatusText(0, QStringLiteral(" Zugfahrt ist freigegeben..."));
+}
+
+void TfMain::StreckenEnde()
+{
+    const QString fehler = pStrecke->fahrtBeendet(*kvx);
+    setStatusText(1, QStringLiteral("0"));
+    setStatusText(0, QString());
+    if (!fehler.isEmpty())
+        showMessage(fehler);
+}
+
+void TfMain::ledSaveClick()
+{
+    if (const QString f = pStrecke->tabellenSichern(dateiWaehlen(true, {}, {}, {})); !f.isEmpty())
+        showMessage(f);
+}
+
+void TfMain::ledLoadClick()
+{
+    const QString filter = QStringLiteral("KVX-Dateien (*.D*);;Block/Led (*.DLB);;Melder/Led (*.DLM)");
+    if (const QString f = pStrecke->tabellenLaden(dateiWaehlen(false, filter, {}, QStringLiteral("*.D*"))); !f.isEmpty())
+        showMessage(f);
+}
+
+void TfMain::ledClearClick() { pStrecke->tabellenLoeschen(); }
 
 // --------------------------------------------------------- switching list
 
