@@ -1,0 +1,173 @@
+// BM_RouteCycle: the route thread's real body for two seconds on a backend
+// that only counts writes: 24 blocks, speed position 77, a route of 15 rows
+// with blocks, auxiliary blocks and detectors, and three LED chains of 800
+// LEDs with assignments on each. The backend reads nothing occupied, so the
+// pair circles and every cycle powers two blocks.
+//
+// Counters:
+//  - cycles_per_s: cycles the thread completed per second of the run (start-up
+//    excluded), the figure status panel 1 shows;
+//  - ideal_per_s: 1 / (2 ms keep-alive pulse + the cycle's port writes x the
+//    measured time per write);
+//  - allocs_per_cycle: allocations of the whole process during the run, per
+//    cycle (the cycle should make none);
+//  - writes_per_cycle, ns_per_write: the figures ideal_per_s is built from.
+#include "alloc_count.h"
+#include "kvxhard.h"
+#include "portio.h"
+#include "strecke.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint16_t SntPort = 0x306;
+constexpr std::uint8_t SntHoch = 0x01;
+
+// Counts writes and the rises of the keep-alive line (one a cycle); one
+// writer, read by others.
+class WriteCounter final : public PortBackend {
+public:
+    bool enable(std::uint16_t, std::uint16_t) override { return true; }
+    std::uint8_t read(std::uint16_t) override { return 0; }
+    void write(std::uint16_t port, std::uint8_t value) override
+    {
+        writes_.store(writes_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        if (port == SntPort && value == SntHoch)
+            pulse_.store(pulse_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    }
+    std::uint64_t writes() const { return writes_.load(std::memory_order_relaxed); }
+    std::uint64_t pulse() const { return pulse_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<std::uint64_t> writes_{0};
+    std::atomic<std::uint64_t> pulse_{0};
+};
+
+// The window's timer slack (main() sets it) for the thread started here.
+class FeinerTakt {
+public:
+    FeinerTakt()
+    {
+#ifdef __linux__
+        alt_ = prctl(PR_GET_TIMERSLACK, 0UL, 0UL, 0UL, 0UL);
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
+    }
+    ~FeinerTakt()
+    {
+#ifdef __linux__
+        if (alt_ > 0)
+            prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(alt_), 0UL, 0UL, 0UL);
+#endif
+    }
+
+private:
+    long alt_ = 0;
+};
+
+fahrt::Zelle zahl(int n)
+{
+    return {n, true, {}};
+}
+
+std::shared_ptr<const fahrt::StreckenTabellen> tabellen()
+{
+    auto t = std::make_shared<fahrt::StreckenTabellen>();
+    for (int r = 1; r <= fahrt::RingZeilen; ++r) {
+        auto& z = t->strecke[static_cast<std::size_t>(r - 1)];
+        z = {zahl(r % 3 ? 0 : 200 + r), zahl(4 * r - 3), zahl(4 * r - 2), zahl(r), zahl(4 * r - 1), zahl(4 * r)};
+        t->ledBlock.push_back({zahl(r), zahl(r)});
+        t->ledMelder.push_back({zahl(4 * r), zahl(1000 + r)});
+        t->ledMelder.push_back({zahl(4 * r - 3), zahl(2000 + r)});
+    }
+    return t;
+}
+
+struct Stand {
+    Clock::time_point zeit;
+    std::uint64_t zyklen;
+    std::uint64_t writes;
+    std::uint64_t allocs;
+};
+
+Stand stand(const WriteCounter& ports)
+{
+    return {Clock::now(), ports.pulse(), ports.writes(), bench::allocations()};
+}
+
+void BM_RouteCycle(benchmark::State& state)
+{
+    WriteCounter ports;
+    PortBackend* vorher = setPortBackend(&ports);
+    {
+        TkvxHard kvx;
+        kvx.BlockAnzahl = 24;
+        kvx.HBlockAnzahl = 48;
+        kvx.MelderAnzahl = 88;
+        kvx.EinDatenBytes = 96;
+        kvx.PortInit();
+
+        // Time per write: a cycle's port work on this thread, no sleep.
+        const std::uint64_t w0 = ports.writes();
+        const Clock::time_point m0 = Clock::now();
+        for (int i = 0; i < 50; ++i) {
+            int a = 0, b = 0, c = 0, d = 0;
+            kvx.MelderLesen(a, b, c, d);
+            for (int k = 1; k <= 3; ++k)
+                kvx.LedKetteSchreiben(k, kvx.Led1Zustand.data(), 800);
+            for (int s = 0; s < 8; ++s) {
+                kvx.BlockSetzen(1, 1, 1, 10);
+                kvx.BlockSetzen(2, 1, 1, 10);
+            }
+        }
+        const double nsProWrite = std::chrono::duration<double, std::nano>(Clock::now() - m0).count()
+                                  / static_cast<double>(ports.writes() - w0);
+
+        const FeinerTakt takt;
+        fahrt::StreckenSeite seite;
+        seite.tabellenSetzen(tabellen());
+        seite.tempoSetzen(77);
+        seite.ledAnzahlSetzen({800, 800, 800});
+        for (auto _ : state) {
+            fahrt::StreckenBericht bericht([] {});
+            fahrt::StreckenThread t;
+            const std::uint64_t p0 = ports.pulse();
+            t.starten(kvx, seite, bericht);
+            while (ports.pulse() < p0 + 3)   // the start-up pulse and two cycles
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const Stand a = stand(ports);
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            const Stand b = stand(ports);
+            t.anhalten();
+
+            const double sekunden = std::chrono::duration<double>(b.zeit - a.zeit).count();
+            const double zyklen = static_cast<double>(b.zyklen - a.zyklen);
+            state.SetIterationTime(sekunden);
+            if (zyklen <= 0)
+                continue;
+            const double writesProZyklus = static_cast<double>(b.writes - a.writes) / zyklen;
+            state.counters["cycles_per_s"] = zyklen / sekunden;
+            state.counters["ideal_per_s"] = 1.0 / (0.002 + writesProZyklus * nsProWrite * 1e-9);
+            state.counters["allocs_per_cycle"] = static_cast<double>(b.allocs - a.allocs) / zyklen;
+            state.counters["writes_per_cycle"] = writesProZyklus;
+            state.counters["ns_per_write"] = nsProWrite;
+        }
+    }
+    setPortBackend(vorher);
+}
+BENCHMARK(BM_RouteCycle)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
