@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 
 using fixture::EchtePause;
@@ -157,6 +158,36 @@ private Q_SLOTS:
         QVERIFY2(ausNach >= 0 && ausNach < 1000, QByteArray::number(ausNach));
         // After the dialog the pass goes on with the next entry.
         QCOMPARE(s.karte.coilLog(), (std::vector<Spulen>{Spulen{weiche(7, 2)}, Spulen{weiche(8, 1)}}));
+    }
+
+    void schaltenWaehrendEinerZugfahrt()
+    {
+        Liste s({QStringLiteral("1G"), QStringLiteral("2A"), QStringLiteral("3G")});
+        StreckePage& p = *s.fenster->pStrecke;
+        for (int r = 1; r <= 4; ++r)   // blocks 1..4, the LEDs of chain 1 on the coils' port
+            p.gStrecke->setItem(r, 4, new QTableWidgetItem(QString::number(r)));
+        p.ledBlock->setItem(1, 0, new QTableWidgetItem(QStringLiteral("1")));
+        p.ledBlock->setItem(1, 1, new QTableWidgetItem(QStringLiteral("5")));
+        s.cfg()->spin(config::Leds1)->setValue(2);
+        s.karte.setBlockOccupied(1, true);
+        p.stTrack->setValue(16);
+        p.stGO->click();
+        QTRY_VERIFY(s.karte.ledLit(1, 5) && s.karte.block(1).powered);
+
+        const EchtePause echt;
+        Spulenuhr su(s.karte);
+        s.karte.clearCoilLog();
+        p.liste->stSchalt->click();
+        su.timer.stop();
+        // Each coil powered once, for its full time, while the train ran on.
+        QCOMPARE(s.karte.coilLog(),
+                 (std::vector<Spulen>{Spulen{weiche(1, 1)}, Spulen{weiche(2, 2)}, Spulen{weiche(3, 1)}}));
+        for (std::size_t i : {1, 3, 5})
+            QVERIFY2(su.dauer(i) >= 300 && su.dauer(i) <= 700, QByteArray::number(su.dauer(i)));
+        QVERIFY(p.zugFaehrt());
+        QTRY_VERIFY(s.karte.block(1).powered);
+        p.stGO->click();
+        QTRY_VERIFY(!p.zugFaehrt());
     }
 
     void leereListeUndEintraegeOhneWeiche()
