@@ -36,6 +36,7 @@ struct Route : Start {
             return gewaehlt;
         };
         meldungen.clear();   // the default files do not lie in the test's directory
+        fenster->pStrecke->tabellenLoeschen();
     }
     StreckePage& p() const { return *fenster->pStrecke; }
     QString datei(const QString& name) const { return dir.filePath(name); }
@@ -141,6 +142,7 @@ private Q_SLOTS:
         s.karte.setBlockOccupied(4, true);
         QTRY_COMPARE(p.pBl1->text(), QStringLiteral("4"));
         QTRY_VERIFY(!s.karte.block(3).powered);
+        QTRY_VERIFY(!s.karte.ledLit(2, 7));
         setze(p.ledBlock, 1, 0, QStringLiteral("4"));
         QTRY_VERIFY(s.karte.ledLit(2, 7));
         QTRY_VERIFY_WITH_TIMEOUT(w.statusText(1).toInt() > 0, 10000);
