@@ -229,6 +229,12 @@ void TfMain::FormCreate()
         else
             pConfigExit();
         // The default data files of the route page are loaded here.
+        // The first that fails stops the loading and is named.
+        QString ladeFehler = pStrecke->liste->standardLaden(ProgrammPfad);
+        if (ladeFehler.isEmpty())
+            ladeFehler = pStrecke->standardLaden(ProgrammPfad);
+        if (!ladeFehler.isEmpty())
+            showMessage(ladeFehler);
         pConfig->btnReInit->setEnabled(false);
         VerInfo();
         LetzterTaster = 0;

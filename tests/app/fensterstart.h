@@ -8,6 +8,7 @@
 #include "portio.h"
 #include "virtualcard.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -38,6 +39,10 @@ struct Start {
     {
         if (!ini.isNull())
             schreiben(iniPfad(), ini);
+        // The sample data set lies next to the program, as the build puts it.
+        const QDir daten(QStringLiteral(KVX_DATEN_DIR));
+        for (const QString& name : daten.entryList({QStringLiteral("QJ.*")}, QDir::Files))
+            QFile::copy(daten.filePath(name), dir.filePath(name));
         MainOptions o;
         o.programmPfad = dir.path();
         if (mitKarte)

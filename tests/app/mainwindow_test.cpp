@@ -151,6 +151,8 @@ private Q_SLOTS:
             // A link to a device.
             QTemporaryDir dir;
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("KVXTEST.INI"))));
+            for (const char* name : {"QJ.DMA", "QJ.DST", "QJ.DLB", "QJ.DLM"})
+                QVERIFY(QFile::copy(QStringLiteral(KVX_DATEN_DIR "/") + QLatin1String(name), dir.filePath(QLatin1String(name))));
             VirtualCard karte;
             QStringList meldungen;
             MainOptions o;

@@ -262,6 +262,27 @@ private Q_SLOTS:
         QVERIFY(s.meldungen[1].startsWith(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. ").arg(gewaehlt)));
         QCOMPARE(l.eintraege(), liste);
     }
+
+    void standardListeBeimStart()
+    {
+        for (const bool da : {true, false}) {
+            QTemporaryDir dir;
+            const QString pfad = dir.filePath(QStringLiteral("QJ.DMA"));
+            if (da)
+                fixture::schreiben(pfad, "1G\r\n2A\r\n");
+            VirtualCard karte;
+            QStringList meldungen;
+            TfMain w(MainOptions{dir.path(), &karte, [&](const QString& t) { meldungen << t; }, {}});
+            const QStringList liste = da ? QStringList{QStringLiteral("1G"), QStringLiteral("2A")} : QStringList();
+            QCOMPARE(w.pStrecke->liste->eintraege(), liste);
+            QCOMPARE(w.pStrecke->liste->memoZeilen(), liste);
+            if (da)
+                QVERIFY(!meldungen.join(u'|').contains(QStringLiteral("QJ.DMA")));
+            else   // named, and the route tables after it are not loaded
+                QVERIFY(meldungen.size() == 1
+                        && meldungen[0].startsWith(QStringLiteral("Datei %1 kann nicht geöffnet werden. ").arg(pfad)));
+        }
+    }
 };
 
 QTEST_MAIN(SchaltListeTest)
