@@ -1,0 +1,23 @@
+#include "mithoeren.h"
+
+#include "virtualcard.h"
+
+Mithoeren::Mithoeren(PortBackend& echt, VirtualCard& modell)
+    : echt_(echt), modell_(modell)
+{
+}
+
+bool Mithoeren::enable(std::uint16_t first, std::uint16_t last)
+{
+    return echt_.enable(first, last);
+}
+
+std::uint8_t Mithoeren::read(std::uint16_t port)
+{
+    return echt_.read(port);
+}
+
+void Mithoeren::write(std::uint16_t port, std::uint8_t value)
+{
+    echt_.write(port, value);
+}

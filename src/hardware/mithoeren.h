@@ -1,0 +1,21 @@
+// A port backend that passes every access on to another one unchanged and
+// lets the card model see it, so that the model shows what the real cards
+// were told.
+#pragma once
+
+#include "portio.h"
+
+class VirtualCard;
+
+class Mithoeren final : public PortBackend {
+public:
+    Mithoeren(PortBackend& echt, VirtualCard& modell);
+
+    bool enable(std::uint16_t first, std::uint16_t last) override;
+    std::uint8_t read(std::uint16_t port) override;
+    void write(std::uint16_t port, std::uint8_t value) override;
+
+private:
+    PortBackend& echt_;
+    VirtualCard& modell_;
+};
