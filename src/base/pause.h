@@ -3,6 +3,13 @@
 // Every call has its own event loop and timer, so a pause started by a handler
 // that runs inside another pause ends only itself; the enclosing pause runs
 // its own full time.
+//
+// The event loop wakes for its timers on whole milliseconds only, up to one
+// late: that would make the 2 ms low phase of the keep-alive line anything
+// from 2 to 3 ms. So messages flow for all but the last millisecond, which is
+// slept (the last few microseconds waited awake): a pause ends within some
+// tens of microseconds of its time, unless a handler that ran inside it took
+// longer.
 #pragma once
 
 #include <QEventLoop>

@@ -9,6 +9,8 @@
 #include <QSlider>
 #include <QTabWidget>
 
+#include <thread>
+
 namespace fernsteuerung {
 
 namespace {
@@ -36,6 +38,22 @@ bool einmal(int taste, int& letzterTaster)
 }
 
 }  // namespace
+
+Taktraster::Uhr::time_point Taktraster::flanke(Uhr::time_point jetzt)
+{
+    if (!raster_) {
+        raster_ = jetzt;
+        return jetzt;
+    }
+    const Uhr::time_point soll = *raster_ + periode_;
+    if (soll >= jetzt && soll - jetzt <= Warten) {
+        raster_ = soll;
+        return soll;
+    }
+    const bool gestoert = jetzt > soll + Nachlauf && jetzt <= soll + Abriss;
+    raster_ = gestoert ? soll : jetzt;
+    return jetzt;
+}
 
 Aktion schritt(const Taster& taster, int& letzterTaster, int& tasterZaehler,
                const std::function<bool(int)>& gedrueckt)
@@ -72,6 +90,9 @@ void takt(TkvxHard& kvx, QTabWidget& seiten, const Taster& taster, int& letzterT
     const bool signalSeite = seite && auswahl.signal && seite->isAncestorOf(auswahl.signal);
     QSlider* track = signalSeite ? auswahl.signal
                    : seite && auswahl.weiche && seite->isAncestorOf(auswahl.weiche) ? auswahl.weiche : nullptr;
+    // One tick runs at a time on the UI thread, so one grid serves every tick.
+    static Taktraster raster{std::chrono::milliseconds(PeriodeMs)};
+    std::this_thread::sleep_until(raster.flanke(Taktraster::Uhr::now()));
     kvx.SntAus();
     Aktion aktion = Aktion::Keine;
     if (track && taster.zugeordnet()) {

@@ -15,8 +15,10 @@
 
 #include <Qt>
 
+#include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 
 class QAction;
 class QSlider;
@@ -25,6 +27,39 @@ class QWidget;
 class TkvxHard;
 
 namespace fernsteuerung {
+
+// Period of the keep-alive tick.
+inline constexpr int PeriodeMs = 20;
+
+// Keeps the falling edges of the keep-alive line on a steady grid. The event
+// loop wakes for its timers on whole milliseconds only, so the 20 ms timer
+// fires up to about a millisecond late, by a different amount each time, and
+// the period would wobble by as much. So the tick pulls the line low one
+// period after the previous edge of the grid:
+//  - the tick came early: it waits for that time, at most Warten;
+//  - it came up to Nachlauf late (the timer's own lateness): the line goes
+//    low at once and the grid moves on from there, so it settles at the
+//    latest the timer comes;
+//  - it came later (a stall of the machine): the line goes low at once, the
+//    grid stays, and the next tick is on time again;
+//  - the first tick, and any tick more than Warten early or more than
+//    Abriss late: the line goes low at once and the grid starts anew.
+class Taktraster {
+public:
+    using Uhr = std::chrono::steady_clock;
+    static constexpr std::chrono::microseconds Warten{2000};
+    static constexpr std::chrono::microseconds Nachlauf{1500};
+    static constexpr std::chrono::microseconds Abriss{10000};
+
+    explicit Taktraster(Uhr::duration periode) : periode_(periode) {}
+
+    // When to pull the line low in a tick that starts at jetzt.
+    Uhr::time_point flanke(Uhr::time_point jetzt);
+
+private:
+    Uhr::duration periode_;
+    std::optional<Uhr::time_point> raster_;   // the previous edge of the grid
+};
 
 // The converted numbers of the four remote buttons.
 struct Taster {
@@ -77,7 +112,8 @@ struct Auswahl {
 using Ausloeser = std::function<void(bool signalSeite, Qt::MouseButton taste)>;
 
 // One keep-alive tick up to the line going high again: pending events except
-// user input (clicks and keys wait until the tick is over); line low; when
+// user input (clicks and keys wait until the tick is over); line low, on the
+// grid of the previous ticks (Taktraster, waiting at most 2 ms); when
 // the turnout or signal page is the one in view of seiten and all four
 // buttons are assigned, TasterLesen and the remote step, stepping that page's
 // track bar within its range; 2 ms, again leaving user input for later; line

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
+
 class PauseTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -15,6 +17,20 @@ private Q_SLOTS:
         QTimer::singleShot(0, [&] { gelaufen = true; });
         Pause(20);
         QVERIFY(gelaufen);
+    }
+
+    // The 2 ms of the keep-alive line's low phase: never shorter, and the
+    // messages still flow in it.
+    void kurzePauseDauertIhreZeit()
+    {
+        for (int i = 0; i < 20; ++i) {
+            bool gelaufen = false;
+            QTimer::singleShot(0, [&] { gelaufen = true; });
+            const auto start = std::chrono::steady_clock::now();
+            Pause(2, QEventLoop::ExcludeUserInputEvents);
+            QVERIFY(std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(2));
+            QVERIFY(gelaufen);
+        }
     }
 
     void innerePauseBeendetNurSich()

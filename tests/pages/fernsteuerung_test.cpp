@@ -5,13 +5,24 @@
 
 #include <QTest>
 
+#include <chrono>
 #include <set>
 #include <vector>
 
 using fernsteuerung::Aktion;
 using fernsteuerung::Taster;
+using fernsteuerung::Taktraster;
 
 namespace {
+
+using namespace std::chrono_literals;
+using Zeit = Taktraster::Uhr::time_point;
+
+// Milliseconds between two times, for readable comparisons.
+double ms(Taktraster::Uhr::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // Remote numbers 3 (up), 4 (down), 205 (right, auxiliary block 5), 520 (left, chain-1 button 8).
 const Taster fern{3, 4, 205, 520};
@@ -138,6 +149,58 @@ private Q_SLOTS:
             QCOMPARE(f.letzter, 205);
             QCOMPARE(f.zaehler, 5);
         }
+    }
+
+    // The keep-alive edges stay 20 ms apart although the timer fires up to a
+    // millisecond late, by a different amount each tick.
+    void flankenImRasterTrotzSpaeterTimer()
+    {
+        Taktraster raster(20ms);
+        const Zeit t0{};
+        // The timer's own grid is exact; each tick comes 100 .. 900 us after it.
+        const std::vector<int> spaet{300, 900, 100, 500, 800, 200, 700, 400, 600, 100, 900, 300};
+        std::vector<Zeit> flanken;
+        for (std::size_t k = 0; k < spaet.size(); ++k) {
+            const Zeit jetzt = t0 + 20ms * int(k) + std::chrono::microseconds(spaet[k]);
+            const Zeit f = raster.flanke(jetzt);
+            QVERIFY(f >= jetzt);                       // never in the past
+            QVERIFY(f - jetzt <= Taktraster::Warten);  // never a long wait
+            flanken.push_back(f);
+        }
+        // Once the grid has met the latest tick (0.9 ms, the second), every
+        // period is exactly 20 ms.
+        for (std::size_t k = 2; k < flanken.size(); ++k)
+            QCOMPARE(ms(flanken[k] - flanken[k - 1]), 20.0);
+        QCOMPARE(ms(flanken[1] - t0), 20.9);
+    }
+
+    void nachEinerStockungGehtEsImRasterWeiter()
+    {
+        Taktraster raster(20ms);
+        const Zeit t0{};
+        QCOMPARE(raster.flanke(t0), t0);
+        QCOMPARE(raster.flanke(t0 + 20ms), t0 + 20ms);
+        // A tick 1.8 ms late, more than the timer's own lateness, pulls at
+        // once; the next one goes back to the grid instead of waiting to stay
+        // 20 ms after the late one.
+        QCOMPARE(raster.flanke(t0 + 41ms + 800us), t0 + 41ms + 800us);
+        QCOMPARE(raster.flanke(t0 + 60ms + 300us), t0 + 60ms + 300us);
+        QCOMPARE(raster.flanke(t0 + 80ms + 200us), t0 + 80ms + 300us);
+    }
+
+    void neuerAnfangNachPauseOderFruehemTick()
+    {
+        Taktraster raster(20ms);
+        const Zeit t0{};
+        raster.flanke(t0);
+        // Switched off and on again a second later: the first tick pulls at once.
+        const Zeit spaeter = t0 + 1000ms + 700us;
+        QCOMPARE(raster.flanke(spaeter), spaeter);
+        QCOMPARE(raster.flanke(spaeter + 19ms + 500us), spaeter + 20ms);
+        // A tick far earlier than the grid (a restarted timer) does not wait.
+        const Zeit frueh = spaeter + 25ms;
+        QCOMPARE(raster.flanke(frueh), frueh);
+        QCOMPARE(raster.flanke(frueh + 19ms + 800us), frueh + 20ms);
     }
 };
 
