@@ -14,6 +14,15 @@
 //
 // Thread-safe: one internal mutex guards the whole card, so a test may read
 // the views and set inputs while another thread drives the ports.
+//
+// Beside the real ports (see Mithoeren) the card only listens: observeWrite()
+// and observeRead() show it the traffic that went to the real card, and the
+// input states follow what the real input lines delivered.
+//
+// Changes of what the cards show or report (keep-alive starting and stopping,
+// latched blocks and LEDs, coils powered, inputs) are kept as a numbered
+// list of Change entries with their time, for the layout log; ansicht() is
+// the whole picture in one piece, for the virtual layout's window.
 #pragma once
 
 #include "portio.h"
@@ -22,6 +31,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -80,6 +90,71 @@ public:
         friend bool operator==(const Access&, const Access&) = default;
     };
 
+    using Clock = std::chrono::steady_clock;
+
+    // A powered coil and since when it is on.
+    struct PoweredCoil {
+        Coil coil;
+        Clock::time_point since{};
+    };
+
+    // One block as the window shows it. The step is averaged over the last
+    // AverageWindow..2 x AverageWindow (the speed dither of the drive and
+    // route threads), time without power counting as step 0.
+    struct BlockView {
+        bool powered = false;        // powered at some time within the averaging window
+        bool poweredNow = false;     // the latched power bit
+        bool forward = false;        // direction it was last powered with (else the latched bit)
+        int speed = 0;               // latched step 0..15
+        double averagedSpeed = 0.0;  // mean step over the window
+        std::uint8_t byte = 0;       // the latched block byte
+    };
+
+    // Everything the virtual layout's window shows, taken in one piece under
+    // the card's lock. Element n of every list is at index n - 1.
+    struct Ansicht {
+        Clock::time_point at{};                // the card's clock when it was taken
+        std::uint64_t stand = 0;               // number of the next Change: equal means no change
+                                               // (SNT going off and the averages move with time alone)
+        VirtualLayout layout;
+        bool snt = false;                      // a keep-alive edge within the last SntTimeout
+        long keepAliveEdges = 0;
+        Clock::time_point lastKeepAliveEdge{};
+        std::vector<BlockView> blocks;         // 2 per block card
+        std::vector<std::uint8_t> hblocks;     // auxiliary block outputs: 2 per block (its bits 0 and 1)
+        std::vector<PoweredCoil> coils;        // powered now, turnouts first
+        std::array<std::vector<std::uint8_t>, 3> leds;   // LED chains 1..3: 1 lit
+        std::vector<std::uint8_t> blockOccupied, hblockOccupied, melder;       // what the layout reports
+        std::vector<std::uint8_t> blockButtons, hblockButtons, taster1;        // 1 pressed
+    };
+
+    // One change of what the cards show or report.
+    struct Change {
+        enum class Kind : std::uint8_t {
+            Snt,             // value 1: keep-alive edges started, 0: none for SntTimeout (at = last edge + SntTimeout)
+            Block,           // number b, value: the newly latched block byte
+            Led,             // sub: chain 1..3, number n, value 1 lit / 0 dark
+            TurnoutCoil,     // number n, sub: lage 1 straight / 2 diverging, value 1 on / 0 off
+            SignalCoil,      // number n, value 1 on / 0 off
+            BlockOccupied,   // number b, value 1 occupied / 0 free
+            HBlockOccupied,  // number h
+            Melder,          // number m
+            BlockButton,     // number i (block-card button), value 1 pressed / 0 released
+            HBlockButton,    // number h
+            Taster1,         // number k
+        };
+        Clock::time_point at{};
+        std::uint64_t seq = 0;
+        Kind kind = Kind::Snt;
+        std::uint8_t sub = 0;
+        std::uint16_t number = 0;
+        std::uint8_t value = 0;
+    };
+
+    static constexpr Clock::duration SntTimeout = std::chrono::milliseconds(100);
+    static constexpr Clock::duration AverageWindow = std::chrono::milliseconds(50);
+    static constexpr std::size_t MaxChanges = 1 << 16;
+
     explicit VirtualCard(const VirtualLayout& layout = {});
 
     // PortBackend
@@ -87,7 +162,31 @@ public:
     std::uint8_t read(std::uint16_t port) override;
     void write(std::uint16_t port, std::uint8_t value) override;
 
-    const VirtualLayout& layout() const { return layout_; }
+    // Listening beside the real card: a write or a read (with the value the
+    // real card returned) that already happened there. Never throws; ports
+    // outside the chips are only counted.
+    void observeWrite(std::uint16_t port, std::uint8_t value);
+    void observeRead(std::uint16_t port, std::uint8_t value);
+
+    VirtualLayout layout() const;
+    // Follows a new configuration: the chains and input lines take the new
+    // card counts; stages, outputs and inputs that remain keep their state.
+    void setLayout(const VirtualLayout& layout);
+
+    // The clock of time stamps and averages (steady_clock::now unless set).
+    void setClock(std::function<Clock::time_point()> clock);
+    Clock::time_point now() const;
+
+    // --- the virtual layout's window and the layout log ----------------------
+    Ansicht ansicht() const;
+    void ansicht(Ansicht& into) const;           // the same, reusing into's storage
+    // The averaged step of block b (see BlockView) at time at (the card's clock).
+    BlockView blockView(int b, Clock::time_point at) const;
+    // Appends the changes numbered from..until-1 that are still kept (the
+    // newest MaxChanges) to out; returns the number of the first one appended
+    // (> from when some were lost).
+    std::uint64_t changes(std::uint64_t from, std::uint64_t until, std::vector<Change>& out) const;
+    std::uint64_t nextChange() const;
 
     // --- what the layout shows ---------------------------------------------
     int chainLength(Chain chain) const;
