@@ -2,27 +2,77 @@
 // one line per change, never one per port write.
 //
 // A line is "<ms since start>\t<what>\t<number>\t<state>", for example
-// "1520\tLED\t1037\tein" or "2040\tBlock\t3\tein vor 7.5".
+// "1520\tLED\t1037\tein" or "2040\tBlock\t3\tein vor 7.5":
+//   SNT 0 ein/aus             keep-alive edges started / none for 100 ms
+//   Block b aus, Block b ein vor|rück <step>   step with one decimal
+//   Hilfsblock 200+h ein/aus  Weiche n gerade ein|abzweigend ein|aus
+//   Spule n ein/aus           LED n, 1000+n, 2000+n ein/aus
+//   Belegt b|200+h belegt/frei, Melder m belegt/frei
+//   Taster <entry of TasterZustand> gedrückt/los (block-card buttons i,
+//   auxiliary-block buttons 200 + h, chain-1 buttons 512 + k)
+//
+// The card keeps every change with its time, so a change that is undone
+// before the next look (an LED lit for a moment, a short coil pulse) still
+// gets its two lines. A block whose step is dithered by the drive or the
+// route thread gets at most one line per BlockAbstand, with the step averaged
+// over the dither; a single change of a quiet block is logged at once.
+//
+// Not thread-safe itself: one owner calls pruefen (the card is thread-safe).
 #pragma once
 
+#include "virtualcard.h"
+
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
-
-class VirtualCard;
 
 class AnlagenProtokoll {
 public:
     using Uhr = std::chrono::steady_clock;
 
+    static constexpr Uhr::duration BlockAbstand = std::chrono::milliseconds(100);
+
     explicit AnlagenProtokoll(const VirtualCard& karte, Uhr::time_point start = Uhr::now());
 
     // The lines of every change since the last look, oldest first, without
     // line breaks. The first look reports what differs from a dark, quiet
-    // layout.
+    // layout. jetzt is on the card's clock (VirtualCard::now()).
     std::vector<std::string> pruefen(Uhr::time_point jetzt = Uhr::now());
 
 private:
+    struct Zeile {
+        Uhr::time_point zeit;
+        std::string text;
+    };
+    struct Block {
+        std::string text = "aus";        // as last logged
+        std::uint8_t byte = 0;           // as last seen in a change
+        bool geloggt = false;            // a line was written
+        Uhr::time_point letzteZeile{};
+        bool geaendert = false;          // a change was seen
+        Uhr::time_point letzteAenderung{};
+        int wechsel = 0;                 // changes since the last line
+        bool offen = false;              // a change not logged yet
+    };
+
+    void zeile(Uhr::time_point zeit, const char* was, int nummer, const std::string& zustand);
+    void blockGeaendert(Uhr::time_point zeit, int b, std::uint8_t byte);
+    void blockZeile(Uhr::time_point zeit, int b, const std::string& text);
+    void bloeckeNachsehen(Uhr::time_point jetzt, const std::vector<std::uint8_t>& bytes);
+    void abgleichen(Uhr::time_point jetzt, const VirtualCard::Ansicht& a);
+    static bool setzen(std::vector<std::uint8_t>& stand, int n, std::uint8_t wert);   // true: it changed
+
     const VirtualCard& karte_;
     Uhr::time_point start_;
+    std::uint64_t naechste_;             // number of the next change of the card to read
+    std::vector<Zeile> zeilen_;          // of the look in progress
+
+    bool snt_ = false;
+    std::vector<Block> bloecke_;                       // block b at [b - 1]
+    std::vector<std::uint8_t> hbloecke_;               // as logged, element n at [n]
+    std::vector<std::uint8_t> weichen_;                // bit 1 straight, bit 2 diverging coil on
+    std::vector<std::uint8_t> spulen_;
+    std::vector<std::uint8_t> leds_[3];
+    std::vector<std::uint8_t> belegt_, hbelegt_, melder_, taster_;   // taster_ by TasterZustand entry
 };

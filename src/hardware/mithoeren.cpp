@@ -14,10 +14,13 @@ bool Mithoeren::enable(std::uint16_t first, std::uint16_t last)
 
 std::uint8_t Mithoeren::read(std::uint16_t port)
 {
-    return echt_.read(port);
+    const std::uint8_t value = echt_.read(port);
+    modell_.observeRead(port, value);
+    return value;
 }
 
 void Mithoeren::write(std::uint16_t port, std::uint8_t value)
 {
     echt_.write(port, value);
+    modell_.observeWrite(port, value);
 }

@@ -1,39 +1,19 @@
 #include "virtualcard.h"
 
+#include "virtualcard_lines.h"
+
 #include <algorithm>
 #include <string>
 
+using namespace karte;
+
 namespace {
-
-constexpr std::uint16_t kBase = 0x300;
-constexpr std::uint16_t kChipsEnd = 0x308;    // the two 8255 chips
-constexpr std::uint16_t kFirstEnd = 0x320;    // what the card decodes behind them
-constexpr std::uint16_t kSecondBase = 0x330, kSecondEnd = 0x334;
-
-// Lines of PPI 1 port A (0x300).
-constexpr std::uint8_t kTurnoutData = 0x01, kTurnoutClock = 0x02, kCoilEnable = 0x04, kInputLoad = 0x08;
-constexpr std::uint8_t kLed2Data = 0x10, kLed2Clock = 0x20, kLed1Data = 0x40, kLed1Clock = 0x80;
-// Lines of PPI 1 port B (0x301).
-constexpr std::uint8_t kSignalData = 0x01, kInputClock = 0x02, kSignalClock = 0x04, kBlockClock = 0x08;
-constexpr std::uint8_t kBlockLatch = 0x10, kLed1Latch = 0x20, kLed2Latch = 0x40, kBlockData = 0x80;
-// Lines of PPI 2 port C (0x306).
-constexpr std::uint8_t kKeepAlive = 0x01, kLed3Data = 0x10, kLed3Clock = 0x20, kLed3Latch = 0x40;
-// Bits of the input port (0x302), one per input line.
-constexpr std::uint8_t kBlockLine = 0x01, kTaster1Line = 0x02, kHBlockLine = 0x08, kMelderLine = 0x10;
 
 constexpr std::size_t kCoilLogLimit = 100000;
 
 int nonNegative(int n)
 {
     return n < 0 ? 0 : n;
-}
-
-bool setEntry(std::vector<std::uint8_t>& image, int n, bool on)
-{
-    if (n < 1 || n >= static_cast<int>(image.size()))
-        return false;
-    image[static_cast<std::size_t>(n)] = on ? 1 : 0;
-    return true;
 }
 
 bool entry(const std::vector<std::uint8_t>& image, int n)
@@ -60,10 +40,32 @@ bool VirtualCard::ShiftChain::stage(int i) const
     return reg[(head + static_cast<std::size_t>(i) - 1) % reg.size()] != 0;
 }
 
-void VirtualCard::ShiftChain::latch()
+void VirtualCard::ShiftChain::latch(std::vector<std::uint32_t>& changed)
 {
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = stage(static_cast<int>(i) + 1) ? 1 : 0;
+    // Output i + 1 takes stage i + 1, that is reg[(head + i) % size]: the
+    // register in two runs, from head to its end and from its start.
+    const std::size_t n = std::min(out.size(), reg.size());
+    const std::size_t first = std::min(n, reg.size() - head);
+    auto take = [&](std::size_t i, std::uint8_t bit) {
+        if (out[i] != bit) {
+            out[i] = bit;
+            changed.push_back(static_cast<std::uint32_t>(i));
+        }
+    };
+    for (std::size_t i = 0; i < first; ++i)
+        take(i, reg[head + i]);
+    for (std::size_t i = first; i < n; ++i)
+        take(i, reg[i - first]);
+}
+
+void VirtualCard::ShiftChain::resize(std::size_t stages)
+{
+    std::vector<std::uint8_t> next(stages, 0);
+    for (std::size_t i = 0; i < stages && i < reg.size(); ++i)
+        next[i] = stage(static_cast<int>(i) + 1) ? 1 : 0;
+    reg = std::move(next);
+    head = 0;
+    out.resize(stages, 0);
 }
 
 std::uint8_t VirtualCard::Chip::outputMask(int index) const
@@ -88,27 +90,35 @@ std::uint8_t VirtualCard::Chip::level(int index) const
 VirtualCard::VirtualCard(const VirtualLayout& layout)
     : layout_(layout)
 {
-    auto sizeChain = [](ShiftChain& c, int stages) {
-        c.reg.assign(static_cast<std::size_t>(nonNegative(stages)), 0);
-        c.out.assign(c.reg.size(), 0);
-    };
-    sizeChain(block_, 16 * layout_.blockCards);
-    sizeChain(turnout_, 16 * layout_.weichenCards);
-    sizeChain(signal_, 16 * layout_.signalCards);
-    sizeChain(led1_, 32 * layout_.led1Cards);
-    sizeChain(led2_, 32 * layout_.led2Cards);
-    sizeChain(led3_, 32 * layout_.led3Cards);
+    resizeLocked(Clock::now());
+}
 
-    auto sizeImage = [](std::vector<std::uint8_t>& v, int elements) {
-        v.assign(static_cast<std::size_t>(nonNegative(elements)) + 1, 0);
+// Chains, input images and block tracks sized to layout_; what remains
+// keeps its state, new blocks start dark at t.
+void VirtualCard::resizeLocked(Clock::time_point t)
+{
+    auto stages = [](int n) { return static_cast<std::size_t>(nonNegative(n)); };
+    block_.resize(16 * stages(layout_.blockCards));
+    turnout_.resize(16 * stages(layout_.weichenCards));
+    signal_.resize(16 * stages(layout_.signalCards));
+    led1_.resize(32 * stages(layout_.led1Cards));
+    led2_.resize(32 * stages(layout_.led2Cards));
+    led3_.resize(32 * stages(layout_.led3Cards));
+
+    auto sizeImage = [](std::vector<std::uint8_t>& v, std::size_t elements) {
+        v.resize(elements + 1, 0);
     };
-    sizeImage(blockOcc_, 2 * layout_.blockCards);
-    sizeImage(blockIn2_, 2 * layout_.blockCards);
-    sizeImage(blockButton_, 4 * layout_.blockCards);
-    sizeImage(hblockOcc_, 4 * layout_.hblockCards);
-    sizeImage(hblockButton_, 4 * layout_.hblockCards);
-    sizeImage(melder_, 8 * layout_.melderCards);
-    sizeImage(taster1_, 32 * layout_.taster1Cards);
+    sizeImage(blockOcc_, 2 * stages(layout_.blockCards));
+    sizeImage(blockIn2_, 2 * stages(layout_.blockCards));
+    sizeImage(blockButton_, 4 * stages(layout_.blockCards));
+    sizeImage(hblockOcc_, 4 * stages(layout_.hblockCards));
+    sizeImage(hblockButton_, 4 * stages(layout_.hblockCards));
+    sizeImage(melder_, 8 * stages(layout_.melderCards));
+    sizeImage(taster1_, 32 * stages(layout_.taster1Cards));
+    const std::size_t known = blocks_.size();
+    blocks_.resize(2 * stages(layout_.blockCards));
+    for (std::size_t b = known; b < blocks_.size(); ++b)
+        blocks_[b].start(t.time_since_epoch().count());
 }
 
 // --- port access -------------------------------------------------------------
@@ -120,11 +130,13 @@ bool VirtualCard::inCardRange(std::uint16_t port) const
 
 bool VirtualCard::enable(std::uint16_t first, std::uint16_t last)
 {
+    bool access = false;
     {
         std::lock_guard guard(mutex_);
         ++enables_;
+        access = layout_.portAccess;
     }
-    if (!layout_.portAccess || first > last)
+    if (!access || first > last)
         return false;
     for (unsigned p = first; p <= last; ++p)
         if (!inCardRange(static_cast<std::uint16_t>(p)))
@@ -159,14 +171,19 @@ std::uint8_t VirtualCard::read(std::uint16_t port)
     return value;
 }
 
-void VirtualCard::write(std::uint16_t port, std::uint8_t value)
+void VirtualCard::countWrite(std::uint16_t port, std::uint8_t value)
 {
-    std::lock_guard guard(mutex_);
     ++writes_;
     if (port >= kBase && port < kBase + writesPerPort_.size())
         ++writesPerPort_[port - kBase];
     if (tracing_)
         trace_.push_back({port, value, true});
+}
+
+void VirtualCard::write(std::uint16_t port, std::uint8_t value)
+{
+    std::lock_guard guard(mutex_);
+    countWrite(port, value);
     if (!layout_.portAccess || !inCardRange(port))
         throw PortError("Kein Portzugriff auf " + portName(port));
     if (port < kChipsEnd)
@@ -175,6 +192,7 @@ void VirtualCard::write(std::uint16_t port, std::uint8_t value)
 
 void VirtualCard::writeLocked(std::uint16_t port, std::uint8_t value)
 {
+    stampTaken_ = false;
     const int chipIndex = (port - kBase) / 4;
     const int index = (port - kBase) % 4;
     if (index == 3) {
@@ -233,11 +251,11 @@ void VirtualCard::linesChanged(int chipIndex, int index, std::uint8_t before, st
             noteCoils();
     } else if (chipIndex == 0 && index == 1) {
         if (rising & kBlockLatch)
-            block_.latch();
+            blockLatched();
         if (rising & kLed1Latch)
-            led1_.latch();
+            ledLatched(1, led1_);
         if (rising & kLed2Latch)
-            led2_.latch();
+            ledLatched(2, led2_);
         if (rising & kInputClock)
             ++step_;
         if (rising & kSignalClock) {
@@ -247,16 +265,10 @@ void VirtualCard::linesChanged(int chipIndex, int index, std::uint8_t before, st
         if (rising & kBlockClock)
             block_.shift(after & kBlockData);
     } else if (chipIndex == 1 && index == 2) {
-        if ((before ^ after) & kKeepAlive) {
-            keepAlive_.level = (after & kKeepAlive) != 0;
-            ++keepAlive_.edges;
-            keepAlive_.lastEdge = std::chrono::steady_clock::now();
-            if (keepAliveEdges_.size() == MaxKeepAliveEdges)
-                keepAliveEdges_.pop_front();
-            keepAliveEdges_.push_back({keepAlive_.lastEdge, keepAlive_.level});
-        }
+        if ((before ^ after) & kKeepAlive)
+            keepAliveEdge((after & kKeepAlive) != 0);
         if (rising & kLed3Latch)
-            led3_.latch();
+            ledLatched(3, led3_);
         if (rising & kLed3Clock)
             led3_.shift(after & kLed3Data);
     }
@@ -293,6 +305,7 @@ void VirtualCard::loadInputs()
     for (int k = 1; k <= tasterSteps; ++k)
         if (entry(taster1_, k)) put(k, kTaster1Line);
     step_ = 0;
+    loadSeen_ = true;
 }
 
 std::uint8_t VirtualCard::inputByte() const
@@ -309,7 +322,28 @@ void VirtualCard::noteCoils()
         return;
     if (!now.empty() && coilLog_.size() < kCoilLogLimit)
         coilLog_.push_back(now);
+    auto recordCoil = [this](const Coil& c, bool on) {
+        if (c.kind == Coil::Kind::Turnout)
+            record(Change::Kind::TurnoutCoil, c.number, on ? 1 : 0, static_cast<std::uint8_t>(c.lage));
+        else
+            record(Change::Kind::SignalCoil, c.number, on ? 1 : 0);
+    };
+    for (const Coil& c : lastCoils_)
+        if (std::find(now.begin(), now.end(), c) == now.end())
+            recordCoil(c, false);
+    std::vector<Clock::time_point> since;
+    since.reserve(now.size());
+    for (const Coil& c : now) {
+        const auto was = std::find(lastCoils_.begin(), lastCoils_.end(), c);
+        if (was == lastCoils_.end()) {
+            recordCoil(c, true);
+            since.push_back(stamp());
+        } else {
+            since.push_back(coilSince_[static_cast<std::size_t>(was - lastCoils_.begin())]);
+        }
+    }
     lastCoils_ = std::move(now);
+    coilSince_ = std::move(since);
 }
 
 std::vector<VirtualCard::Coil> VirtualCard::poweredCoilsLocked() const
@@ -348,7 +382,8 @@ const VirtualCard::ShiftChain& VirtualCard::chain(Chain c) const
 
 int VirtualCard::chainLength(Chain c) const
 {
-    return static_cast<int>(chain(c).reg.size());   // fixed at construction
+    std::lock_guard guard(mutex_);
+    return static_cast<int>(chain(c).reg.size());
 }
 
 VirtualCard::BlockState VirtualCard::block(int b) const
@@ -481,24 +516,35 @@ std::uint8_t VirtualCard::outputLatch(std::uint16_t port) const
 
 // --- inputs ------------------------------------------------------------------
 
-bool VirtualCard::setInput(std::vector<std::uint8_t>& image, int n, bool on)
+bool VirtualCard::setInput(std::vector<std::uint8_t>& image, Change::Kind kind, int n, bool on)
 {
     std::lock_guard guard(mutex_);
-    return setEntry(image, n, on);
+    if (n < 1 || n >= static_cast<int>(image.size()))
+        return false;
+    stampTaken_ = false;
+    assignInput(image, kind, n, on);
+    return true;
 }
 
-bool VirtualCard::setBlockOccupied(int b, bool on) { return setInput(blockOcc_, b, on); }
-bool VirtualCard::setBlockInput2(int b, bool on) { return setInput(blockIn2_, b, on); }
-bool VirtualCard::setBlockButton(int i, bool pressed) { return setInput(blockButton_, i, pressed); }
-bool VirtualCard::setHBlockOccupied(int h, bool on) { return setInput(hblockOcc_, h, on); }
-bool VirtualCard::setHBlockButton(int h, bool pressed) { return setInput(hblockButton_, h, pressed); }
-bool VirtualCard::setMelder(int m, bool on) { return setInput(melder_, m, on); }
-bool VirtualCard::setTaster1(int k, bool pressed) { return setInput(taster1_, k, pressed); }
+bool VirtualCard::setBlockOccupied(int b, bool on) { return setInput(blockOcc_, Change::Kind::BlockOccupied, b, on); }
+bool VirtualCard::setBlockInput2(int b, bool on) { return setInput(blockIn2_, NotLogged, b, on); }
+bool VirtualCard::setBlockButton(int i, bool pressed) { return setInput(blockButton_, Change::Kind::BlockButton, i, pressed); }
+bool VirtualCard::setHBlockOccupied(int h, bool on) { return setInput(hblockOcc_, Change::Kind::HBlockOccupied, h, on); }
+bool VirtualCard::setHBlockButton(int h, bool pressed) { return setInput(hblockButton_, Change::Kind::HBlockButton, h, pressed); }
+bool VirtualCard::setMelder(int m, bool on) { return setInput(melder_, Change::Kind::Melder, m, on); }
+bool VirtualCard::setTaster1(int k, bool pressed) { return setInput(taster1_, Change::Kind::Taster1, k, pressed); }
 
 void VirtualCard::clearInputsLocked()
 {
-    for (auto* v : {&blockOcc_, &blockIn2_, &blockButton_, &hblockOcc_, &hblockButton_, &melder_, &taster1_})
-        std::fill(v->begin(), v->end(), 0);
+    stampTaken_ = false;
+    const std::vector<std::uint8_t> none;
+    replaceInputs(blockOcc_, Change::Kind::BlockOccupied, none);
+    replaceInputs(blockIn2_, NotLogged, none);
+    replaceInputs(blockButton_, Change::Kind::BlockButton, none);
+    replaceInputs(hblockOcc_, Change::Kind::HBlockOccupied, none);
+    replaceInputs(hblockButton_, Change::Kind::HBlockButton, none);
+    replaceInputs(melder_, Change::Kind::Melder, none);
+    replaceInputs(taster1_, Change::Kind::Taster1, none);
 }
 
 void VirtualCard::clearInputs()
@@ -510,35 +556,34 @@ void VirtualCard::clearInputs()
 void VirtualCard::applyPattern(Pattern pattern, int step)
 {
     std::lock_guard guard(mutex_);
-    clearInputsLocked();
-    auto fillAll = [](std::vector<std::uint8_t>& v) { std::fill(v.begin() + 1, v.end(), 1); };
-    auto walk = [step](std::vector<std::uint8_t>& v) {
+    stampTaken_ = false;
+    auto none = [](const std::vector<std::uint8_t>& v) { return std::vector<std::uint8_t>(v.size(), 0); };
+    auto all = [](const std::vector<std::uint8_t>& v) {
+        std::vector<std::uint8_t> next(v.size(), 1);
+        next[0] = 0;
+        return next;
+    };
+    auto walk = [step](const std::vector<std::uint8_t>& v) {
+        std::vector<std::uint8_t> next(v.size(), 0);
         const int count = static_cast<int>(v.size()) - 1;
         if (count > 0)
-            v[static_cast<std::size_t>(((step % count) + count) % count + 1)] = 1;
+            next[static_cast<std::size_t>(((step % count) + count) % count + 1)] = 1;
+        return next;
     };
-    switch (pattern) {
-    case Pattern::AllFree:
-        break;
-    case Pattern::AllOccupied:
-        fillAll(blockOcc_);
-        fillAll(hblockOcc_);
-        fillAll(melder_);
-        break;
-    case Pattern::AllDetectorsOccupied:
-        fillAll(melder_);
-        break;
-    case Pattern::WalkingOccupancy:
-        walk(blockOcc_);
-        walk(hblockOcc_);
-        walk(melder_);
-        break;
-    case Pattern::AllButtonsPressed:
-        fillAll(blockButton_);
-        fillAll(hblockButton_);
-        fillAll(taster1_);
-        break;
-    }
+    const bool occupied = pattern == Pattern::AllOccupied;
+    const bool walking = pattern == Pattern::WalkingOccupancy;
+    const bool buttons = pattern == Pattern::AllButtonsPressed;
+    const bool detectors = occupied || pattern == Pattern::AllDetectorsOccupied;
+    auto pick = [&](const std::vector<std::uint8_t>& v, bool fill, bool walks) {
+        return fill ? all(v) : walks ? walk(v) : none(v);
+    };
+    replaceInputs(blockOcc_, Change::Kind::BlockOccupied, pick(blockOcc_, occupied, walking));
+    replaceInputs(blockIn2_, NotLogged, none(blockIn2_));
+    replaceInputs(hblockOcc_, Change::Kind::HBlockOccupied, pick(hblockOcc_, occupied, walking));
+    replaceInputs(melder_, Change::Kind::Melder, pick(melder_, detectors, walking));
+    replaceInputs(blockButton_, Change::Kind::BlockButton, pick(blockButton_, buttons, false));
+    replaceInputs(hblockButton_, Change::Kind::HBlockButton, pick(hblockButton_, buttons, false));
+    replaceInputs(taster1_, Change::Kind::Taster1, pick(taster1_, buttons, false));
 }
 
 // --- traffic -----------------------------------------------------------------

@@ -247,7 +247,29 @@ private:
         std::size_t head = 0;
         void shift(bool data);
         bool stage(int i) const;         // i from 1; false beyond the chain
-        void latch();
+        // Copies the register to the outputs; the indices (from 0) of the
+        // outputs that changed are appended to changed.
+        void latch(std::vector<std::uint32_t>& changed);
+        void resize(std::size_t stages);  // keeps stages and outputs that remain
+    };
+
+    // A block's latched byte over time, for the averaged step: the integral
+    // of the step (step x ns, 0 without power) is kept at the starts of the
+    // current and of the previous AverageWindow bucket of the clock.
+    struct BlockTrack {
+        std::uint8_t byte = 0;
+        std::int64_t since = 0;          // ns of the clock when byte was latched
+        std::int64_t integral = 0;       // up to since
+        std::int64_t bucket = 0;         // bucket of since
+        std::int64_t atBucket = 0, atPrevBucket = 0;
+        bool everPowered = false;
+        bool forwardPowered = false;     // direction while last powered
+        std::int64_t poweredUntil = 0;   // ns when power last went off
+        void start(std::int64_t t);      // as if byte had been latched for ever, seen from t
+        std::int64_t integralAt(std::int64_t t) const;
+        void advance(std::int64_t t);    // bucket boundaries up to t (>= since)
+        void latch(std::uint8_t next, std::int64_t t);
+        BlockView view(std::int64_t t) const;
     };
 
     struct Chip {
@@ -258,6 +280,7 @@ private:
     };
 
     bool inCardRange(std::uint16_t port) const;
+    void countWrite(std::uint16_t port, std::uint8_t value);   // counters and trace
     void writeLocked(std::uint16_t port, std::uint8_t value);
     void controlWord(int chipIndex, std::uint8_t value);
     void linesChanged(int chipIndex, int index, std::uint8_t before, std::uint8_t after);
@@ -267,8 +290,23 @@ private:
     ShiftChain& chain(Chain c);
     const ShiftChain& chain(Chain c) const;
     std::uint8_t inputByte() const;
-    bool setInput(std::vector<std::uint8_t>& image, int n, bool on);
+    bool setInput(std::vector<std::uint8_t>& image, Change::Kind kind, int n, bool on);
     void clearInputsLocked();
+    void assignInput(std::vector<std::uint8_t>& image, Change::Kind kind, int n, bool on);
+    bool recorded(Change::Kind kind) const;
+    // The kind of the blocks' second inputs: kept, but not logged (no page shows them).
+    static constexpr Change::Kind NotLogged = Change::Kind::Snt;
+    void replaceInputs(std::vector<std::uint8_t>& image, Change::Kind kind, const std::vector<std::uint8_t>& next);
+    void resizeLocked(Clock::time_point t);
+    void ansichtLocked(Ansicht& into, Clock::time_point at) const;
+    Clock::time_point stamp();              // the time of the access in progress, taken once
+    std::int64_t stampNs() { return stamp().time_since_epoch().count(); }
+    void record(Change::Kind kind, int number, std::uint8_t value, std::uint8_t sub = 0);
+    void record(Change::Kind kind, int number, std::uint8_t value, std::uint8_t sub, Clock::time_point at);
+    void blockLatched();
+    void ledLatched(int chainNo, ShiftChain& c);
+    void keepAliveEdge(bool level);
+    void observedInput(std::uint8_t value);
 
     VirtualLayout layout_;
     mutable std::mutex mutex_;
@@ -284,7 +322,17 @@ private:
     KeepAlive keepAlive_;
     std::deque<Edge> keepAliveEdges_;
     std::vector<Coil> lastCoils_;
+    std::vector<Clock::time_point> coilSince_;   // when each of lastCoils_ came on
     std::vector<std::vector<Coil>> coilLog_;
+
+    std::function<Clock::time_point()> clock_;
+    Clock::time_point stamp_{};
+    bool stampTaken_ = false;
+    std::vector<Change> changes_;       // ring: change seq at changes_[seq % MaxChanges]
+    std::uint64_t nextSeq_ = 0;
+    std::vector<BlockTrack> blocks_;    // block b at [b - 1]
+    std::vector<std::uint32_t> changed_;   // scratch of latch()
+    bool loadSeen_ = false;             // an input load since the start: reads belong to a step
 
     long writes_ = 0, reads_ = 0, enables_ = 0;
     std::array<long, 0x40> writesPerPort_{};
