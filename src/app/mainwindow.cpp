@@ -37,12 +37,6 @@
 
 using namespace config;
 
-namespace {
-
-constexpr int SntPeriodeMs = 20;
-
-}  // namespace
-
 TfMain::TfMain(MainOptions options, QWidget* parent)
     : QMainWindow(parent)
     , meldung_(std::move(options.meldung))
@@ -127,7 +121,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     // Components.
     tiSNT = new QTimer(this);
     tiSNT->setObjectName(QStringLiteral("tiSNT"));
-    tiSNT->setInterval(SntPeriodeMs);
+    tiSNT->setInterval(fernsteuerung::PeriodeMs);
     tiSNT->setTimerType(Qt::PreciseTimer);
     SaveD = new QFileDialog(this);
     SaveD->setObjectName(QStringLiteral("SaveD"));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "configuration.h"
+#include "fernsteuerung.h"
 #include "messages.h"
 
 #include <QMainWindow>
@@ -206,6 +207,7 @@ private:
     int aktuelleSeite_ = SConfig;
     bool seitenwechselIntern_ = false;
     bool ersteAnzeige_ = true;
+    fernsteuerung::Taktraster taktraster_{std::chrono::milliseconds(fernsteuerung::PeriodeMs)};   // the ticks' 20 ms grid
     bool iniAbgelehnt_ = false;   // the settings file was too large or no regular file
     bool hints_ = true;
 };

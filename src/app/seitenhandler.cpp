@@ -143,7 +143,7 @@ void TfMain::mnuSNTausClick()
 
 void TfMain::tiSNTTimer()
 {
-    fernsteuerung::takt(*kvx, *pControl, {TasterOben, TasterUnten, TasterRechts, TasterLinks}, LetzterTaster,
+    fernsteuerung::takt(*kvx, *pControl, taktraster_, {TasterOben, TasterUnten, TasterRechts, TasterLinks}, LetzterTaster,
                         TasterZaehler, {pWeiche->wTrack, pSignal->STrack},
                         [this](bool signal, Qt::MouseButton m) { signal ? STrackMouseDown(m) : wTrackMouseDown(m); });
     if (pControl->currentWidget() == pTaster)

@@ -82,16 +82,14 @@ Qt::MouseButton mausTaste(Aktion aktion, bool signalSeite)
     }
 }
 
-void takt(TkvxHard& kvx, QTabWidget& seiten, const Taster& taster, int& letzterTaster, int& tasterZaehler,
-          Auswahl auswahl, const Ausloeser& ausloesen)
+void takt(TkvxHard& kvx, QTabWidget& seiten, Taktraster& raster, const Taster& taster, int& letzterTaster,
+          int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen)
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QWidget* seite = seiten.currentWidget();
     const bool signalSeite = seite && auswahl.signal && seite->isAncestorOf(auswahl.signal);
     QSlider* track = signalSeite ? auswahl.signal
                    : seite && auswahl.weiche && seite->isAncestorOf(auswahl.weiche) ? auswahl.weiche : nullptr;
-    // One tick runs at a time on the UI thread, so one grid serves every tick.
-    static Taktraster raster{std::chrono::milliseconds(PeriodeMs)};
     std::this_thread::sleep_until(raster.flanke(Taktraster::Uhr::now()));
     kvx.SntAus();
     Aktion aktion = Aktion::Keine;

@@ -119,8 +119,8 @@ using Ausloeser = std::function<void(bool signalSeite, Qt::MouseButton taste)>;
 // track bar within its range; 2 ms, again leaving user input for later; line
 // high. A coil pulse is not given inside the tick: ausloesen is handed to the
 // event loop and runs right after the tick has returned.
-void takt(TkvxHard& kvx, QTabWidget& seiten, const Taster& taster, int& letzterTaster, int& tasterZaehler,
-          Auswahl auswahl, const Ausloeser& ausloesen);
+void takt(TkvxHard& kvx, QTabWidget& seiten, Taktraster& raster, const Taster& taster, int& letzterTaster,
+          int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen);
 
 // Switching the power supply on, after the chain reset: LED chains cleared,
 // 200 ms low, 100 ms high, then ten times 2 ms low and 2 ms high, ending high.
