@@ -2,7 +2,9 @@
 # Installs what is missing, builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs every test; builds the card's tests a
 # second time with ThreadSanitizer and runs them too. Exit code: the tests'
-# result.
+# result. Among the tests: desktop-file-validate on the desktop entry,
+# appstreamcli validate on the AppStream metadata, and an install into a
+# scratch prefix (packaging/CMakeLists.txt).
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh

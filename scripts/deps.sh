@@ -18,5 +18,9 @@ kvx_install() {
 
 # What every build needs.
 KVX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libcap-dev qt6-base-dev fonts-liberation2)
-KVX_TEST_PACKAGES=(libgtest-dev)
+# The tests also check the desktop entry and the AppStream metadata.
+KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream)
+# The Debian package (cpack -G DEB): dpkg-shlibdeps finds its dependencies,
+# file picks out the binaries for it.
+KVX_PACKAGE_PACKAGES=(dpkg-dev file)
 KVX_BENCH_PACKAGES=(libbenchmark-dev)

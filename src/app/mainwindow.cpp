@@ -2,6 +2,7 @@
 
 #include "coilpage.h"
 #include "configpage.h"
+#include "dateiorte.h"
 #include "fahrenpage.h"
 #include "helpwindow.h"
 #include "infodialog.h"
@@ -162,8 +163,9 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     ProgrammPfad = options.programmPfad.isEmpty() ? QCoreApplication::applicationDirPath() : options.programmPfad;
     if (!ProgrammPfad.endsWith(QLatin1Char('/')))
         ProgrammPfad += QLatin1Char('/');
-    SaveD->setDirectory(ProgrammPfad);
-    OpenD->setDirectory(ProgrammPfad);
+    const QString dialogOrdner = Dateiorte(ProgrammPfad).dialogOrdner();
+    SaveD->setDirectory(dialogOrdner);
+    OpenD->setDirectory(dialogOrdner);
 
     FormCreate();
 
@@ -205,7 +207,7 @@ void TfMain::setStatusText(int panel, const QString& text)
 
 QString TfMain::iniPfad() const
 {
-    return ProgrammPfad + QString::fromLatin1(IniName);
+    return Dateiorte(ProgrammPfad).iniDatei();
 }
 
 // ---------------------------------------------------------------- start-up
@@ -224,9 +226,10 @@ void TfMain::FormCreate()
             pConfigExit();
         // The default data files of the route page are loaded here.
         // The first that fails stops the loading and is named.
-        QString ladeFehler = pStrecke->liste->standardLaden(ProgrammPfad);
+        const Dateiorte orte(ProgrammPfad);
+        QString ladeFehler = pStrecke->liste->standardLaden(orte.standardOrdner(QStringLiteral(".DMA")));
         if (ladeFehler.isEmpty())
-            ladeFehler = pStrecke->standardLaden(ProgrammPfad);
+            ladeFehler = pStrecke->standardLaden(orte.standardOrdner(QStringLiteral(".DST")));
         if (!ladeFehler.isEmpty())
             showMessage(ladeFehler);
         pConfig->btnReInit->setEnabled(false);
@@ -370,7 +373,7 @@ void TfMain::mnuReInitClick()
 void TfMain::mnuHelpClick()
 {
     QString fehler;
-    if (!fHelp->loadFile(TfHelp::helpFileName(), &fehler)) {
+    if (!fHelp->loadFile(Dateiorte(ProgrammPfad).hilfeDatei(), &fehler)) {
         showMessage(fehler);
         return;
     }

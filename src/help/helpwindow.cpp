@@ -1,10 +1,12 @@
 #include "helpwindow.h"
 
+#include "dateiorte.h"
 #include "fileerror.h"
 
 #include "rtfreader.h"
 #include "textdecode.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -67,13 +69,5 @@ bool TfHelp::loadFile(const QString& fileName, QString* errorMessage)
 
 QString TfHelp::helpFileName()
 {
-    const QString name = QStringLiteral("ReadMe.rtf");
-    const QDir dir = QDir::current();
-    if (!dir.exists(name)) {
-        // Name filters compare without regard to case.
-        const QStringList found = dir.entryList({name}, QDir::Files | QDir::Hidden);
-        if (!found.isEmpty())
-            return dir.absoluteFilePath(found.first());
-    }
-    return dir.absoluteFilePath(name);
+    return Dateiorte(QCoreApplication::applicationDirPath()).hilfeDatei();
 }

@@ -20,7 +20,8 @@ public:
 
     // "ReadMe.rtf" in the current working directory (not the program's
     // directory), as an absolute path. When only a spelling in other case
-    // exists there (readme.rtf), that one is taken.
+    // exists there (readme.rtf), that one is taken; when none does, the one
+    // in the installed data folder (Dateiorte).
     static QString helpFileName();
 
     // Files larger than this are refused, so that a wrong name (a device, a

@@ -1,0 +1,75 @@
+// Dateiorte: where the program keeps and finds its files. Nothing else
+// decides it.
+//
+// A program directory of its own (the build directory, a folder the user
+// unpacked the program into) holds the settings file KVXTEST.INI and the
+// default data set QJ.*, and the file dialogs open there. It counts as the
+// program's own while the program may create files in it, or may at least
+// write a KVXTEST.INI that lies there (a shared installation whose
+// administrator left the settings file writable).
+//
+// Otherwise the program is installed (bin/ of a prefix, not writable):
+//  - settings: KVXTEST.INI in the user's configuration folder
+//    (~/.config/kvxtest/), created when missing;
+//  - default set: each file QJ.<ext> from the user's data folder
+//    (~/.local/share/kvxtest/) when it lies there, else from the installed
+//    data folder (<prefix>/share/kvxtest/, found from the program directory);
+//  - file dialogs: the user's data folder, created when missing.
+//
+// The help text ReadMe.rtf is read from the working directory in either case
+// (any spelling of the name), and from the installed data folder when the
+// working directory has none.
+#pragma once
+
+#include <QString>
+
+class Dateiorte
+{
+public:
+    // The user's own folders; an empty one is asked of QStandardPaths
+    // (XDG_CONFIG_HOME, XDG_DATA_HOME, HOME). Each gets a folder "kvxtest".
+    struct Benutzer
+    {
+        QString konfiguration;
+        QString daten;
+    };
+
+    explicit Dateiorte(const QString& programmPfad, const Benutzer& benutzer = {});
+
+    // Folders, each with a trailing '/'.
+    QString programmOrdner() const { return programm_; }
+    QString installierteDaten() const { return installiert_; }
+    QString konfigurationsOrdner() const { return konfiguration_; }
+    QString benutzerDaten() const { return daten_; }
+
+    // True when the program directory is not the program's own (see above).
+    bool installiertesProgramm() const { return !eigenerOrdner_; }
+
+    // The settings file. For an installed program its folder is created here
+    // when missing, so that the first write finds it.
+    QString iniDatei() const;
+
+    // The folder from which the default file "QJ" + endung (".DMA", ".DST")
+    // is read.
+    QString standardOrdner(const QString& endung) const;
+
+    // Where the file dialogs open. For an installed program the user's data
+    // folder, created here when missing.
+    QString dialogOrdner() const;
+
+    // The help text "ReadMe.rtf" as an absolute path. When it lies nowhere,
+    // the name in the working directory, for the message that names it.
+    QString hilfeDatei() const;
+
+    // May this process create files in ordner? Asked with the effective
+    // rights, so that a process without the right to override permissions
+    // (root after giving up its capabilities) is judged by the mode bits.
+    static bool beschreibbar(const QString& pfad);
+
+private:
+    QString programm_;
+    QString installiert_;
+    QString konfiguration_;
+    QString daten_;
+    bool eigenerOrdner_ = true;
+};
