@@ -113,9 +113,11 @@ TEST(Mithoeren, TheRealCardGetsEveryAccessUnchangedAndTheModelSeesWhatItShows)
 {
     VirtualCard direktKarte;
     Zaehler direkt(direktKarte);
+    kvx::Abbild bildDirekt;
     {
         Programm p(direkt);
         sitzung(*p.kvx, direktKarte);
+        bildDirekt = p.kvx->Schnappschuss();
     }
 
     VirtualCard echtKarte, modell;
@@ -132,7 +134,8 @@ TEST(Mithoeren, TheRealCardGetsEveryAccessUnchangedAndTheModelSeesWhatItShows)
 
     EXPECT_EQ(echt.folge, direkt.folge);
     EXPECT_GT(std::count_if(echt.folge.begin(), echt.folge.end(), [](const Zugriff& z) { return z.art == 'r'; }), 0);
-    EXPECT_EQ(bild.MelderBelegt[17], 1);            // the program read what the real layout reports
+    EXPECT_EQ(bild.Eingabe, bildDirekt.Eingabe);    // the program read what the real layout reports
+    EXPECT_EQ(bild.MelderBelegt[17], 1);
     EXPECT_EQ(bild.TasterZustand[512 + 40], 1);
     gleicherStand(modell, echtKarte);
 
