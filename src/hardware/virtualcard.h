@@ -164,7 +164,9 @@ public:
 
     // Listening beside the real card: a write or a read (with the value the
     // real card returned) that already happened there. Never throws; ports
-    // outside the chips are only counted.
+    // outside the chips are only counted. A read of 0x302 after a load pulse
+    // sets the inputs of its step to what the real lines delivered, so an
+    // input set by hand lasts only until the next input cycle.
     void observeWrite(std::uint16_t port, std::uint8_t value);
     void observeRead(std::uint16_t port, std::uint8_t value);
 
