@@ -61,8 +61,11 @@ Dateiorte::Dateiorte(const QString& programmPfad, const Benutzer& benutzer)
     , konfiguration_(eigenerUnterordner(benutzer.konfiguration, QStandardPaths::GenericConfigLocation))
     , daten_(eigenerUnterordner(benutzer.daten, QStandardPaths::GenericDataLocation))
 {
+    // A program folder that does not exist is no installation: the settings
+    // file is looked for there all the same, and its write fails with a message.
     const QString ini = programm_ + QString::fromLatin1(config::IniName);
-    eigenerOrdner_ = beschreibbar(programm_) || (QFileInfo(ini).isFile() && beschreibbar(ini));
+    eigenerOrdner_ = !QFileInfo(programm_).isDir() || beschreibbar(programm_)
+                     || (QFileInfo(ini).isFile() && beschreibbar(ini));
 }
 
 QString Dateiorte::iniDatei() const

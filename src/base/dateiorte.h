@@ -6,7 +6,9 @@
 // default data set QJ.*, and the file dialogs open there. It counts as the
 // program's own while the program may create files in it, or may at least
 // write a KVXTEST.INI that lies there (a shared installation whose
-// administrator left the settings file writable).
+// administrator left the settings file writable). A folder that does not
+// exist counts as the program's own, too: its files are not found there, as
+// ever, and nothing is written into the user's folders instead.
 //
 // Otherwise the program is installed (bin/ of a prefix, not writable):
 //  - settings: KVXTEST.INI in the user's configuration folder

@@ -88,6 +88,12 @@ void DateiorteTest::eigenerOrdnerBehaeltAlles()
     QCOMPARE(orte.standardOrdner(QStringLiteral(".DST")), p);
     QCOMPARE(orte.dialogOrdner(), p);
     QVERIFY(!QFileInfo::exists(konfig()));
+
+    // Nor does a program folder that is missing send anything to the home folder.
+    const Dateiorte fehlt(wurzel_->filePath(QStringLiteral("fehlt")), benutzer_);
+    QVERIFY(!fehlt.installiertesProgramm());
+    QCOMPARE(fehlt.iniDatei(), wurzel_->filePath(QStringLiteral("fehlt/KVXTEST.INI")));
+    QVERIFY(!QFileInfo::exists(konfig()));
 }
 
 // A read-only program folder: settings in ~/.config/kvxtest (created for the
