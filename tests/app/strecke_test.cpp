@@ -422,7 +422,8 @@ private Q_SLOTS:
             TfMain w(o);
             QVERIFY2(meldungen.isEmpty(), qPrintable(meldungen.join(u'\n')));
             QCOMPARE(zelle(w.pStrecke->gStrecke, 3, 1), QStringLiteral("201"));
-            QCOMPARE(zelle(w.pStrecke->gStrecke, 8, 4), QStringLiteral("8"));
+            QCOMPARE(zelle(w.pStrecke->gStrecke, 8, 4), QStringLiteral("3"));   // the oval's third round
+            QCOMPARE(zelle(w.pStrecke->gStrecke, 15, 4), QStringLiteral("5"));
             QVERIFY(w.pStrecke->ledBlock->rowCount() > 2);
             QVERIFY(w.pStrecke->ledMelder->rowCount() > 2);
         }
