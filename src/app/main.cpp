@@ -1,7 +1,8 @@
-// Program entry: open the ports, give up every privilege, then build the
-// application and its windows.
+// Program entry: read the command line, open the ports (not on the virtual
+// layout), give up every privilege, then build the application and its windows.
 #include "linuxports.h"
 #include "mainwindow.h"
+#include "optionen.h"
 #include "portio.h"
 #include "privileges.h"
 
@@ -23,11 +24,23 @@ int main(int argc, char* argv[])
     // Threads started later inherit the setting.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
+    QStringList argumente;
+    for (int i = 0; i < argc; ++i)
+        argumente << QString::fromLocal8Bit(argv[i]);
+    const Optionen aufruf = optionenLesen(argumente);
+    if (aufruf.aktion != Optionen::Aktion::Starten) {
+        std::fputs(aufruf.text.toLocal8Bit().constData(), aufruf.aktion == Optionen::Aktion::Fehler ? stderr : stdout);
+        return aufruf.exitStatus();
+    }
+
     // The port permission must be asked for before any other thread exists:
-    // the kernel hands it only to threads created after the call.
+    // the kernel hands it only to threads created after the call. The
+    // virtual layout needs none: nothing is asked for.
     std::unique_ptr<PortBackend> ports;
     QString hinweis;
-    if (LinuxPorts::supported()) {
+    if (aufruf.virtuell) {
+        ports = std::make_unique<NoPortAccess>();
+    } else if (LinuxPorts::supported()) {
         auto lp = std::make_unique<LinuxPorts>();
         if (!lp->granted())
             hinweis = QString::fromStdString(lp->errorText());
@@ -48,6 +61,8 @@ int main(int argc, char* argv[])
 
     MainOptions optionen;
     optionen.portHinweis = hinweis;
+    optionen.virtuell = aufruf.virtuell;
+    optionen.protokollDatei = aufruf.protokollDatei;
     TfMain fMain(std::move(optionen));
     fMain.show();
     const int rc = app.exec();

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "anlagenbetrieb.h"
 #include "coilpage.h"
 #include "configpage.h"
 #include "dateiorte.h"
@@ -25,6 +26,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -45,10 +47,12 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
 {
     if (!meldung_)
         meldung_ = messageBoxSink(this);
-    if (options.backend) {
-        vorherigesBackend_ = setPortBackend(options.backend);
-        backendGesetzt_ = true;
-    }
+    anlage = std::make_unique<AnlagenBetrieb>(this, [this](const QString& text) { showMessage(text); });
+    if (PortBackend* b = anlage->starten(options.virtuell, options.protokollDatei,
+                                         options.backend ? options.backend : portBackend()))
+        options.backend = b;
+    if (options.backend)
+        backendSetzen(options.backend);
 
     kvx = std::make_unique<TkvxHard>();
     kvx->Meldung = [this](const std::string& text) {
@@ -145,6 +149,16 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(pConfig->cbHints, &QCheckBox::clicked, this, &TfMain::cbHintsClick);
     connect(pConfig->btnReInit, &QPushButton::clicked, this, &TfMain::mnuReInitClick);
     connect(pLeds->btnLedAus, &QPushButton::clicked, this, &TfMain::btnLedAusClick);
+    mnuAnlage = new QAction(QStringLiteral("Virtuelle Anlage"), this);
+    mnuDaten->insertAction(mnuQuit, mnuAnlage);
+    connect(mnuAnlage, &QAction::triggered, this, &TfMain::mnuAnlageClick);
+    connect(mnuDaten, &QMenu::aboutToShow, this,
+            [this] { mnuAnlage->setVisible(kvx->Simulation || anlage->virtuell()); });
+    anlage->streckeHolen = [this] { return pStrecke->tabellen(); };
+    anlage->speicherPfad = [this] {
+        return dateiWaehlen(true, QStringLiteral("Textdateien (*.txt)"), QStringLiteral("txt"),
+                            QStringLiteral("Anlagenprotokoll.txt"));
+    };
     pStrecke->liste->verbinden(this);
     pStrecke->verbinden(this);
     pFahren->verbinden(this);
@@ -382,6 +396,25 @@ void TfMain::mnuHelpClick()
     fHelp->activateWindow();
 }
 
+// Onto the virtual card as a re-initialisation does, unless a train runs; then its window.
+void TfMain::mnuAnlageClick()
+{
+    if (kvx->Simulation && !pFahren->zugFaehrt() && !pStrecke->zugFaehrt()) {
+        backendSetzen(anlage->umschalten());
+        kvx->PortInit();
+        mnuReInitClick();
+    }
+    anlage->fensterZeigen();
+}
+
+void TfMain::backendSetzen(PortBackend* backend)
+{
+    PortBackend* vorher = setPortBackend(backend);
+    if (!backendGesetzt_)
+        vorherigesBackend_ = vorher;
+    backendGesetzt_ = true;
+}
+
 void TfMain::mnuInfoClick()
 {
     // Modal for the whole program, without blocking the caller.
@@ -424,6 +457,7 @@ void TfMain::KartenChange(Karte karte)
         pFahren->nrHBlock->setMaximum(e.elemente(HBlock));
     pConfig->btnReInit->setEnabled(true);
     pConfig->aBytes->setText(QString::number(kvx->EinDatenBytes));
+    anlage->kartenSetzen(karte, e.karten[karte]);
 }
 
 void TfMain::tObenChange()
@@ -456,6 +490,7 @@ void TfMain::seitenAnordnen()
 void TfMain::closeEvent(QCloseEvent* event)
 {
     pWeiche->auswahl->impuls->beenden();
+    anlage->fensterSchliessen();
     if (pFahren->anhalten())   // Start released, its cycle ended: blocks off as after the run
         FahrtEnde();
     if (pStrecke->anhalten())

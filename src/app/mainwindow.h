@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class AnlagenBetrieb;
 class ConfigPage;
 class FahrenPage;
 class LedPage;
@@ -39,6 +40,8 @@ struct MainOptions {
     PortBackend* backend = nullptr;  // nullptr: the backend main() installed
     MessageSink meldung;             // empty: real message boxes
     QString portHinweis;             // why the ports are not reachable, added to the simulation message
+    bool virtuell = false;           // on the virtual layout instead of the ports, its window opened
+    QString protokollDatei;          // the layout log goes there from the start; empty: no file
 };
 
 class TfMain : public QMainWindow {
@@ -62,6 +65,7 @@ public:
     void mnuReInitClick();
     void mnuHelpClick();
     void mnuInfoClick();
+    void mnuAnlageClick();
 
     // Configuration.
     void einstellungenLesen();
@@ -166,6 +170,7 @@ public:
     QMenu* mnuDaten;
     QAction* mnuReInit;
     QAction* mnuQuit;
+    QAction* mnuAnlage;   // "Virtuelle Anlage", in the menu while simulating or on the virtual layout
     QAction* mnuReset;
     QAction* mnuHelp;
     QAction* mnuInfo;
@@ -182,6 +187,7 @@ public:
         dateiWaehlen;
     TfHelp* fHelp;
     TfInfo* fInfo;
+    std::unique_ptr<AnlagenBetrieb> anlage;   // the virtual layout, its log and its window
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -190,6 +196,7 @@ protected:
 
 private:
     void seiteGewechselt(int index);
+    void backendSetzen(PortBackend* backend);   // installed until the window goes
     void seitenAnordnen();   // grids and ranges for the counts now configured
     void seiteZeigen(int index);
     void seiteVerbergen(int index);

@@ -57,6 +57,13 @@ public:
     void tabellenLoeschen();
     // The default set QJ.DST, QJ.DLB, QJ.DLM next to the program.
     QString standardLaden(const QString& programmPfad);
+    // The tables as the route thread reads them now (the virtual train runs on them).
+    std::shared_ptr<const fahrt::StreckenTabellen> tabellen() const
+    {
+        fahrt::StreckenStand stand;
+        seite_.lesen(stand);
+        return stand.tabellen;
+    }
 
     // Binds the page to the window's handlers of the same names.
     template <class Fenster>

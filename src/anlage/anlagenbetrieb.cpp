@@ -1,0 +1,217 @@
+#include "anlagenbetrieb.h"
+
+#include "anlagenprotokoll.h"
+#include "mithoeren.h"
+#include "textdatei.h"
+#include "tfanlage.h"
+#include "virtuellerzug.h"
+#include "zugstrecke.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+
+using namespace config;
+
+VirtualLayout anlageFuer(const std::array<int, KartenAnzahl>& karten)
+{
+    VirtualLayout l;
+    l.blockCards = karten[Block];
+    l.hblockCards = karten[HBlock];
+    l.melderCards = karten[Melder];
+    l.weichenCards = karten[Weichen];
+    l.signalCards = karten[Signale];
+    l.taster1Cards = karten[Taster1];
+    l.led1Cards = karten[Leds1];
+    l.led2Cards = karten[Leds2];
+    l.led3Cards = karten[Leds3];
+    return l;
+}
+
+AnlagenBetrieb::AnlagenBetrieb(QWidget* hauptfenster, MessageSink meldung)
+    : haupt_(hauptfenster)
+    , meldung_(std::move(meldung))
+    , start_(std::chrono::steady_clock::now())
+{
+    for (int i = 0; i < KartenAnzahl; ++i)
+        karten_[std::size_t(i)] = Karten[std::size_t(i)].defaultValue;
+    takt_ = new QTimer(this);
+    takt_->setInterval(TaktMs);
+    connect(takt_, &QTimer::timeout, this, &AnlagenBetrieb::takt);
+}
+
+AnlagenBetrieb::~AnlagenBetrieb()
+{
+    takt_->stop();
+    delete fenster_;
+}
+
+void AnlagenBetrieb::modellAnlegen()
+{
+    if (karte_)
+        return;
+    karte_ = std::make_unique<VirtualCard>(anlageFuer(karten_));
+    protokoll_ = std::make_unique<AnlagenProtokoll>(*karte_, start_);
+    takt_->start();
+}
+
+PortBackend* AnlagenBetrieb::starten(bool virtuell, const QString& protokollDatei, PortBackend* echt)
+{
+    if (!protokollDatei.isEmpty()) {
+        QString fehler;
+        if (!datei_.oeffnen(protokollDatei, &fehler))
+            meldung_(fehler);
+    }
+    if (virtuell) {
+        haupt_->installEventFilter(this);   // the window opens beside the main window once that shows
+        return umschalten();
+    }
+    if (!datei_.offen() || !echt)
+        return nullptr;
+    modellAnlegen();
+    mithoeren_ = std::make_unique<Mithoeren>(*echt, *karte_);
+    return mithoeren_.get();
+}
+
+PortBackend* AnlagenBetrieb::umschalten()
+{
+    modellAnlegen();
+    virtuell_ = true;
+    return karte_.get();
+}
+
+void AnlagenBetrieb::kartenSetzen(Karte art, int anzahl)
+{
+    if (art < 0 || art >= KartenAnzahl || karten_[std::size_t(art)] == anzahl)
+        return;
+    karten_[std::size_t(art)] = anzahl;
+    if (karte_)
+        karte_->setLayout(anlageFuer(karten_));
+}
+
+bool AnlagenBetrieb::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == haupt_ && event->type() == QEvent::Show) {
+        haupt_->removeEventFilter(this);
+        // After the main window has taken its place on the screen.
+        QTimer::singleShot(0, this, &AnlagenBetrieb::fensterZeigen);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void AnlagenBetrieb::fensterZeigen()
+{
+    if (!karte_)
+        return;
+    if (!fenster_) {
+        fenster_ = new TfAnlage(*karte_, haupt_);
+        connect(fenster_, &TfAnlage::zugEinsetzen, this, &AnlagenBetrieb::zugEinsetzen);
+        connect(fenster_, &TfAnlage::zugEntfernen, this, &AnlagenBetrieb::zugEntfernen);
+        connect(fenster_, &TfAnlage::protokollSpeichern, this, &AnlagenBetrieb::protokollSpeichern);
+        fenster_->protokollSetzen(text_);
+    }
+    if (!fenster_->isVisible()) {
+        // Beside the main window, as far as the screen allows.
+        fenster_->adjustSize();
+        const QRect h = haupt_->frameGeometry();
+        QPoint p(h.right() + 8, h.top());
+        if (const QScreen* s = haupt_->screen()) {
+            const QRect frei = s->availableGeometry();
+            fenster_->resize(fenster_->size().boundedTo(frei.size() - QSize(16, 48)));
+            p.setX(std::max(frei.left(), std::min(p.x(), frei.right() - fenster_->width())));
+            p.setY(std::max(frei.top(), std::min(p.y(), frei.bottom() - fenster_->height())));
+        }
+        fenster_->move(p);
+    }
+    fenster_->aktualisieren();
+    fenster_->zugZeigen(zugText());
+    fenster_->show();
+    fenster_->raise();
+}
+
+TfAnlage* AnlagenBetrieb::fenster() const
+{
+    return fenster_;
+}
+
+void AnlagenBetrieb::fensterSchliessen()
+{
+    if (fenster_)
+        fenster_->close();
+}
+
+void AnlagenBetrieb::takt()
+{
+    if (!karte_)
+        return;
+    const auto jetzt = std::chrono::steady_clock::now();
+    if (zug_) {
+        if (auto t = streckeHolen ? streckeHolen() : nullptr; t && t != strecke_) {
+            strecke_ = t;
+            zug_->setStrecke(zugZeilen(*t));
+        }
+        zug_->fahren(jetzt);
+    }
+    const std::vector<std::string> zeilen = protokoll_->pruefen(jetzt);
+    if (!zeilen.empty()) {
+        for (const std::string& z : zeilen) {
+            text_.append(z.data(), qsizetype(z.size()));
+            text_.append('\n');
+        }
+        if (text_.size() > MaxProtokoll)
+            text_.remove(0, text_.indexOf('\n', text_.size() / 2) + 1);
+        QString fehler;
+        if (datei_.offen() && !datei_.schreiben(zeilen, &fehler))
+            meldung_(fehler);
+        if (fenster_)
+            fenster_->protokollAnhaengen(zeilen);
+    }
+    if (fenster_ && fenster_->isVisible()) {
+        fenster_->aktualisieren();
+        fenster_->zugZeigen(zugText());
+    }
+}
+
+QString AnlagenBetrieb::zugText() const
+{
+    if (!zug_)
+        return QStringLiteral("Kein Zug");
+    return QStringLiteral("Zug in Zeile %1").arg(zug_->zeile());
+}
+
+void AnlagenBetrieb::zugEinsetzen(int zeile)
+{
+    if (!karte_)
+        return;
+    zugEntfernen();
+    strecke_ = streckeHolen ? streckeHolen() : nullptr;
+    std::vector<ZugZeile> zeilen = strecke_ ? zugZeilen(*strecke_) : std::vector<ZugZeile>(fahrt::RingZeilen);
+    zug_ = std::make_unique<VirtuellerZug>(*karte_, std::move(zeilen), std::clamp(zeile, 1, fahrt::RingZeilen));
+    if (fenster_)
+        fenster_->zugZeigen(zugText());
+}
+
+void AnlagenBetrieb::zugEntfernen()
+{
+    if (zug_)
+        zug_->entfernen();
+    zug_.reset();
+    if (fenster_)
+        fenster_->zugZeigen(zugText());
+}
+
+void AnlagenBetrieb::protokollSpeichern()
+{
+    const QString pfad = speicherPfad ? speicherPfad() : QString();
+    if (pfad.isEmpty())
+        return;
+    QString grund;
+    if (!dateiErsetzen(pfad, text_, &grund))
+        meldung_(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
+                     .arg(QDir::toNativeSeparators(pfad), grund));
+}

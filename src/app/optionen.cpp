@@ -1,0 +1,123 @@
+#include "optionen.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+namespace {
+
+const QString Hilfe = QStringLiteral("help");
+const QString Version = QStringLiteral("version");
+const QString Virtuell = QStringLiteral("virtuell");
+const QString Protokoll = QStringLiteral("protokoll");
+
+// QApplication takes these itself; they must not count as unknown here.
+const char* const QtMitWert[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                 "qwindowicon", "qwindowtitle", "session", "style", "stylesheet", "display",
+                                 "geometry"};
+const char* const QtOhneWert[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+QString programmName(const QStringList& argumente)
+{
+    const QString name = argumente.isEmpty() ? QString() : QFileInfo(argumente.first()).fileName();
+    return name.isEmpty() ? QStringLiteral("kvxtest") : name;
+}
+
+QString fehler(const QString& programm, const QString& was)
+{
+    return QStringLiteral("%1: %2\n\"%1 --help\" zeigt, welche Optionen es gibt.\n").arg(programm, was);
+}
+
+}  // namespace
+
+QString hilfeText(const QString& programm)
+{
+    return QStringLiteral(
+               "Aufruf: %1 [--virtuell] [--protokoll DATEI]\n"
+               "\n"
+               "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
+               "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
+               "\n"
+               "Optionen:\n"
+               "  -h, --help          Zeigt diese Hilfe und beendet das Programm.\n"
+               "  -v, --version       Zeigt die Version und beendet das Programm.\n"
+               "  --virtuell          Startet auf der virtuellen Anlage statt auf den Ports:\n"
+               "                      keine Portfreigabe, keine Simulationsmeldung, und das\n"
+               "                      Fenster \"Virtuelle Anlage\" öffnet sich neben dem\n"
+               "                      Hauptfenster.\n"
+               "  --protokoll DATEI   Schreibt das Anlagenprotokoll von Anfang an in DATEI,\n"
+               "                      jede Zeile sofort: eine Zeile je Änderung dessen, was die\n"
+               "                      Karten zeigen oder melden, auch auf der echten Karte.\n")
+        .arg(programm);
+}
+
+Optionen optionenLesen(const QStringList& argumente)
+{
+    const QString programm = programmName(argumente);
+    Optionen o;
+
+    QCommandLineParser p;
+    // -platform and -virtuell are names, not bundles of letters.
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    p.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("?"), Hilfe}));
+    p.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), Version}));
+    p.addOption(QCommandLineOption(Virtuell));
+    p.addOption(QCommandLineOption(Protokoll, QString(), QStringLiteral("DATEI")));
+    for (const char* name : QtMitWert) {
+        QCommandLineOption q(QString::fromLatin1(name), QString(), QStringLiteral("wert"));
+        q.setFlags(QCommandLineOption::HiddenFromHelp);
+        p.addOption(q);
+    }
+    for (const char* name : QtOhneWert) {
+        QCommandLineOption q(QString::fromLatin1(name));
+        q.setFlags(QCommandLineOption::HiddenFromHelp);
+        p.addOption(q);
+    }
+
+    if (!p.parse(argumente.isEmpty() ? QStringList{programm} : argumente)) {
+        o.aktion = Optionen::Aktion::Fehler;
+        const QStringList unbekannt = p.unknownOptionNames();
+        if (!unbekannt.isEmpty()) {
+            const QString name = unbekannt.first();
+            o.text = fehler(programm, QStringLiteral("Unbekannte Option \"%1%2\".")
+                                          .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
+        } else if (argumente.size() > 1 && argumente.last().endsWith(Protokoll)) {
+            o.text = fehler(programm, QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei."));
+        } else {
+            // What is left: a value given to an option that takes none ("--virtuell=ja").
+            QString was = QStringLiteral("Die Befehlszeile ist ungültig.");
+            for (const QString& a : argumente.mid(1)) {
+                if (a.startsWith(QLatin1Char('-')) && a.contains(QLatin1Char('=')) && !a.contains(Protokoll))
+                    was = QStringLiteral("Die Option \"%1\" nimmt keinen Wert.").arg(a.section(QLatin1Char('='), 0, 0));
+            }
+            o.text = fehler(programm, was);
+        }
+        return o;
+    }
+    if (!p.positionalArguments().isEmpty()) {
+        o.aktion = Optionen::Aktion::Fehler;
+        o.text = fehler(programm, QStringLiteral("Unerwartetes Argument \"%1\"; Optionen beginnen mit \"--\".")
+                                      .arg(p.positionalArguments().first()));
+        return o;
+    }
+    if (p.isSet(Hilfe)) {
+        o.aktion = Optionen::Aktion::Hilfe;
+        o.text = hilfeText(programm);
+        return o;
+    }
+    if (p.isSet(Version)) {
+        o.aktion = Optionen::Aktion::Version;
+        o.text = QStringLiteral("%1 %2\n").arg(programm, QStringLiteral(KVX_VERSION));
+        return o;
+    }
+    o.virtuell = p.isSet(Virtuell);
+    if (p.isSet(Protokoll)) {
+        o.protokollDatei = p.values(Protokoll).last();
+        if (o.protokollDatei.isEmpty()) {
+            o.aktion = Optionen::Aktion::Fehler;
+            o.text = fehler(programm, QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei."));
+        }
+    }
+    return o;
+}

@@ -1,0 +1,32 @@
+// The command line: what the user asked for, or the text to print instead.
+//
+//   kvxtest [--virtuell] [--protokoll DATEI]
+//   kvxtest --help | --version
+//
+// Read before anything else happens (before the ports are asked for), so it
+// works on the plain argument list; Qt's own options (-platform, -style, ...)
+// are let through for QApplication.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct Optionen {
+    enum class Aktion { Starten, Hilfe, Version, Fehler };
+    Aktion aktion = Aktion::Starten;
+    bool virtuell = false;    // start on the virtual layout instead of the ports
+    QString protokollDatei;   // write the layout log there; empty: no file
+    // Hilfe, Version: the text for standard output; Fehler: the message for
+    // standard error. Each ends with a line break.
+    QString text;
+
+    // What the program returns when it does not start: 0 after the help or
+    // the version, 2 after a bad command line.
+    int exitStatus() const { return aktion == Aktion::Fehler ? 2 : 0; }
+};
+
+// argumente as the program got them, the program's own name first.
+Optionen optionenLesen(const QStringList& argumente);
+
+// The text of --help for a program of that name.
+QString hilfeText(const QString& programm);

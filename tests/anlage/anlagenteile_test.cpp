@@ -1,0 +1,169 @@
+// The parts of the virtual layout that need no window, and the command line:
+// options good and bad (also as the program itself answers them), the lamp
+// geometry the mouse relies on, the route rows the train runs on, the coil
+// text, and the card counts the virtual layout takes from the configuration.
+#include "anlagenbetrieb.h"
+#include "anlagenbild.h"
+#include "lampenfeld.h"
+#include "optionen.h"
+#include "zugstrecke.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <chrono>
+
+using A = Optionen::Aktion;
+
+class AnlagenTeileTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void guteOptionen()
+    {
+        Optionen o = optionenLesen({"kvxtest"});
+        QCOMPARE(o.aktion, A::Starten);
+        QVERIFY(!o.virtuell && o.protokollDatei.isEmpty());
+
+        o = optionenLesen({"kvxtest", "--virtuell", "--protokoll", "/tmp/p.txt"});
+        QCOMPARE(o.aktion, A::Starten);
+        QVERIFY(o.virtuell);
+        QCOMPARE(o.protokollDatei, QStringLiteral("/tmp/p.txt"));
+        QCOMPARE(optionenLesen({"kvxtest", "--protokoll=a b.txt"}).protokollDatei, QStringLiteral("a b.txt"));
+
+        // QApplication's own options are left to it.
+        o = optionenLesen({"kvxtest", "-platform", "offscreen", "-virtuell", "-reverse"});
+        QCOMPARE(o.aktion, A::Starten);
+        QVERIFY(o.virtuell);
+
+        for (const char* h : {"--help", "-h", "-?"}) {
+            o = optionenLesen({"/usr/bin/kvxtest", h, "--foo"});   // an unknown option fails even beside the help
+            QCOMPARE(o.aktion, A::Fehler);
+            o = optionenLesen({"/usr/bin/kvxtest", h});
+            QCOMPARE(o.aktion, A::Hilfe);
+            QCOMPARE(o.exitStatus(), 0);
+            QVERIFY(o.text.startsWith(QStringLiteral("Aufruf: kvxtest [--virtuell] [--protokoll DATEI]\n")));
+            QVERIFY(o.text.contains(QStringLiteral("Zeigt diese Hilfe")));
+            QVERIFY(o.text.contains(QStringLiteral("  --protokoll DATEI   Schreibt das Anlagenprotokoll")));
+        }
+        o = optionenLesen({"kvxtest", "--version"});
+        QCOMPARE(o.aktion, A::Version);
+        QCOMPARE(o.text, QStringLiteral("kvxtest " KVX_VERSION "\n"));
+    }
+
+    void schlechteOptionen_data()
+    {
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<QString>("meldung");
+        QTest::newRow("unbekannt") << QStringList{"kvxtest", "--virtual"}
+                                   << QStringLiteral("kvxtest: Unbekannte Option \"--virtual\".\n");
+        QTest::newRow("kurz") << QStringList{"kvxtest", "-x"} << QStringLiteral("kvxtest: Unbekannte Option \"-x\".\n");
+        const QString ohneDatei = QStringLiteral("kvxtest: Nach --protokoll fehlt der Name der Protokolldatei.\n");
+        QTest::newRow("ohne Datei") << QStringList{"kvxtest", "--protokoll"} << ohneDatei;
+        QTest::newRow("leere Datei") << QStringList{"kvxtest", "--protokoll="} << ohneDatei;
+        QTest::newRow("Wert") << QStringList{"kvxtest", "--virtuell=ja"}
+                              << QStringLiteral("kvxtest: Die Option \"--virtuell\" nimmt keinen Wert.\n");
+        QTest::newRow("Argument")
+            << QStringList{"kvxtest", "QJ.DST"}
+            << QStringLiteral("kvxtest: Unerwartetes Argument \"QJ.DST\"; Optionen beginnen mit \"--\".\n");
+    }
+
+    void schlechteOptionen()
+    {
+        QFETCH(QStringList, argumente);
+        QFETCH(QString, meldung);
+        const Optionen o = optionenLesen(argumente);
+        QCOMPARE(o.aktion, A::Fehler);
+        QCOMPARE(o.exitStatus(), 2);
+        QVERIFY2(o.text.startsWith(meldung), qPrintable(o.text));
+        QVERIFY(o.text.endsWith(QStringLiteral("\"kvxtest --help\" zeigt, welche Optionen es gibt.\n")));
+        QVERIFY(!o.virtuell && o.protokollDatei.isEmpty());
+    }
+
+    // The program itself: the message on standard error, status 2, before
+    // any window; the help on standard output.
+    void programmAntwortet()
+    {
+        QProcess p;
+        p.start(QStringLiteral(KVX_PROGRAMM), {QStringLiteral("--virtuel")});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+        const QString fehler = QString::fromLocal8Bit(p.readAllStandardError());
+        QVERIFY2(fehler.contains(QStringLiteral("Unbekannte Option \"--virtuel\"")), qPrintable(fehler));
+
+        p.start(QStringLiteral(KVX_PROGRAMM), {QStringLiteral("--help")});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(p.readAllStandardOutput()).startsWith(QStringLiteral("Aufruf: kvxtest")));
+    }
+
+    // Every pixel of every lamp names that lamp; lines, labels and the cells
+    // after the last lamp name none.
+    void lampeUnterDerMaus()
+    {
+        const lampen::Geometrie g{.anzahl = 790, .spalten = 50, .zelle = 9, .labelBreite = 30};
+        QCOMPARE(g.zeilen(), 16);
+        for (int nr = 1; nr <= g.anzahl; ++nr) {
+            const QRect r = g.lampe(nr);
+            QCOMPARE(g.lampeBei(r.topLeft()), nr);
+            QCOMPARE(g.lampeBei(r.bottomRight()), nr);
+            QCOMPARE(g.lampeBei(r.bottomRight() + QPoint(1, 0)), 0);   // the line after it
+            QVERIFY(QRect(QPoint(0, 0), g.groesse()).contains(r));
+        }
+        QCOMPARE(g.lampeBei(g.label(3).center()), 0);
+        QCOMPARE(g.lampeBei(g.lampe(790).center() + QPoint(10, 0)), 0);   // beyond the last lamp
+        QCOMPARE(g.lampeBei(QPoint(-5, 3)), 0);
+        QVERIFY(g.lampe(0).isNull() && g.lampe(791).isNull());
+        QCOMPARE(blockfeld::blockBei(blockfeld::kachel(37, 100).center(), 100), 37);
+        QCOMPARE(blockfeld::blockBei(blockfeld::kachel(37, 100).center(), 36), 0);
+    }
+
+    // The route page's rows as the train runs on them: the numbers that name
+    // an element, nothing for the others.
+    void streckenZeilen()
+    {
+        fahrt::StreckenTabellen t;
+        auto zahl = [](int n) { return fahrt::Zelle{n, true, {}}; };
+        t.strecke[0] = {zahl(201), zahl(1), zahl(2), zahl(3), zahl(0), zahl(513)};
+        t.strecke[1] = {zahl(5), zahl(512), fahrt::Zelle{0, false, "x"}, zahl(201), zahl(4), zahl(-1)};
+        t.strecke[15] = {zahl(201), zahl(1), zahl(2), zahl(3), zahl(4), zahl(5)};   // row 16: not on the ring
+        const std::vector<ZugZeile> z = zugZeilen(t);
+        QCOMPARE(z.size(), std::size_t(15));
+        QCOMPARE(z[0].block, 3);
+        QCOMPARE(z[0].hblock, 1);
+        QVERIFY((z[0].melder == std::array<int, 4>{1, 2, 0, 0}));
+        QCOMPARE(z[1].block, 0);    // 201 is no block
+        QCOMPARE(z[1].hblock, 0);   // 5 is no auxiliary block
+        QVERIFY((z[1].melder == std::array<int, 4>{512, 0, 4, 0}));
+        QCOMPARE(z[14].block, 0);
+    }
+
+    void spulenText()
+    {
+        using C = VirtualCard::Coil;
+        const auto jetzt = VirtualCard::Clock::now();
+        QCOMPARE(anlagenbild::spulenText({}, jetzt), QStringLiteral("Keine Spule unter Strom"));
+        const VirtualCard::PoweredCoil w{C{C::Kind::Turnout, 5, 2}, jetzt - std::chrono::milliseconds(1250)};
+        QCOMPARE(anlagenbild::spulenText({w}, jetzt), QStringLiteral("Weiche 5 abzweigend, seit 1,2 s"));
+        const VirtualCard::PoweredCoil s{C{C::Kind::Signal, 17, 0}, jetzt};
+        QCOMPARE(anlagenbild::spulenText({s}, jetzt), QStringLiteral("Signalspule 17, seit 0,0 s"));
+    }
+
+    void kartenDerKonfiguration()
+    {
+        const VirtualLayout l = anlageFuer({3, 1, 2, 4, 0, 1, 7, 2, 25, 0});
+        QCOMPARE(l.blockCards, 3);
+        QCOMPARE(l.hblockCards, 1);
+        QCOMPARE(l.melderCards, 2);
+        QCOMPARE(l.weichenCards, 4);
+        QCOMPARE(l.signalCards, 0);
+        QCOMPARE(l.taster1Cards, 1);   // push-button chain 2 is not read and has no cards here
+        QCOMPARE(l.led1Cards, 2);
+        QCOMPARE(l.led2Cards, 25);
+        QCOMPARE(l.led3Cards, 0);
+    }
+};
+
+QTEST_MAIN(AnlagenTeileTest)
+#include "anlagenteile_test.moc"
