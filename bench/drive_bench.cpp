@@ -14,6 +14,7 @@
 #include "fahren.h"
 #include "kvxhard.h"
 #include "portio.h"
+#include "zaehlports.h"
 #include "tempo.h"
 
 #include <benchmark/benchmark.h>
@@ -23,50 +24,12 @@
 #include <cstdint>
 #include <thread>
 
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Counts writes; one writer (the thread driving the ports), read by others.
-class WriteCounter final : public PortBackend {
-public:
-    bool enable(std::uint16_t, std::uint16_t) override { return true; }
-    std::uint8_t read(std::uint16_t) override { return 0; }
-    void write(std::uint16_t, std::uint8_t) override
-    {
-        writes_.store(writes_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-    }
-    std::uint64_t writes() const { return writes_.load(std::memory_order_relaxed); }
-
-private:
-    std::atomic<std::uint64_t> writes_{0};
-};
-
-// The window's timer slack (main() sets it) for the thread started here.
-class FeinerTakt {
-public:
-    FeinerTakt()
-    {
-#ifdef __linux__
-        alt_ = prctl(PR_GET_TIMERSLACK, 0UL, 0UL, 0UL, 0UL);
-        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-#endif
-    }
-    ~FeinerTakt()
-    {
-#ifdef __linux__
-        if (alt_ > 0)
-            prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(alt_), 0UL, 0UL, 0UL);
-#endif
-    }
-
-private:
-    long alt_ = 0;
-};
+using bench::FeinerTakt;
+using bench::WriteCounter;
 
 struct Stand {
     Clock::time_point zeit;

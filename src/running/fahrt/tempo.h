@@ -28,7 +28,8 @@ void tempoSenden(TkvxHard& kvx, int block, bool vorwaerts, int position);
 // One keep-alive pulse: line high, 2 ms, line low.
 void sntPuls(TkvxHard& kvx);
 
-// Sleeps the calling (worker) thread.
+// Sleeps the calling (worker) thread for the time given, the last 80 µs
+// awake so that it ends on time.
 void schlafen(std::chrono::milliseconds dauer);
 
 // Counts cycles and tells, once the second of the time of day changes, how
