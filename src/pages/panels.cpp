@@ -1,6 +1,7 @@
 #include "panels.h"
 
 #include <QPalette>
+#include <QPushButton>
 #include <QSlider>
 
 namespace panels {
@@ -79,6 +80,14 @@ QLabel* sectionCaption(const QString& text, QWidget* parent)
     l->setFont(timesBoldItalic(32));
     setTextColor(l, Navy);
     return l;
+}
+
+void beschriften(QPushButton* knopf, const QString& text, QColor farbe)
+{
+    knopf->setText(text);
+    QPalette p = knopf->palette();
+    p.setColor(QPalette::ButtonText, farbe);
+    knopf->setPalette(p);
 }
 
 }  // namespace panels

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QString>
 
+class QPushButton;
 class QSlider;
 
 namespace panels {
@@ -29,6 +30,8 @@ QLabel* sectionCaption(const QString& text, QWidget* parent);
 QSlider* tempoRegler(const QString& name, QWidget* parent);
 
 void setTextColor(QLabel* label, QColor color);
+// A button's caption in a colour (the Start buttons: green, "Stop" red).
+void beschriften(QPushButton* knopf, const QString& text, QColor farbe);
 void setBackground(QWidget* widget, QColor color);
 
 inline const QColor Navy(0, 0, 128);

@@ -56,3 +56,13 @@ void Pfeil::mouseReleaseEvent(QMouseEvent* event)
     if (klick)
         emit clicked();
 }
+
+Pfeil* richtungsPfeil(const QString& name, Pfeil::Richtung richtung, QColor farbe, const QString& hint, QSize groesse,
+                      QWidget* parent)
+{
+    auto* p = new Pfeil(richtung, farbe, parent);
+    p->setObjectName(name);
+    p->setToolTip(hint);
+    p->setFixedSize(groesse);
+    return p;
+}

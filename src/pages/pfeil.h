@@ -37,6 +37,10 @@ private:
     bool gedrueckt_ = false;
 };
 
+// A direction arrow of a page, with its object name, hint and size.
+Pfeil* richtungsPfeil(const QString& name, Pfeil::Richtung richtung, QColor farbe, const QString& hint, QSize groesse,
+                      QWidget* parent);
+
 namespace panels {
 
 // The fill of an arrow that is not selected at start: the scroll-bar colour

@@ -29,23 +29,6 @@ QScrollBar* nummernLeiste(const QString& name, const QString& hint, QWidget* par
     return s;
 }
 
-Pfeil* richtungsPfeil(const QString& name, Pfeil::Richtung r, QColor farbe, const QString& hint, QWidget* parent)
-{
-    auto* p = new Pfeil(r, farbe, parent);
-    p->setObjectName(name);
-    p->setToolTip(hint);
-    p->setFixedSize(90, 60);
-    return p;
-}
-
-void beschriften(QPushButton* knopf, const QString& text, QColor farbe)
-{
-    knopf->setText(text);
-    QPalette p = knopf->palette();
-    p.setColor(QPalette::ButtonText, farbe);
-    knopf->setPalette(p);
-}
-
 }  // namespace
 
 FahrenPage::FahrenPage(QWidget* parent)
@@ -64,9 +47,9 @@ FahrenPage::FahrenPage(QWidget* parent)
     faTrack = panels::tempoRegler(QStringLiteral("faTrack"), this);
     pTempo = panels::numberPanel(QStringLiteral("pTempo"), QStringLiteral("0"), 24, Qt::black, Qt::white, this);
     btnRW = richtungsPfeil(QStringLiteral("btnRW"), Pfeil::Links, panels::ScrollBar,
-                           QStringLiteral("Rückwärtsfahrt einstellen"), this);
+                           QStringLiteral("Rückwärtsfahrt einstellen"), {90, 60}, this);
     btnVW = richtungsPfeil(QStringLiteral("btnVW"), Pfeil::Rechts, panels::Red,
-                           QStringLiteral("Vorwärtsfahrt einstellen"), this);
+                           QStringLiteral("Vorwärtsfahrt einstellen"), {90, 60}, this);
 
     btnStop = new QPushButton(this);
     btnStop->setObjectName(QStringLiteral("btnStop"));
@@ -75,7 +58,7 @@ FahrenPage::FahrenPage(QWidget* parent)
     QFont f = btnStop->font();
     f.setBold(true);
     btnStop->setFont(f);
-    beschriften(btnStop, QStringLiteral("Start"), Gruen);
+    panels::beschriften(btnStop, QStringLiteral("Start"), Gruen);
     btnStop->setMinimumSize(120, 50);
 
     Memo5 = new QPlainTextEdit(this);
@@ -163,7 +146,7 @@ bool FahrenPage::startGeklickt(TkvxHard& kvx)
         // The thread sees Start up at the end of its cycle; until its end is
         // reported the button waits, so that no second thread can start.
         zustand_.start = false;
-        beschriften(btnStop, QStringLiteral("Stop"), panels::Red);
+        panels::beschriften(btnStop, QStringLiteral("Stop"), panels::Red);
         btnStop->setEnabled(false);
         return false;
     }
@@ -199,7 +182,7 @@ void FahrenPage::fahrtBeendet()
     thread_.warten();
     btnStop->setChecked(false);
     btnStop->setEnabled(true);
-    beschriften(btnStop, QStringLiteral("Start"), Gruen);
+    panels::beschriften(btnStop, QStringLiteral("Start"), Gruen);
     auswahlFreigeben(true);
 }
 

@@ -131,29 +131,12 @@ void fuellen(QTableWidget* g, const datendatei::Tabelle& t, int festeSpalten)
     }
 }
 
-void beschriften(QPushButton* knopf, const QString& text, QColor farbe)
-{
-    knopf->setText(text);
-    QPalette p = knopf->palette();
-    p.setColor(QPalette::ButtonText, farbe);
-    knopf->setPalette(p);
-}
-
 QPushButton* knopf(const QString& name, const QString& text, const QString& hint, QWidget* parent)
 {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setToolTip(hint);
     return b;
-}
-
-Pfeil* pfeil(const QString& name, Pfeil::Richtung r, QColor farbe, const QString& hint, QWidget* parent)
-{
-    auto* p = new Pfeil(r, farbe, parent);
-    p->setObjectName(name);
-    p->setToolTip(hint);
-    p->setFixedSize(50, 36);
-    return p;
 }
 
 QPlainTextEdit* memo(const QString& name, const QString& text, const QString& stil, QWidget* parent)
@@ -215,8 +198,10 @@ StreckePage::StreckePage(QWidget* parent)
     stTempo = panels::numberPanel(QStringLiteral("stTempo"), QStringLiteral("0"), 24, Qt::black, Qt::white, this);
     stTempo->setFixedSize(60, 36);
     connect(stTrack, &QSlider::valueChanged, this, [this](int v) { seite_.tempoSetzen(v); });
-    stVW = pfeil(QStringLiteral("stVW"), Pfeil::Rechts, panels::Red, QStringLiteral("Vorwärtsfahrt einstellen"), this);
-    stRW = pfeil(QStringLiteral("stRW"), Pfeil::Links, panels::ScrollBar, QStringLiteral("Rückwärtsfahrt einstellen"), this);
+    stVW = richtungsPfeil(QStringLiteral("stVW"), Pfeil::Rechts, panels::Red, QStringLiteral("Vorwärtsfahrt einstellen"),
+                          {50, 36}, this);
+    stRW = richtungsPfeil(QStringLiteral("stRW"), Pfeil::Links, panels::ScrollBar, QStringLiteral("Rückwärtsfahrt einstellen"),
+                          {50, 36}, this);
 
     stGO = new QPushButton(this);
     stGO->setObjectName(QStringLiteral("stGO"));
@@ -224,7 +209,7 @@ StreckePage::StreckePage(QWidget* parent)
     stGO->setToolTip(QStringLiteral("Faht freigeben"));
     stGO->setFont(panels::arial(14));
     stGO->setMinimumSize(96, 44);
-    beschriften(stGO, QStringLiteral("Start"), Gruen);
+    panels::beschriften(stGO, QStringLiteral("Start"), Gruen);
 
     pBl1 = panels::numberPanel(QStringLiteral("pBl1"), QStringLiteral("0"), 20, Qt::black, Qt::white, this);
     pBl2 = panels::numberPanel(QStringLiteral("pBl2"), QStringLiteral("0"), 20, Qt::black, Qt::white, this);
@@ -323,7 +308,7 @@ bool StreckePage::startGeklickt(TkvxHard& kvx, const std::array<int, 3>& ledAnza
         // The thread sees Start up at the end of its cycle; until its end is
         // handled the button waits, so that no second thread can start.
         seite_.startSetzen(false);
-        beschriften(stGO, QStringLiteral("Stop"), panels::Red);
+        panels::beschriften(stGO, QStringLiteral("Stop"), panels::Red);
         stGO->setEnabled(false);
         return false;
     }
@@ -344,7 +329,7 @@ QString StreckePage::fahrtBeendet(TkvxHard& kvx)
     kvx.AlleBloeckeAus();
     stGO->setChecked(false);
     stGO->setEnabled(true);
-    beschriften(stGO, QStringLiteral("Start"), Gruen);
+    panels::beschriften(stGO, QStringLiteral("Start"), Gruen);
     const std::optional<std::string> fehler = std::exchange(fehler_, std::nullopt);
     return fehler ? config::keinIntegerwert(QString::fromStdString(*fehler)) : QString();
 }
