@@ -1,5 +1,6 @@
 // Settings file (ProfileFile) and the German file-error texts.
 #include "fileerror.h"
+#include "ohnevorrecht.h"
 #include "profile.h"
 
 #include <QDir>
@@ -13,11 +14,6 @@
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #include <sys/stat.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -55,37 +51,6 @@ bool writeOne(ProfileFile& profile, const QString& section, const QString& key, 
 {
     return profile.writeAll({{section, key, value}});
 }
-
-// Tests run as root, who passes every permission check. For as long as this
-// object lives the calling thread gives up that privilege, so that permission
-// bits count; without it (not Linux, or capset refused) they may not count.
-class PermissionsCount
-{
-public:
-    PermissionsCount()
-    {
-#ifdef Q_OS_LINUX
-        m_ok = syscall(SYS_capget, &m_header, m_saved) == 0;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_ok = m_ok && syscall(SYS_capset, &m_header, reduced) == 0;
-#endif
-    }
-    ~PermissionsCount()
-    {
-#ifdef Q_OS_LINUX
-        if (m_ok)
-            syscall(SYS_capset, &m_header, m_saved);
-#endif
-    }
-
-private:
-#ifdef Q_OS_LINUX
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_ok = false;
-#endif
-};
 
 } // namespace
 
@@ -413,7 +378,7 @@ void ProfileTest::notRead()
         putFile(path(), content);
     if (kind == "0200")
         QVERIFY(QFile::setPermissions(path(), QFile::WriteOwner));
-    const PermissionsCount permissionsCount;
+    const OhneVorrecht permissionsCount;
     if (kind == "0200" && QFile(path()).open(QIODevice::ReadOnly))
         QSKIP("permission bits are not enforced here");
 
@@ -447,7 +412,7 @@ void ProfileTest::writeInPlaceWhereNoNewFile()
     bool written = false;
     bool enforced = false;
     {
-        const PermissionsCount permissionsCount;
+        const OhneVorrecht permissionsCount;
         QFile probe(folder + "/probe");
         enforced = !probe.open(QIODevice::WriteOnly);
         ProfileFile profile(file);
