@@ -31,18 +31,6 @@ using Clock = std::chrono::steady_clock;
 using bench::FeinerTakt;
 using bench::WriteCounter;
 
-struct Stand {
-    Clock::time_point zeit;
-    long zyklen;
-    std::uint64_t writes;
-    std::uint64_t allocs;
-};
-
-Stand stand(const fahrt::FahrZustand& z, const WriteCounter& ports)
-{
-    return {Clock::now(), z.zyklen.load(), ports.writes(), bench::allocations()};
-}
-
 void BM_DriveCycle(benchmark::State& state)
 {
     WriteCounter ports;
@@ -75,22 +63,12 @@ void BM_DriveCycle(benchmark::State& state)
             t.starten(kvx, z, [&zuletzt](int n) { zuletzt.store(n, std::memory_order_relaxed); }, nullptr);
             while (z.zyklen.load() < 1)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            const Stand a = stand(z, ports);
+            const bench::Stand a = bench::stand(static_cast<std::uint64_t>(z.zyklen.load()), ports);
             std::this_thread::sleep_for(std::chrono::seconds(2));
-            const Stand b = stand(z, ports);
+            const bench::Stand b = bench::stand(static_cast<std::uint64_t>(z.zyklen.load()), ports);
             t.anhalten();
 
-            const double sekunden = std::chrono::duration<double>(b.zeit - a.zeit).count();
-            const double zyklen = static_cast<double>(b.zyklen - a.zyklen);
-            state.SetIterationTime(sekunden);
-            if (zyklen <= 0)
-                continue;
-            const double writesProZyklus = static_cast<double>(b.writes - a.writes) / zyklen;
-            state.counters["cycles_per_s"] = zyklen / sekunden;
-            state.counters["ideal_per_s"] = 1.0 / (0.002 + writesProZyklus * nsProWrite * 1e-9);
-            state.counters["allocs_per_cycle"] = static_cast<double>(b.allocs - a.allocs) / zyklen;
-            state.counters["writes_per_cycle"] = writesProZyklus;
-            state.counters["ns_per_write"] = nsProWrite;
+            bench::zyklenMelden(state, a, b, nsProWrite);
         }
     }
     setPortBackend(vorher);

@@ -51,18 +51,6 @@ std::shared_ptr<const fahrt::StreckenTabellen> tabellen()
     return t;
 }
 
-struct Stand {
-    Clock::time_point zeit;
-    std::uint64_t zyklen;
-    std::uint64_t writes;
-    std::uint64_t allocs;
-};
-
-Stand stand(const WriteCounter& ports)
-{
-    return {Clock::now(), ports.pulse(), ports.writes(), bench::allocations()};
-}
-
 void BM_RouteCycle(benchmark::State& state)
 {
     WriteCounter ports;
@@ -103,22 +91,12 @@ void BM_RouteCycle(benchmark::State& state)
             t.starten(kvx, seite, bericht);
             while (ports.pulse() < p0 + 3)   // the start-up pulse and two cycles
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            const Stand a = stand(ports);
+            const bench::Stand a = bench::stand(ports.pulse(), ports);
             std::this_thread::sleep_for(std::chrono::seconds(2));
-            const Stand b = stand(ports);
+            const bench::Stand b = bench::stand(ports.pulse(), ports);
             t.anhalten();
 
-            const double sekunden = std::chrono::duration<double>(b.zeit - a.zeit).count();
-            const double zyklen = static_cast<double>(b.zyklen - a.zyklen);
-            state.SetIterationTime(sekunden);
-            if (zyklen <= 0)
-                continue;
-            const double writesProZyklus = static_cast<double>(b.writes - a.writes) / zyklen;
-            state.counters["cycles_per_s"] = zyklen / sekunden;
-            state.counters["ideal_per_s"] = 1.0 / (0.002 + writesProZyklus * nsProWrite * 1e-9);
-            state.counters["allocs_per_cycle"] = static_cast<double>(b.allocs - a.allocs) / zyklen;
-            state.counters["writes_per_cycle"] = writesProZyklus;
-            state.counters["ns_per_write"] = nsProWrite;
+            bench::zyklenMelden(state, a, b, nsProWrite);
         }
     }
     setPortBackend(vorher);

@@ -2,9 +2,13 @@
 // program's fine timer slack for the thread that starts a worker.
 #pragma once
 
+#include "alloc_count.h"
 #include "portio.h"
 
+#include <benchmark/benchmark.h>
+
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 #ifdef __linux__
@@ -56,5 +60,38 @@ public:
 private:
     long alt_ = 0;
 };
+
+// Where a worker stands at one moment: its cycles, the port writes and the
+// allocations so far.
+struct Stand {
+    std::chrono::steady_clock::time_point zeit;
+    std::uint64_t zyklen;
+    std::uint64_t writes;
+    std::uint64_t allocs;
+};
+
+inline Stand stand(std::uint64_t zyklen, const WriteCounter& ports)
+{
+    return {std::chrono::steady_clock::now(), zyklen, ports.writes(), allocations()};
+}
+
+// The counters of a worker's cycles between a and b: cycles per second
+// against the ideal of 2 ms plus the cycle's port writes, allocations per
+// cycle. False when no cycle ran.
+inline bool zyklenMelden(benchmark::State& state, const Stand& a, const Stand& b, double nsProWrite)
+{
+    const double sekunden = std::chrono::duration<double>(b.zeit - a.zeit).count();
+    const double zyklen = static_cast<double>(b.zyklen - a.zyklen);
+    state.SetIterationTime(sekunden);
+    if (zyklen <= 0)
+        return false;
+    const double writesProZyklus = static_cast<double>(b.writes - a.writes) / zyklen;
+    state.counters["cycles_per_s"] = zyklen / sekunden;
+    state.counters["ideal_per_s"] = 1.0 / (0.002 + writesProZyklus * nsProWrite * 1e-9);
+    state.counters["allocs_per_cycle"] = static_cast<double>(b.allocs - a.allocs) / zyklen;
+    state.counters["writes_per_cycle"] = writesProZyklus;
+    state.counters["ns_per_write"] = nsProWrite;
+    return true;
+}
 
 }  // namespace bench
