@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QFileDevice;
+
 // Why fileName cannot be opened for reading, asked of the file system
 // beforehand: a short German reason ending with a full stop (e.g. "Die Datei
 // wurde nicht gefunden."), empty when nothing speaks against it.
@@ -10,3 +12,8 @@ QString readFailureReason(const QString& fileName);
 
 // "Datei <fileName> kann nicht geöffnet werden. <reason>"
 QString openErrorText(const QString& fileName, const QString& reason);
+
+// Why writing fileName through datei failed: a short German reason ending
+// with a full stop (a folder in its place, a missing folder, no access, a
+// full disk).
+QString writeFailureReason(const QString& fileName, const QFileDevice& datei);

@@ -2,7 +2,6 @@
 
 #include "fileerror.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -33,26 +32,6 @@ std::optional<QByteArray> dateiLesen(const QString& pfad, qint64 maxBytes, QStri
     return inhalt;
 }
 
-namespace {
-
-QString schreibGrund(const QString& pfad, const QFileDevice& datei)
-{
-    const QFileInfo info(pfad);
-    if (info.isDir())
-        return QStringLiteral("Der Name bezeichnet einen Ordner, keine Datei.");
-    if (!info.dir().exists())
-        return QStringLiteral("Der Ordner wurde nicht gefunden.");
-    switch (datei.error()) {
-    case QFileDevice::OpenError:
-    case QFileDevice::PermissionsError: return QStringLiteral("Zugriff verweigert.");
-    case QFileDevice::WriteError:
-    case QFileDevice::ResizeError: return QStringLiteral("Der Datenträger ist voll oder nicht beschreibbar.");
-    default: return QStringLiteral("Die Datei kann nicht geschrieben werden.");
-    }
-}
-
-}  // namespace
-
 bool dateiErsetzen(const QString& pfad, const QByteArray& inhalt, QString* grund)
 {
     // Unbuffered: a full disk shows as a short write here. Through Qt's write
@@ -68,6 +47,6 @@ bool dateiErsetzen(const QString& pfad, const QByteArray& inhalt, QString* grund
     if (ok)
         ok = datei.commit();
     if (!ok && grund)
-        *grund = schreibGrund(pfad, datei);
+        *grund = writeFailureReason(pfad, datei);
     return ok;
 }
