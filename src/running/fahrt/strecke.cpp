@@ -50,6 +50,70 @@ std::optional<LedAdresse> ledAdresse(int code)
     return LedAdresse{code / 1000 + 1, nr};
 }
 
+namespace {
+
+// A block-type number (block 1..200, auxiliary block 200 + h) above its count.
+std::optional<Ueberzaehlig> blockTypUeber(int n, const kvx::Anzahlen& a)
+{
+    using Art = Ueberzaehlig::Art;
+    if (n <= HBlockBasis)
+        return n > a.BlockAnzahl ? std::optional(Ueberzaehlig{Art::Block, n, a.BlockAnzahl, 0}) : std::nullopt;
+    if (n - HBlockBasis > a.HBlockAnzahl)
+        return Ueberzaehlig{Art::HBlock, n, a.HBlockAnzahl, 0};
+    return std::nullopt;
+}
+
+std::optional<Ueberzaehlig> ledUeber(const Zelle& code, const std::array<int, 3>& ledAnzahl)
+{
+    if (!code.gueltig)
+        return std::nullopt;
+    const std::optional<LedAdresse> led = ledAdresse(code.zahl);
+    if (!led)
+        return std::nullopt;
+    const int anzahl = ledAnzahl[static_cast<std::size_t>(led->kette - 1)];
+    if (led->nr <= anzahl)
+        return std::nullopt;
+    return Ueberzaehlig{Ueberzaehlig::Art::Led, (led->kette - 1) * 1000 + led->nr, anzahl, led->kette};
+}
+
+}  // namespace
+
+std::optional<Ueberzaehlig> ersteUeberzaehlige(const StreckenTabellen& t, const kvx::Anzahlen& anzahlen,
+                                               const std::array<int, 3>& ledAnzahl)
+{
+    const auto genannt = [](const Zelle& z) { return z.gueltig && z.zahl > 0; };
+    for (const auto& zeile : t.strecke) {
+        for (int s = 1; s <= StreckenSpalten; ++s) {
+            const Zelle& z = zeile[static_cast<std::size_t>(s - 1)];
+            if (!genannt(z))
+                continue;
+            if (s == SpalteBlock || s == SpalteHBlock) {
+                if (auto u = blockTypUeber(z.zahl, anzahlen))
+                    return u;
+            } else if (z.zahl > anzahlen.MelderAnzahl) {
+                return Ueberzaehlig{Ueberzaehlig::Art::Melder, z.zahl, anzahlen.MelderAnzahl, 0};
+            }
+        }
+    }
+    for (const LedZuordnung& r : t.ledBlock) {
+        if (!genannt(r.element))
+            continue;
+        if (auto u = blockTypUeber(r.element.zahl, anzahlen))
+            return u;
+        if (auto u = ledUeber(r.code, ledAnzahl))
+            return u;
+    }
+    for (const LedZuordnung& r : t.ledMelder) {
+        if (!genannt(r.element))
+            continue;
+        if (r.element.zahl > anzahlen.MelderAnzahl)
+            return Ueberzaehlig{Ueberzaehlig::Art::Melder, r.element.zahl, anzahlen.MelderAnzahl, 0};
+        if (auto u = ledUeber(r.code, ledAnzahl))
+            return u;
+    }
+    return std::nullopt;
+}
+
 // --------------------------------------------------------------- page state
 
 StreckenSeite::StreckenSeite()
@@ -229,12 +293,11 @@ bool StreckenLauf::zyklus()
 
     // The first row's block and auxiliary block, left behind, go off; while
     // the route is free nothing is switched off.
-    const auto d = static_cast<std::uint8_t>(vorwaerts_ ? 1 : 0);
     if (!streckeFrei_) {
         if (vorigerABlock_ > 0 && vorigerABlock_ != aBlock_)
-            kvx_.BlockSetzen(static_cast<std::uint8_t>(vorigerABlock_), 0, d, 0);
+            blockAus(vorigerABlock_);
         if (vorigerAHBlock_ > 0 && vorigerAHBlock_ != aHBlock_)
-            kvx_.HBlockSetzen(static_cast<std::uint8_t>(vorigerAHBlock_), 0);
+            hBlockAus(vorigerAHBlock_);
     }
     vorigerABlock_ = aBlock_;
     vorigerAHBlock_ = aHBlock_;
@@ -250,15 +313,41 @@ bool StreckenLauf::zyklus()
     }
     stand_.start = seite_.start();
 
+    // Whatever this run powered and is no longer the pair's (a table edited,
+    // cleared or loaded, the direction reversed, the pair moved on over a
+    // free route) goes off: after a cycle only the pair is powered.
+    for (int& b : bloeckeAn_) {
+        if (b > 0 && b != aBlock_ && b != bBlock_)
+            blockAus(b);
+    }
+    for (int& h : hBloeckeAn_) {
+        if (h > 0 && h != aHBlock_ && h != bHBlock_)
+            hBlockAus(h);
+    }
+
     if (!streckeFrei_) {
         const std::uint8_t an = stand_.start ? 1 : 0;
         if (aHBlock_ > 0)
             kvx_.HBlockSetzen(static_cast<std::uint8_t>(aHBlock_), an);
         if (bHBlock_ > 0)
             kvx_.HBlockSetzen(static_cast<std::uint8_t>(bHBlock_), an);
+        hBloeckeAn_ = stand_.start ? std::array{aHBlock_, bHBlock_} : std::array{0, 0};
     }
     bloeckeSenden(vorwaerts_);
+    bloeckeAn_ = stand_.tempo > 0 ? std::array{aBlock_, bBlock_} : std::array{0, 0};
     return true;
+}
+
+void StreckenLauf::blockAus(int block)
+{
+    kvx_.BlockSetzen(static_cast<std::uint8_t>(block), 0, vorwaerts_ ? 1 : 0, 0);
+    std::replace(bloeckeAn_.begin(), bloeckeAn_.end(), block, 0);
+}
+
+void StreckenLauf::hBlockAus(int hblock)
+{
+    kvx_.HBlockSetzen(static_cast<std::uint8_t>(hblock), 0);
+    std::replace(hBloeckeAn_.begin(), hBloeckeAn_.end(), hblock, 0);
 }
 
 // Every numbered cell of rows 1..20 occupied or free by its element; the
@@ -330,9 +419,8 @@ std::optional<bool> StreckenLauf::blockTypBelegt(int zahl) const
             return std::nullopt;
         return kvx_.BlockBelegt[static_cast<std::size_t>(zahl)] == 1;
     }
-    const int h = zahl - HBlockBasis;
-    if (h >= 1 && h <= kvx::MaxHBlocks)
-        return kvx_.HBlockBelegt[static_cast<std::size_t>(h)] == 1;
+    if (zahl > HBlockBasis && zahl <= HBlockBasis + kvx::MaxHBlocks)
+        return kvx_.HBlockBelegt[static_cast<std::size_t>(zahl - HBlockBasis)] == 1;
     return std::nullopt;
 }
 
@@ -368,8 +456,8 @@ int StreckenLauf::blockVon(int zeile) const
 
 int StreckenLauf::hBlockVon(int zeile) const
 {
-    const int n = zahl(zeile, SpalteHBlock) - HBlockBasis;
-    return n >= 1 && n <= HBlockKette ? n : 0;
+    const int n = zahl(zeile, SpalteHBlock);
+    return n > HBlockBasis && n <= HBlockBasis + HBlockKette ? n - HBlockBasis : 0;
 }
 
 void StreckenLauf::paarLesen()

@@ -10,7 +10,9 @@
 // and a block (column 4). Two rows are powered: the row the train is in and
 // the row it runs into next. The pair moves on by one row in a cycle in which
 // no element of its first row reports occupied; the block and auxiliary
-// block left behind are switched off.
+// block left behind are switched off. After every cycle only the pair's
+// blocks and auxiliary blocks are powered: whatever the run powered and is
+// no longer the pair's (the tables changed, the direction reversed) goes off.
 #pragma once
 
 #include "kvxhard.h"
@@ -87,6 +89,21 @@ struct LedAdresse {
     friend bool operator==(const LedAdresse&, const LedAdresse&) = default;
 };
 std::optional<LedAdresse> ledAdresse(int code);
+
+// The first element the tables name that the cards do not have: a block,
+// auxiliary block, detector or LED above its configured count. Rows 1..20 of
+// the route table column by column, then the block LEDs, then the detector
+// LEDs; empty cells and cells that are no number are passed over.
+struct Ueberzaehlig {
+    enum class Art { Block, HBlock, Melder, Led };
+    Art art = Art::Block;
+    int nr = 0;       // as shown: auxiliary block 200 + h, LED 1000 + n on chain 2
+    int anzahl = 0;   // the count it lies above
+    int kette = 0;    // the LED's chain 1..3
+    friend bool operator==(const Ueberzaehlig&, const Ueberzaehlig&) = default;
+};
+std::optional<Ueberzaehlig> ersteUeberzaehlige(const StreckenTabellen& t, const kvx::Anzahlen& anzahlen,
+                                               const std::array<int, 3>& ledAnzahl);
 
 // ------------------------------------------------------------ page state
 
@@ -206,6 +223,8 @@ private:
     int hBlockVon(int zeile) const;
     void paarLesen();
     void bloeckeSenden(bool vorwaerts);
+    void blockAus(int block);
+    void hBlockAus(int hblock);
 
     TkvxHard& kvx_;
     const StreckenSeite& seite_;
@@ -217,6 +236,7 @@ private:
     Paar paar_;
     int aBlock_ = 0, aHBlock_ = 0, bBlock_ = 0, bHBlock_ = 0;   // the pair's elements, 0: none
     int vorigerABlock_ = 0, vorigerAHBlock_ = 0;                 // the first row's, one cycle ago
+    std::array<int, 2> bloeckeAn_{}, hBloeckeAn_{};             // what this run left powered, 0: none
     Markierung markierung_{};
     bool streckeFrei_ = true;
     std::string fehler_;

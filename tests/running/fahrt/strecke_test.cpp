@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -213,14 +215,60 @@ TEST_F(Strecke, ShortRouteStopsTheTrainAtItsLastRow)
     EXPECT_EQ(gepowert(), std::vector<int>{10}) << "row 11 is empty";
 }
 
-TEST_F(Strecke, WithoutATrainThePairCirclesAndEveryBlockStaysPowered)
+TEST_F(Strecke, WithoutATrainThePairCirclesPoweringOnlyItself)
 {
     volleStrecke();
     beginnen();
     for (int i = 1; i <= 15; ++i)
         EXPECT_EQ(zyklus(), fahrt::naechstesPaar({i, fahrt::nachbar(i, true)}, true));
     EXPECT_EQ(lauf->paar(), (Paar{1, 2}));
-    EXPECT_EQ(gepowert().size(), 15u) << "nothing is switched off while the route is free";
+    EXPECT_EQ(gepowert(), (std::vector<int>{1, 2})) << "the blocks passed go off";
+}
+
+// Whatever the run powered and is no longer the pair's goes off in the next
+// cycle, however it left the pair: the train stands in row 5 (block 5,
+// auxiliary block 205), the pair is 5-6.
+TEST_F(Strecke, WhatLeavesThePairGoesOffInTheNextCycle)
+{
+    struct Fall {
+        const char* was;
+        std::function<void(fahrt::StreckenTabellen&, fahrt::StreckenSeite&)> aendern;
+        std::vector<int> bloecke;    // powered after the next cycle
+        std::vector<int> hbloecke;
+    };
+    const std::vector<Fall> faelle = {
+        {"tables cleared", [](auto& t, auto&) { t = {}; }, {}, {}},
+        {"block of row 6 now 9", [](auto& t, auto&) { t.strecke[5][fahrt::SpalteBlock - 1] = zahl(9); }, {5, 9}, {5, 6}},
+        {"auxiliary block of row 6 now 208",
+         [](auto& t, auto&) { t.strecke[5][fahrt::SpalteHBlock - 1] = zahl(208); }, {5, 6}, {5, 8}},
+        {"direction reversed at speed", [](auto&, auto& s) { s.richtungSetzen(false); }, {4, 5}, {4, 5}},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.was);
+        rig.card.applyPattern(VirtualCard::Pattern::AllFree);
+        t = std::make_shared<fahrt::StreckenTabellen>();
+        for (int r = 1; r <= 15; ++r)
+            zeile(r, r, 40 + r, 200 + r);
+        rig.card.setBlockOccupied(5, true);
+        beginnen();
+        for (int i = 0; i < 5; ++i)
+            zyklus();
+        ASSERT_EQ(gepowert(), (std::vector<int>{5, 6}));
+        ASSERT_TRUE(rig.card.hblockOn(6));
+
+        f.aendern(*t, seite);
+        seite.tabellenSetzen(std::make_shared<const fahrt::StreckenTabellen>(*t));
+        zyklus();
+        EXPECT_EQ(gepowert(), f.bloecke);
+        std::vector<int> an;
+        for (int h = 1; h <= 48; ++h)
+            if (rig.card.hblockOn(h))
+                an.push_back(h);
+        EXPECT_EQ(an, f.hbloecke);
+        rig.kvx->AlleBloeckeAus();
+        for (int h = 1; h <= 48; ++h)
+            rig.kvx->HBlockSetzen(static_cast<std::uint8_t>(h), 0);
+    }
 }
 
 // ----------------------------------------------------- the pair, backward
@@ -366,9 +414,10 @@ TEST_F(Strecke, NumbersOutsideTheRangesAreIgnored)
     zeile(1, 30, 600, 500);   // block above BlockAnzahl, detector above 512, auxiliary block 300
     zeile(2, 201, 0, 456);    // block-type 201 in the block column, auxiliary block 256
     zeile(3, -4, -1, 457);
+    zeile(5, INT_MIN, INT_MIN, INT_MIN);
     t->strecke[3][0] = zahl(10);   // a block-type number in the HBlock column: block 10
-    zeile(16, 99999, 2147483647, -2147483647);
-    t->ledBlock = {{zahl(457), zahl(5)}, {zahl(2), zahl(-5)}, {zahl(2), zahl(1801)},
+    zeile(16, 99999, INT_MAX, INT_MIN);
+    t->ledBlock = {{zahl(457), zahl(5)}, {zahl(INT_MIN), zahl(5)}, {zahl(2), zahl(INT_MIN)}, {zahl(2), zahl(-5)}, {zahl(2), zahl(1801)},
                    {zahl(2), zahl(1000)}, {zahl(2), zahl(3000)}, {zahl(2), zahl(2147483647)}};
     t->ledMelder = {{zahl(513), zahl(5)}, {zahl(-3), zahl(6)}, {zahl(41), zahl(-2147483647)}};
     rig.card.applyPattern(VirtualCard::Pattern::AllOccupied);
