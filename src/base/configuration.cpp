@@ -1,6 +1,7 @@
 #include "configuration.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace config {
 
@@ -32,8 +33,9 @@ int einDatenBytes(int melder, int hbloecke, int bloecke, int taster1, int taster
 
 int TasterUmrechnen(int n)
 {
+    // Numbers far beyond the image stay beyond it without overflowing.
     if (n > 1024)
-        return n + 976;
+        return n > std::numeric_limits<int>::max() - 976 ? std::numeric_limits<int>::max() : n + 976;
     if (n > 512)
         return n + 488;
     return n;

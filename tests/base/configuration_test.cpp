@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <climits>
+
 using namespace config;
 
 class ConfigurationTest : public QObject {
@@ -23,6 +25,9 @@ private Q_SLOTS:
         QTest::newRow("1024") << 1024 << 1512;
         QTest::newRow("1025") << 1025 << 2001;
         QTest::newRow("negativ bleibt") << -5 << -5;
+        QTest::newRow("größte Zahl bleibt jenseits") << INT_MAX << INT_MAX;
+        QTest::newRow("knapp darunter") << INT_MAX - 976 << INT_MAX;
+        QTest::newRow("kleinste Zahl") << INT_MIN << INT_MIN;
     }
     void tasterUmrechnen()
     {
