@@ -14,8 +14,8 @@ const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 const QByteArray kLf = QByteArrayLiteral("\n");
 const QByteArray kBom = QByteArrayLiteral("\xef\xbb\xbf");
 
-// Larger than any settings file the program writes by far; the bound keeps a
-// stray huge file or a device from eating time and memory at start-up.
+// Larger than any settings file by far; the bound keeps a stray huge file or
+// a device from eating time and memory at start-up. Writes keep to it too.
 constexpr qint64 kMaxSize = 64 * 1024;
 
 QString shownName(const QString& fileName)
@@ -245,16 +245,18 @@ bool ProfileFile::apply(QList<Line>& lines, const Entry& entry) const
     return true;
 }
 
-bool ProfileFile::save(const QList<Line>& lines) const
+bool ProfileFile::save(const QList<Line>& lines)
 {
     QByteArray data = m_bom;
     for (const Line& line : lines)
         data += line.text + line.eol;
-    return dateiErsetzen(m_fileName, data, nullptr);
+    m_tooLargeToWrite = data.size() > kMaxSize;
+    return !m_tooLargeToWrite && dateiErsetzen(m_fileName, data, nullptr);
 }
 
 bool ProfileFile::writeAll(const QList<Entry>& entries)
 {
+    m_tooLargeToWrite = false;
     if (!m_loadError.isEmpty())
         return false;
     QList<Line> lines = m_lines;
@@ -270,5 +272,8 @@ bool ProfileFile::writeAll(const QList<Entry>& entries)
 
 QString ProfileFile::writeErrorMessage() const
 {
+    if (m_tooLargeToWrite)
+        return QStringLiteral("Die Einstellungsdatei %1 würde größer als 64 KB und wird nicht "
+                              "geschrieben; sie bleibt, wie sie war.").arg(shownName(m_fileName));
     return QStringLiteral("In %1 kann nicht geschrieben werden").arg(shownName(m_fileName));
 }

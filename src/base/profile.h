@@ -33,7 +33,10 @@
 // name that is not a regular file after following links (a device, a pipe, a
 // folder), is not read at all; nor is a file that cannot be read. Such a file
 // reads as empty, every write is refused so that it is never overwritten, and
-// loadErrorMessage() tells the user why the defaults apply.
+// loadErrorMessage() tells the user why the defaults apply. The bound holds
+// for writing too: a write that would make the file larger than 64 KB is
+// refused and the file stays as it was, so that the program never writes a
+// file it would refuse at the next start.
 //
 // Writing: the whole file is replaced through a temporary file and a rename
 // (QSaveFile), so a failing write (directory missing, the name is a directory,
@@ -89,7 +92,10 @@ public:
     // stay as they were, and an unusable name writes nothing at all.
     bool writeAll(const QList<Entry>& entries);
 
-    // "In <full file name> kann nicht geschrieben werden"
+    // Why the last writeAll() failed, for the message box: "Die
+    // Einstellungsdatei <full file name> würde größer als 64 KB und wird nicht
+    // geschrieben; sie bleibt, wie sie war." when the file would have grown
+    // too large, else "In <full file name> kann nicht geschrieben werden".
     QString writeErrorMessage() const;
 
 private:
@@ -109,10 +115,11 @@ private:
                       const QString& key, qsizetype* insertAt) const;
     bool apply(QList<Line>& lines, const Entry& entry) const;
     QByteArray newLineEnding(const QList<Line>& lines) const;
-    bool save(const QList<Line>& lines) const;
+    bool save(const QList<Line>& lines);
 
     QString m_fileName;
     QByteArray m_bom;          // the byte-order mark the file starts with, if any
     QList<Line> m_lines;
     QString m_loadError;       // empty: read (or missing); else writes are refused
+    bool m_tooLargeToWrite = false; // the last write failed by the size bound
 };

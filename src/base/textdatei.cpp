@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <memory>
+#include <vector>
+
 std::optional<QByteArray> dateiLesen(const QString& pfad, qint64 maxBytes, QString* grund)
 {
     QString warum = readFailureReason(pfad);
@@ -32,21 +35,55 @@ std::optional<QByteArray> dateiLesen(const QString& pfad, qint64 maxBytes, QStri
     return inhalt;
 }
 
+namespace {
+
+// Opens datei and writes all of inhalt. Unbuffered: a full disk shows as a
+// short write here. Through Qt's write buffer the rest of a partly flushed
+// buffer is dropped on close without an error, and commit() would put a
+// truncated file in place.
+bool ganzSchreiben(QSaveFile& datei, const QByteArray& inhalt)
+{
+    if (!datei.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    if (datei.write(inhalt) == inhalt.size())
+        return true;
+    datei.cancelWriting();
+    return false;
+}
+
+} // namespace
+
 bool dateiErsetzen(const QString& pfad, const QByteArray& inhalt, QString* grund)
 {
-    // Unbuffered: a full disk shows as a short write here. Through Qt's write
-    // buffer the rest of a partly flushed buffer is dropped on close without
-    // an error, and commit() would put a truncated file in place.
     QSaveFile datei(pfad);
     datei.setDirectWriteFallback(true);
-    bool ok = datei.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    if (ok && datei.write(inhalt) != inhalt.size()) {
-        datei.cancelWriting();
-        ok = false;
-    }
-    if (ok)
-        ok = datei.commit();
+    const bool ok = ganzSchreiben(datei, inhalt) && datei.commit();
     if (!ok && grund)
         *grund = writeFailureReason(pfad, datei);
     return ok;
+}
+
+bool dateienErsetzen(const QList<DateiInhalt>& dateien, QString* fehlerPfad, QString* grund)
+{
+    // Without the direct-write fallback every open QSaveFile holds a
+    // temporary file; one that is destroyed uncommitted removes it.
+    std::vector<std::unique_ptr<QSaveFile>> neu;
+    neu.reserve(dateien.size());
+    const auto gescheitert = [&](qsizetype i) {
+        if (fehlerPfad)
+            *fehlerPfad = dateien[i].pfad;
+        if (grund)
+            *grund = writeFailureReason(dateien[i].pfad, *neu[i]);
+        return false;
+    };
+    for (const DateiInhalt& d : dateien) {
+        neu.push_back(std::make_unique<QSaveFile>(d.pfad));
+        if (!ganzSchreiben(*neu.back(), d.inhalt))
+            return gescheitert(neu.size() - 1);
+    }
+    for (qsizetype i = 0; i < qsizetype(neu.size()); ++i) {
+        if (!neu[i]->commit())
+            return gescheitert(i);
+    }
+    return true;
 }

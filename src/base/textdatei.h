@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -17,3 +18,21 @@ std::optional<QByteArray> dateiLesen(const QString& pfad, qint64 maxBytes, QStri
 // checked (a full disk shows as a short write). On failure the old file
 // stays where the rename was possible, and *grund says why.
 bool dateiErsetzen(const QString& pfad, const QByteArray& inhalt, QString* grund);
+
+// One file of a set and its new content.
+struct DateiInhalt
+{
+    QString pfad;
+    QByteArray inhalt;
+};
+
+// Replaces all files of a set, or none: every file is first written to a
+// temporary file in its folder, checked like above, and only when all of them
+// were written are they renamed into place. On failure the temporary files
+// are removed, the old files stay as they were, *fehlerPfad names the file
+// that failed and *grund says why. There is no writing in place (a folder
+// that takes no new file fails the set): a file overwritten in place could
+// not be put back when a later one fails. A rename within one folder that
+// fails after all were written (the folder changed meanwhile) is the one
+// case that leaves the files before it replaced; none is ever cut short.
+bool dateienErsetzen(const QList<DateiInhalt>& dateien, QString* fehlerPfad, QString* grund);

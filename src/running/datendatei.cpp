@@ -7,10 +7,13 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace datendatei {
 
 namespace {
 
+// The decoder drops a byte-order mark in front, one only.
 QString dekodieren(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -18,13 +21,22 @@ QString dekodieren(const QByteArray& bytes)
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
+// Latin-1 when the bytes read back as the same text, else UTF-8 behind a
+// byte-order mark.
 QByteArray kodieren(const QString& text)
 {
-    for (QChar c : text) {
-        if (c.unicode() > 0xFF)
-            return text.toUtf8();
+    const bool latin1 = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (latin1) {
+        QByteArray bytes = text.toLatin1();
+        if (dekodieren(bytes) == text)
+            return bytes;
     }
-    return text.toLatin1();
+    return QByteArrayLiteral("\xef\xbb\xbf") + text.toUtf8();
+}
+
+QString erstellFehler(const QString& pfad, const QString& grund)
+{
+    return QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(QDir::toNativeSeparators(pfad), grund);
 }
 
 std::optional<QStringList> zeilenLesen(const QString& pfad, QString* fehler)
@@ -133,7 +145,18 @@ bool schreiben(const QString& pfad, const QByteArray& inhalt, QString* fehler)
     if (dateiErsetzen(pfad, inhalt, &grund))
         return true;
     if (fehler)
-        *fehler = QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(QDir::toNativeSeparators(pfad), grund);
+        *fehler = erstellFehler(pfad, grund);
+    return false;
+}
+
+bool alleSchreiben(const QList<DateiInhalt>& dateien, QString* fehler)
+{
+    QString pfad;
+    QString grund;
+    if (dateienErsetzen(dateien, &pfad, &grund))
+        return true;
+    if (fehler)
+        *fehler = erstellFehler(pfad, grund);
     return false;
 }
 

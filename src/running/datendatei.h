@@ -6,10 +6,15 @@
 // with CR LF. A list file holds one entry per line. Reading accepts CR LF, a
 // lone CR or a lone LF, and a line without its last TAB.
 //
-// Text is written in Latin-1 (the files are shared with Windows
-// installations), or in UTF-8 when a text holds characters beyond it; it is
-// read as UTF-8 when valid, as Latin-1 otherwise.
+// Text is read as UTF-8 when valid (a byte-order mark in front is dropped),
+// as Latin-1 otherwise. It is written in Latin-1 (the files are shared with
+// older Windows installations, which read Latin-1) when it reads back as the
+// same text; otherwise, with characters beyond Latin-1 or with Latin-1 bytes
+// that happen to be valid UTF-8 ("Ã¤" would come back as "ä"), in UTF-8 with
+// a byte-order mark. Either way a file written here reads back exactly.
 #pragma once
+
+#include "textdatei.h"
 
 #include <QByteArray>
 #include <QList>
@@ -47,5 +52,9 @@ std::optional<QStringList> listeLesen(const QString& pfad, QString* fehler);
 // Replaces the file; on failure the old file stays and *fehler holds
 // "Datei "<path>" kann nicht erstellt werden. <reason>".
 bool schreiben(const QString& pfad, const QByteArray& inhalt, QString* fehler);
+
+// Replaces the files of a set together (textdatei.h): all of them or none.
+// On failure *fehler names the file that failed, in the form above.
+bool alleSchreiben(const QList<DateiInhalt>& dateien, QString* fehler);
 
 }  // namespace datendatei

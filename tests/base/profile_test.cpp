@@ -80,6 +80,8 @@ private slots:
     void junkDoesNotCrash_data();
     void junkDoesNotCrash();
     void byteOrderMark();
+    void writeKeepsToTheSizeBound_data();
+    void writeKeepsToTheSizeBound();
     void notRead_data();
     void notRead();
     void writeInPlaceWhereNoNewFile();
@@ -194,6 +196,10 @@ void ProfileTest::write_data()
     QTest::newRow("mixed endings, latin-1 kept")
         << QByteArray("; Gr\xfc\xdf""e\n[Karten]\r\nBlock=1\n") << "Karten" << "Block" << "7"
         << QByteArray("; Gr\xfc\xdf""e\n[Karten]\r\nBlock=7\n");
+    // New text is UTF-8, which always reads back as written.
+    QTest::newRow("latin-1 that is utf-8") << QByteArray("[K]\n") << "K" << "N" << "Ã¤" << QByteArray("[K]\nN=\xc3\x83\xc2\xa4\n");
+    QTest::newRow("umlaut") << QByteArray("[K]\n") << "K" << "N" << "ä" << QByteArray("[K]\nN=\xc3\xa4\n");
+    QTest::newRow("beyond latin-1") << QByteArray("[K]\n") << "K" << "N" << "€" << QByteArray("[K]\nN=\xe2\x82\xac\n");
 }
 
 void ProfileTest::write()
@@ -340,6 +346,31 @@ void ProfileTest::byteOrderMark()
     ProfileFile onlyBom(path());
     QVERIFY(writeOne(onlyBom, "Karten", "Block", "1"));
     QCOMPARE(fileBytes(path()), bom + "[Karten]\r\nBlock=1\r\n");
+}
+
+// The program never writes a file it would refuse at the next start; a write
+// beyond the bound leaves the file as it was.
+void ProfileTest::writeKeepsToTheSizeBound_data()
+{
+    QTest::addColumn<int>("added");
+    QTest::newRow("grows to 64 KB") << 36;
+    QTest::newRow("grows to 64 KB + 1") << 37;
+    QTest::newRow("settings added to 65,500 bytes") << 169;
+}
+
+void ProfileTest::writeKeepsToTheSizeBound()
+{
+    QFETCH(int, added);
+    const QByteArray original = "; " + QByteArray(65500 - 23, 'x') + "\r\n[Karten]\r\nBlock=3\r\n";
+    putFile(path(), original);
+    ProfileFile profile(path());
+    const bool fits = original.size() + added <= 64 * 1024;
+    QCOMPARE(writeOne(profile, "Karten", "Melder", QString(added - 9, u'7')), fits); // "Melder=" and CRLF
+    QCOMPARE(ProfileFile(path()).readInt("Karten", "Block", kDefault), 3);
+    QCOMPARE(fileBytes(path()) == original, !fits);
+    if (!fits)
+        QCOMPARE(profile.writeErrorMessage(), "Die Einstellungsdatei " + QDir::toNativeSeparators(path())
+                     + " würde größer als 64 KB und wird nicht geschrieben; sie bleibt, wie sie war.");
 }
 
 // Files that are not read: they read as empty, are never written and say why.

@@ -2,6 +2,7 @@
 // lines a hand-edited file may hold, and the files that are refused.
 #include "datendatei.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -150,6 +151,49 @@ private Q_SLOTS:
         // Latin-1 text as Windows writes it.
         anlegen(pfad, "Stra\xDF" "e\r\n");
         QCOMPARE(listeLesen(pfad, &fehler), std::optional<QStringList>(QStringList{QStringLiteral("Straße")}));
+    }
+
+    // A cell reads back as written, and the file's bytes with it.
+    void textReadsBackExactly_data()
+    {
+        QTest::addColumn<QString>("zelle");
+        QTest::addColumn<QByteArray>("datei");
+        QTest::newRow("umlaut: latin-1") << QStringLiteral("ä") << QByteArray("\xe4\t\r\n");
+        QTest::newRow("latin-1 that is utf-8") << QStringLiteral("Ã¤") << QByteArray("\xef\xbb\xbf\xc3\x83\xc2\xa4\t\r\n");
+        QTest::newRow("beyond latin-1") << QStringLiteral("€") << QByteArray("\xef\xbb\xbf\xe2\x82\xac\t\r\n");
+        QTest::newRow("mark as text") << QStringLiteral("\ufeff1") << QByteArray("\xef\xbb\xbf\xef\xbb\xbf" "1\t\r\n");
+    }
+
+    void textReadsBackExactly()
+    {
+        QFETCH(QString, zelle);
+        QFETCH(QByteArray, datei);
+        QTemporaryDir dir;
+        const QString pfad = dir.filePath(QStringLiteral("t.DLB"));
+        QVERIFY(schreiben(pfad, tabellenText({{zelle}}), nullptr));
+        QCOMPARE(lesen(pfad), datei);
+        QCOMPARE(tabelleLesen(pfad, nullptr), std::optional<Tabelle>(Tabelle{{zelle}}));
+    }
+
+    // A layout's three tables: one that cannot be written keeps the others old too.
+    void aSetIsReplacedWholeOrNotAtAll()
+    {
+        QTemporaryDir dir;
+        QList<DateiInhalt> satz;
+        for (const char* name : {"QJ.DST", "QJ.DLB", "QJ.DLM"}) {
+            satz.append({dir.filePath(QLatin1String(name)), "neu"});
+            anlegen(satz.last().pfad, "alt");
+        }
+        QVERIFY(QFile::remove(satz[1].pfad) && QDir().mkdir(satz[1].pfad));
+        const QStringList vorher = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        QString fehler;
+        QVERIFY(!alleSchreiben(satz, &fehler));
+        QCOMPARE(fehler, QStringLiteral("Datei \"%1\" kann nicht erstellt werden. Der Name bezeichnet einen Ordner, keine Datei.").arg(satz[1].pfad));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), vorher);
+        QCOMPARE(lesen(satz[0].pfad) + lesen(satz[2].pfad), QByteArray("altalt"));
+        QVERIFY(QDir().rmdir(satz[1].pfad));
+        QVERIFY(alleSchreiben(satz, &fehler));
+        QCOMPARE(lesen(satz[0].pfad) + lesen(satz[1].pfad) + lesen(satz[2].pfad), QByteArray("neuneuneu"));
     }
 };
 
