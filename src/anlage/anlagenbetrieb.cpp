@@ -10,7 +10,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -92,6 +95,8 @@ void AnlagenBetrieb::kartenSetzen(Karte art, int anzahl)
     karten_[std::size_t(art)] = anzahl;
     if (karte_)
         karte_->setLayout(anlageFuer(karten_));
+    if (zug_)
+        zug_->neuMelden();
 }
 
 bool AnlagenBetrieb::eventFilter(QObject* watched, QEvent* event)
@@ -113,23 +118,26 @@ void AnlagenBetrieb::fensterZeigen()
         connect(fenster_, &TfAnlage::zugEinsetzen, this, &AnlagenBetrieb::zugEinsetzen);
         connect(fenster_, &TfAnlage::zugEntfernen, this, &AnlagenBetrieb::zugEntfernen);
         connect(fenster_, &TfAnlage::protokollSpeichern, this, &AnlagenBetrieb::protokollSpeichern);
+        connect(fenster_, &TfAnlage::beispielAnlage, this, &AnlagenBetrieb::beispielAnlage);
         fenster_->protokollSetzen(text_);
     }
-    if (!fenster_->isVisible()) {
-        // Beside the main window, as far as the screen allows.
-        fenster_->adjustSize();
-        const QRect h = haupt_->frameGeometry();
-        QPoint p(h.right() + 8, h.top());
-        if (const QScreen* s = haupt_->screen()) {
-            const QRect frei = s->availableGeometry();
-            fenster_->resize(fenster_->size().boundedTo(frei.size() - QSize(16, 48)));
-            p.setX(std::max(frei.left(), std::min(p.x(), frei.right() - fenster_->width())));
-            p.setY(std::max(frei.top(), std::min(p.y(), frei.bottom() - fenster_->height())));
-        }
-        fenster_->move(p);
-    }
+    if (!takt_->isActive())   // after beenden() of a main window that was shown again
+        takt_->start();
     fenster_->aktualisieren();
     fenster_->zugZeigen(zugText());
+    fenster_->btnBeispiel->setEnabled(beispielMoeglich());
+    if (!platziert_) {
+        platziert_ = true;
+        QSize g = fenster_->volleGroesse();
+        if (const QScreen* s = haupt_->screen()) {
+            // The frame is not known before the window shows: room for a usual one.
+            const QSize rahmen(16, 48);
+            const QRect frei = s->availableGeometry();
+            g = g.boundedTo(frei.size() - rahmen);
+            fenster_->move(fensterPlatz(haupt_->frameGeometry(), g + rahmen, frei));
+        }
+        fenster_->resize(g);
+    }
     fenster_->show();
     fenster_->raise();
 }
@@ -147,6 +155,19 @@ void AnlagenBetrieb::fensterSchliessen()
 
 void AnlagenBetrieb::takt()
 {
+    blick(false);
+}
+
+void AnlagenBetrieb::beenden()
+{
+    takt_->stop();
+    fensterSchliessen();   // ends a pattern of the window
+    blick(true);
+    datei_.schliessen();
+}
+
+void AnlagenBetrieb::blick(bool letzter)
+{
     if (!karte_)
         return;
     const auto jetzt = std::chrono::steady_clock::now();
@@ -157,7 +178,7 @@ void AnlagenBetrieb::takt()
         }
         zug_->fahren(jetzt);
     }
-    const std::vector<std::string> zeilen = protokoll_->pruefen(jetzt);
+    const std::vector<std::string> zeilen = letzter ? protokoll_->abschliessen(jetzt) : protokoll_->pruefen(jetzt);
     if (!zeilen.empty()) {
         for (const std::string& z : zeilen) {
             text_.append(z.data(), qsizetype(z.size()));
@@ -174,6 +195,7 @@ void AnlagenBetrieb::takt()
     if (fenster_ && fenster_->isVisible()) {
         fenster_->aktualisieren();
         fenster_->zugZeigen(zugText());
+        fenster_->btnBeispiel->setEnabled(beispielMoeglich());
     }
 }
 
@@ -192,8 +214,11 @@ void AnlagenBetrieb::zugEinsetzen(int zeile)
     strecke_ = streckeHolen ? streckeHolen() : nullptr;
     std::vector<ZugZeile> zeilen = strecke_ ? zugZeilen(*strecke_) : std::vector<ZugZeile>(fahrt::RingZeilen);
     zug_ = std::make_unique<VirtuellerZug>(*karte_, std::move(zeilen), std::clamp(zeile, 1, fahrt::RingZeilen));
-    if (fenster_)
+    if (fenster_) {
+        fenster_->btnWandern->setChecked(false);
+        fenster_->nrZugZeile->setValue(zug_->zeile());
         fenster_->zugZeigen(zugText());
+    }
 }
 
 void AnlagenBetrieb::zugEntfernen()
@@ -214,4 +239,24 @@ void AnlagenBetrieb::protokollSpeichern()
     if (!dateiErsetzen(pfad, text_, &grund))
         meldung_(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
                      .arg(QDir::toNativeSeparators(pfad), grund));
+}
+
+bool AnlagenBetrieb::beispielMoeglich() const
+{
+    return virtuell_ && karte_ && beispielEinrichten && !beispielLaeuft_ && (!beispielErlaubt || beispielErlaubt());
+}
+
+void AnlagenBetrieb::beispielAnlage()
+{
+    if (!beispielMoeglich())
+        return;
+    // The re-initialisation pauses with the events flowing: no second click inside it.
+    const QScopedValueRollback<bool> laeuft(beispielLaeuft_, true);
+    if (fenster_)
+        fenster_->btnBeispiel->setEnabled(false);
+    std::array<int, KartenAnzahl> karten = karten_;
+    for (std::size_t i = 0; i < karten.size(); ++i)   // larger counts stay: the sample fits them too
+        karten[i] = std::max(karten[i], BeispielKarten[i]);
+    beispielEinrichten(karten);
+    zugEinsetzen(1);
 }

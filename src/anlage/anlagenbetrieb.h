@@ -5,7 +5,9 @@
 // About 25 times a second one look: the train moves, the log takes the
 // changes of the card since the last look (and the file gets them at once,
 // flushed), and the window, when shown, takes the card's view. Nothing here
-// runs per port write.
+// runs per port write. When the program ends, after the card was switched
+// off, one last look takes the final state into the log, the file and the
+// window's view.
 //
 // Owned by the main window; the main window installs the backend this hands
 // out and keeps it installed until the card component is gone.
@@ -59,18 +61,34 @@ public:
     bool virtuell() const { return virtuell_; }
 
     // The card count of one kind as the configuration page has it now; the
-    // model follows at once.
+    // model follows at once, and so does the train's occupancy.
     void kartenSetzen(config::Karte art, int anzahl);
 
-    void fensterZeigen();      // nothing without a card model
+    // The first time beside the main window at the size that shows every
+    // control (as far as the screen allows); later where and as the user left
+    // it. Nothing without a card model.
+    void fensterZeigen();
     void fensterSchliessen();
 
     // One look (the timer's handler).
     void takt();
+    // At the end, after the card's outputs were switched off: the window
+    // closes, the last look, the file closes.
+    void beenden();
 
-    void zugEinsetzen(int zeile);
+    void zugEinsetzen(int zeile);   // ends the walking occupancy, which would wipe the train's
     void zugEntfernen();
     void protokollSpeichern();
+
+    // "Beispielanlage": on the virtual card, while beispielErlaubt, the card
+    // counts raised to BeispielKarten go to beispielEinrichten, then the
+    // train goes into row 1.
+    void beispielAnlage();
+    bool beispielMoeglich() const;
+    // What the bundled sample route set QJ uses: blocks 1..5, auxiliary block
+    // 201, detectors 1..10, LEDs 1..5 of chain 1, 1..15 of chain 2, 1..5 of
+    // chain 3, turnouts 1 and 2 of its switching list.
+    static constexpr std::array<int, config::KartenAnzahl> BeispielKarten = {3, 1, 2, 1, 0, 0, 0, 1, 1, 1};
 
     VirtualCard* karte() const { return karte_.get(); }
     TfAnlage* fenster() const;
@@ -81,12 +99,18 @@ public:
     std::function<std::shared_ptr<const fahrt::StreckenTabellen>()> streckeHolen;
     // Where "Protokoll speichern" writes to; empty: cancelled.
     std::function<QString()> speicherPfad;
+    // Whether the card counts may change now (no train run, power supply off).
+    std::function<bool()> beispielErlaubt;
+    // The counts as if entered on the configuration page and re-initialised,
+    // then the route page.
+    std::function<void(const std::array<int, config::KartenAnzahl>&)> beispielEinrichten;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void modellAnlegen();
+    void blick(bool letzter);
     QString zugText() const;
 
     QWidget* haupt_;
@@ -94,6 +118,8 @@ private:
     std::chrono::steady_clock::time_point start_;
     std::array<int, config::KartenAnzahl> karten_{};
     bool virtuell_ = false;
+    bool platziert_ = false;   // the window has had its first place
+    bool beispielLaeuft_ = false;
     QTimer* takt_;
     QByteArray text_;
     ProtokollDatei datei_;

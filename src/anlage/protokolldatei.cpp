@@ -1,29 +1,51 @@
 #include "protokolldatei.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "fileerror.h"
 
-QString ProtokollDatei::grund() const
+#include <QDir>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString ohneDatei(const QString& anfang, const QString& pfad, const QString& grund)
 {
-    const QFileInfo info(datei_.fileName());
-    if (info.isDir())
-        return QStringLiteral("Der Name bezeichnet einen Ordner, keine Datei.");
-    if (!info.dir().exists())
-        return QStringLiteral("Der Ordner wurde nicht gefunden.");
-    if (datei_.error() == QFileDevice::WriteError || datei_.error() == QFileDevice::ResizeError)
-        return QStringLiteral("Der Datenträger ist voll oder nicht beschreibbar.");
-    return QStringLiteral("Zugriff verweigert.");
+    return anfang.arg(QDir::toNativeSeparators(pfad)) + u' ' + grund
+        + QStringLiteral("\nDas Programm läuft ohne Protokolldatei weiter.");
 }
+
+// Why the file could not be opened, from the error of open(2).
+QString oeffnenGrund(const QString& pfad, int fehlerNr, const QFileDevice& datei)
+{
+    if (fehlerNr == ENXIO) {   // nobody at the other end
+        struct stat st {};
+        if (::stat(QFile::encodeName(pfad).constData(), &st) == 0 && S_ISFIFO(st.st_mode))
+            return QStringLiteral("Aus der Pipe liest kein Programm.");
+        return QStringLiteral("Der Name bezeichnet keine gewöhnliche Datei.");
+    }
+    if (fehlerNr == EACCES || fehlerNr == EPERM || fehlerNr == EROFS)
+        return QStringLiteral("Zugriff verweigert.");
+    return writeFailureReason(pfad, datei);   // a folder in its place, a missing folder
+}
+
+}  // namespace
 
 bool ProtokollDatei::oeffnen(const QString& pfad, QString* fehler)
 {
-    datei_.setFileName(pfad);
-    if (!QFileInfo(pfad).isDir() && datei_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    pfad_ = pfad;
+    const int fd = ::open(QFile::encodeName(pfad).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fehlerNr = errno;
+    if (fd >= 0 && datei_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
         return true;
+    if (fd >= 0)
+        ::close(fd);
     if (fehler)
-        *fehler = QStringLiteral("Das Anlagenprotokoll kann nicht in die Datei \"%1\" geschrieben werden. %2\n"
-                                 "Das Programm läuft ohne Protokolldatei weiter.")
-                      .arg(QDir::toNativeSeparators(pfad), grund());
+        *fehler = ohneDatei(QStringLiteral("Das Anlagenprotokoll kann nicht in die Datei \"%1\" geschrieben werden."),
+                            pfad, oeffnenGrund(pfad, fd >= 0 ? 0 : fehlerNr, datei_));
     return false;
 }
 
@@ -40,10 +62,11 @@ bool ProtokollDatei::schreiben(const std::vector<std::string>& zeilen, QString* 
     }
     if (ok && datei_.flush())
         return true;
+    // The reason before closing: close() clears the file's error.
     if (fehler)
-        *fehler = QStringLiteral("Das Anlagenprotokoll kann nicht weiter in die Datei \"%1\" geschrieben werden. %2\n"
-                                 "Das Programm läuft ohne Protokolldatei weiter.")
-                      .arg(QDir::toNativeSeparators(datei_.fileName()), grund());
+        *fehler = ohneDatei(
+            QStringLiteral("Das Anlagenprotokoll kann nicht weiter in die Datei \"%1\" geschrieben werden."), pfad_,
+            writeFailureReason(pfad_, datei_));
     datei_.close();
     return false;
 }

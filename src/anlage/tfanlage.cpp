@@ -4,20 +4,28 @@
 #include "lampenfeld.h"
 #include "protokollansicht.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace anlagenbild;
 
 namespace {
 
 constexpr int WandernMs = 250;   // one step of the walking occupancy
+// Extra height goes 3:1 to the controls and the log below them.
+constexpr int RollenAnteil = 3;
+constexpr int ProtokollAnteil = 1;
+constexpr int Abstand = 8;       // between the main window and this one
 
 // A field under its heading; the field's parent is the section, so that an
 // empty field can hide its whole section.
@@ -46,6 +54,16 @@ QPushButton* knopf(const QString& text, const QString& hinweis)
 }
 
 }  // namespace
+
+QPoint fensterPlatz(const QRect& haupt, const QSize& groesse, const QRect& frei)
+{
+    int x = haupt.right() + 1 + Abstand;
+    if (x + groesse.width() > frei.right() + 1 && haupt.left() - Abstand - groesse.width() >= frei.left())
+        x = haupt.left() - Abstand - groesse.width();
+    x = std::max(frei.left(), std::min(x, frei.right() + 1 - groesse.width()));
+    const int y = std::max(frei.top(), std::min(haupt.top(), frei.bottom() + 1 - groesse.height()));
+    return {x, y};
+}
 
 TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -79,16 +97,24 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
         g->setDunkel(LedAus);
     }
 
-    btnFrei = knopf(QStringLiteral("Alles frei"), QStringLiteral("Nichts belegt, kein Taster gedrückt"));
+    // A pattern replaces everything the layout reports, the train's occupancy too.
+    const QString ohneZug = QStringLiteral("; ein eingesetzter Zug wird entfernt");
+    btnFrei = knopf(QStringLiteral("Alles frei"), QStringLiteral("Nichts belegt, kein Taster gedrückt") + ohneZug);
     btnWandern = knopf(QStringLiteral("Wandernde Belegung"),
                        QStringLiteral("Je ein Block, Hilfsblock und Melder belegt, der nächste alle %1 ms")
-                           .arg(WandernMs));
+                               .arg(WandernMs)
+                           + ohneZug);
     btnWandern->setCheckable(true);
     btnAlleBelegt = knopf(QStringLiteral("Alles belegt"),
-                          QStringLiteral("Alle Blöcke, Hilfsblöcke und Melder belegt"));
+                          QStringLiteral("Alle Blöcke, Hilfsblöcke und Melder belegt") + ohneZug);
     btnAlleTaster = knopf(QStringLiteral("Alle Taster"),
                           QStringLiteral("Alle Taster der Blockkarten, der Hilfsblockkarten und der Kette 1 "
-                                         "gedrückt"));
+                                         "gedrückt")
+                              + ohneZug);
+    btnBeispiel = knopf(QStringLiteral("Beispielanlage"),
+                        QStringLiteral("Stellt auf der Seite Config die Karten ein, die der Beispielsatz QJ "
+                                       "braucht, mit Reinitialisierung, setzt den Zug in Zeile 1 und zeigt die "
+                                       "Seite Strecken. Nur bei ausgeschaltetem SNT und ohne Zugfahrt."));
     nrZugZeile = new QSpinBox;
     nrZugZeile->setRange(1, 15);
     nrZugZeile->setToolTip(QStringLiteral("Zeile der Streckentabelle, in die der Zug gesetzt wird"));
@@ -142,16 +168,17 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     kopf->addWidget(lSNT);
     kopf->addSpacing(16);
     kopf->addWidget(lSpule, 1);
+    kopf->addWidget(btnBeispiel);
 
-    auto* innen = new QWidget;
-    auto* raster = new QGridLayout(innen);
+    innen_ = new QWidget;
+    auto* raster = new QGridLayout(innen_);
     raster->addLayout(kopf, 0, 0, 1, 2);
     raster->addLayout(links, 1, 0);
     raster->addLayout(rechts, 1, 1);
-    auto* rollen = new QScrollArea;
-    rollen->setWidget(innen);
-    rollen->setWidgetResizable(true);
-    rollen->setFrameShape(QFrame::NoFrame);
+    rollen_ = new QScrollArea;
+    rollen_->setWidget(innen_);
+    rollen_->setWidgetResizable(true);
+    rollen_->setFrameShape(QFrame::NoFrame);
     // The log below, outside the scrolled part: its growing repaints only itself.
     auto* protokoll = new QGridLayout;
     protokoll->setContentsMargins(8, 0, 8, 8);
@@ -160,23 +187,26 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     protokoll->addWidget(mProtokoll, 1, 0, 1, 2);
     auto* aussen = new QVBoxLayout(this);
     aussen->setContentsMargins(0, 0, 0, 0);
-    aussen->addWidget(rollen, 3);
-    aussen->addLayout(protokoll, 1);
+    aussen->addWidget(rollen_, RollenAnteil);
+    aussen->addLayout(protokoll, ProtokollAnteil);
 
     wandern_ = new QTimer(this);
     wandern_->setInterval(WandernMs);
     connect(wandern_, &QTimer::timeout, this,
             [this] { karte_.applyPattern(VirtualCard::Pattern::WalkingOccupancy, ++schritt_); });
     connect(btnWandern, &QPushButton::toggled, this, [this](bool an) {
-        if (an)
+        if (an) {
+            emit zugEntfernen();
             wandern_->start();
-        else
+        } else {
             wandern_->stop();
+        }
     });
     connect(btnFrei, &QPushButton::clicked, this, [this] { muster(VirtualCard::Pattern::AllFree); });
     connect(btnAlleBelegt, &QPushButton::clicked, this, [this] { muster(VirtualCard::Pattern::AllOccupied); });
     connect(btnAlleTaster, &QPushButton::clicked, this, [this] { muster(VirtualCard::Pattern::AllButtonsPressed); });
     connect(btnZugEin, &QPushButton::clicked, this, [this] { emit zugEinsetzen(nrZugZeile->value()); });
+    connect(btnBeispiel, &QPushButton::clicked, this, &TfAnlage::beispielAnlage);
     connect(btnZugAus, &QPushButton::clicked, this, &TfAnlage::zugEntfernen);
     connect(btnProtokollSpeichern, &QPushButton::clicked, this, &TfAnlage::protokollSpeichern);
 
@@ -197,9 +227,37 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     aktualisieren();
 }
 
+void TfAnlage::closeEvent(QCloseEvent* event)
+{
+    btnWandern->setChecked(false);   // a pattern ends with the window
+    QWidget::closeEvent(event);
+}
+
+QSize TfAnlage::volleGroesse() const
+{
+    // The scroll area's own hint is limited; all the scrolled controls
+    // instead, with room for a scroll bar in case the screen cuts the height.
+    // Before the first show the nested layouts still count the sections
+    // anordnen() has hidden since.
+    for (QLayout* l : innen_->findChildren<QLayout*>())
+        l->invalidate();
+    const QLayoutItem* protokoll = layout()->itemAt(1);
+    const QSize innen = innen_->sizeHint();
+    const QSize unten = protokoll->sizeHint();
+    const int abstand = std::max(0, layout()->spacing());
+    const int breite = innen.width() + rollen_->verticalScrollBar()->sizeHint().width();
+    // The layout shares the height by the stretch factors; the scroll area
+    // must get all of the controls' hint.
+    const int hoehe = std::max(innen.height() + abstand + unten.height(),
+                               (innen.height() * (RollenAnteil + ProtokollAnteil) + RollenAnteil - 1) / RollenAnteil
+                                   + abstand);
+    return QSize(std::max(breite, unten.width()), hoehe).expandedTo(minimumSizeHint());
+}
+
 void TfAnlage::muster(VirtualCard::Pattern p)
 {
     btnWandern->setChecked(false);
+    emit zugEntfernen();   // before the pattern: the train frees what it covered
     karte_.applyPattern(p);
     aktualisieren();
 }

@@ -2,11 +2,14 @@
 // refreshed from the card's view (not per port write), and what the user
 // makes the layout report: a click toggles the occupancy of a block, an
 // auxiliary block or a detector, a push button is held while the mouse is
-// down on it, and the named input patterns are one click away. Below, the
-// layout log as it grows; a train can be placed in a row of the route table.
+// down on it, and the named input patterns are one click away (a pattern
+// replaces all inputs, so it takes the train off first; the walking
+// occupancy ends when the window is closed). Below, the layout log as it
+// grows; a train can be placed in a row of the route table, and
+// "Beispielanlage" sets up the cards of the sample route set.
 //
-// The window only shows and sets inputs on the card; the refresh, the log
-// and the train are driven by AnlagenBetrieb.
+// The window only shows and sets inputs on the card; the refresh, the log,
+// the train and the sample layout are driven by AnlagenBetrieb.
 #pragma once
 
 #include "anlagenbild.h"
@@ -23,8 +26,14 @@ class LampenFeld;
 class ProtokollAnsicht;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 class QTimer;
+
+// Where a window of size groesse opens beside the main window haupt (frame
+// geometries) within the free screen area frei: right of it, else left of
+// it, else as far right as the screen allows; never off the screen.
+QPoint fensterPlatz(const QRect& haupt, const QSize& groesse, const QRect& frei);
 
 class TfAnlage : public QWidget {
     Q_OBJECT
@@ -38,6 +47,9 @@ public:
     void protokollAnhaengen(const std::vector<std::string>& zeilen);
     void protokollSetzen(const QByteArray& text);
     void zugZeigen(const QString& text);
+    // The size that shows every control for the card counts now laid out
+    // without scrolling (the log at its own size below).
+    QSize volleGroesse() const;
 
     QLabel* lSNT;
     QLabel* lSpule;
@@ -53,6 +65,7 @@ public:
     QPushButton* btnWandern;
     QPushButton* btnAlleBelegt;
     QPushButton* btnAlleTaster;
+    QPushButton* btnBeispiel;
     QSpinBox* nrZugZeile;
     QPushButton* btnZugEin;
     QPushButton* btnZugAus;
@@ -63,6 +76,10 @@ signals:
     void zugEinsetzen(int zeile);
     void zugEntfernen();
     void protokollSpeichern();
+    void beispielAnlage();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     using Eingabe = bool (VirtualCard::*)(int, bool);
@@ -73,6 +90,8 @@ private:
     void anordnen();
 
     VirtualCard& karte_;
+    QScrollArea* rollen_;
+    QWidget* innen_;
     VirtualCard::Ansicht ansicht_;
     anlagenbild::Bild bild_;
     QTimer* wandern_;

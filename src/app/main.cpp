@@ -5,9 +5,12 @@
 #include "optionen.h"
 #include "portio.h"
 #include "privileges.h"
+#include "qtdeutsch.h"
 
 #include <QApplication>
+#include <QTranslator>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -17,6 +20,9 @@
 
 int main(int argc, char* argv[])
 {
+    // A log file that is a pipe whose reader went away fails its write
+    // (and the log goes on without the file) instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
 #ifdef __linux__
     // The kernel may delay a timer by its slack (50 us by default) to bunch
     // wake-ups; the 2 ms low phase of the keep-alive line wants it as short
@@ -58,6 +64,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KVX-Test"));
+    QTranslator qtDeutsch;
+    qtAufDeutsch(qtDeutsch);
 
     MainOptions optionen;
     optionen.portHinweis = hinweis;

@@ -155,6 +155,10 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(mnuDaten, &QMenu::aboutToShow, this,
             [this] { mnuAnlage->setVisible(kvx->Simulation || anlage->virtuell()); });
     anlage->streckeHolen = [this] { return pStrecke->tabellen(); };
+    anlage->beispielErlaubt = [this] {
+        return !pFahren->zugFaehrt() && !pStrecke->zugFaehrt() && !mnuSNTaus->isEnabled();
+    };
+    anlage->beispielEinrichten = [this](const std::array<int, KartenAnzahl>& karten) { beispielAnlage(karten); };
     anlage->speicherPfad = [this] {
         return dateiWaehlen(true, QStringLiteral("Textdateien (*.txt)"), QStringLiteral("txt"),
                             QStringLiteral("Anlagenprotokoll.txt"));
@@ -234,10 +238,16 @@ void TfMain::FormCreate()
         kvx->PortInit();
         kvx->DatenLoeschen();
         kvx->KettenReset();
-        if (iniAbgelehnt_)
+        if (iniAbgelehnt_) {
             seitenAnordnen();
-        else
-            pConfigExit();
+        } else {
+            // A settings file that cannot be written is told; the start goes on.
+            try {
+                pConfigExit();
+            } catch (const HandlerError& e) {
+                showMessage(e.text());
+            }
+        }
         // The default data files of the route page are loaded here.
         // The first that fails stops the loading and is named.
         const Dateiorte orte(ProgrammPfad);
@@ -486,14 +496,33 @@ void TfMain::seitenAnordnen()
     pSignal->auswahl->setAnzahl(kvx->SignalAnzahl);
 }
 
-// A coil pulse and a train run end with the window, while the card can still be reached.
+// A coil pulse and a train run end with the window, while the card can still
+// be reached; the layout log takes the switched-off card as its last look.
 void TfMain::closeEvent(QCloseEvent* event)
 {
     pWeiche->auswahl->impuls->beenden();
-    anlage->fensterSchliessen();
     if (pFahren->anhalten())   // Start released, its cycle ended: blocks off as after the run
         FahrtEnde();
     if (pStrecke->anhalten())
         StreckenEnde();
+    anlage->beenden();
     QMainWindow::closeEvent(event);
+}
+
+// "Beispielanlage" of the virtual layout: the card counts as if entered on the
+// configuration page, re-initialised and saved as on leaving the page; then
+// the route page.
+void TfMain::beispielAnlage(const std::array<int, KartenAnzahl>& karten)
+{
+    for (int i = 0; i < KartenAnzahl; ++i)
+        pConfig->spin(static_cast<Karte>(i))->setValue(karten[std::size_t(i)]);   // KartenChange for each change
+    mnuReInitClick();
+    try {
+        pConfigExit();
+    } catch (const HandlerError& e) {
+        showMessage(e.text());
+    }
+    seitenwechselIntern_ = true;   // saved already, and no train runs
+    pControl->setCurrentIndex(SStrecke);
+    seitenwechselIntern_ = false;
 }

@@ -205,6 +205,7 @@ private:
     void testSeiteZeigen(QWidget* fokus);
     void fahrSeiteZeigen(QWidget* fokus);
     QString iniPfad() const;
+    void beispielAnlage(const std::array<int, config::KartenAnzahl>& karten);   // the virtual layout's button
 
     MessageSink meldung_;
     PortBackend* vorherigesBackend_ = nullptr;

@@ -47,7 +47,8 @@ QString hilfeText(const QString& programm)
                "                      Hauptfenster.\n"
                "  --protokoll DATEI   Schreibt das Anlagenprotokoll von Anfang an in DATEI,\n"
                "                      jede Zeile sofort: eine Zeile je Änderung dessen, was die\n"
-               "                      Karten zeigen oder melden, auch auf der echten Karte.\n")
+               "                      Karten zeigen oder melden, auch auf der echten Karte.\n"
+               "                      Ein Name, der mit \"-\" beginnt, braucht \"./\" davor.\n")
         .arg(programm);
 }
 
@@ -113,10 +114,22 @@ Optionen optionenLesen(const QStringList& argumente)
     }
     o.virtuell = p.isSet(Virtuell);
     if (p.isSet(Protokoll)) {
-        o.protokollDatei = p.values(Protokoll).last();
-        if (o.protokollDatei.isEmpty()) {
-            o.aktion = Optionen::Aktion::Fehler;
-            o.text = fehler(programm, QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei."));
+        const QStringList dateien = p.values(Protokoll);
+        o.protokollDatei = dateien.last();
+        // "--protokoll --virtuell" takes the next option as the file name;
+        // a file that really starts with "-" is named "./-name".
+        for (const QString& d : dateien) {
+            if (d.isEmpty() || d.startsWith(QLatin1Char('-'))) {
+                o = Optionen{};
+                o.aktion = Optionen::Aktion::Fehler;
+                o.text = fehler(programm, d.isEmpty()
+                                              ? QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei.")
+                                              : QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei; "
+                                                               "\"%1\" beginnt mit \"-\" (eine Datei dieses "
+                                                               "Namens: --protokoll ./%1).")
+                                                    .arg(d));
+                break;
+            }
         }
     }
     return o;

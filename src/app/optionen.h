@@ -15,7 +15,7 @@ struct Optionen {
     enum class Aktion { Starten, Hilfe, Version, Fehler };
     Aktion aktion = Aktion::Starten;
     bool virtuell = false;    // start on the virtual layout instead of the ports
-    QString protokollDatei;   // write the layout log there; empty: no file
+    QString protokollDatei;   // write the layout log there; empty: no file; never starts with "-"
     // Hilfe, Version: the text for standard output; Fehler: the message for
     // standard error. Each ends with a line break.
     QString text;

@@ -40,6 +40,7 @@ QString writeFailureReason(const QString& fileName, const QFileDevice& datei)
     case QFileDevice::OpenError:
     case QFileDevice::PermissionsError: return QStringLiteral("Zugriff verweigert.");
     case QFileDevice::WriteError:
+    case QFileDevice::ResourceError:   // a full disk
     case QFileDevice::ResizeError: return QStringLiteral("Der Datenträger ist voll oder nicht beschreibbar.");
     default: return QStringLiteral("Die Datei kann nicht geschrieben werden.");
     }

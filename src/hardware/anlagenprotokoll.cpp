@@ -146,9 +146,9 @@ void AnlagenProtokoll::bloeckeNachsehen(Uhr::time_point jetzt, const std::vector
             }
             continue;
         }
-        if (s.geloggt && jetzt - s.letzteZeile < BlockAbstand)
+        if (!schluss_ && s.geloggt && jetzt - s.letzteZeile < BlockAbstand)
             continue;
-        if (jetzt - s.letzteAenderung >= BlockAbstand) {
+        if (schluss_ || jetzt - s.letzteAenderung >= BlockAbstand) {
             blockZeile(jetzt, b, blockText(byte));
             s.offen = false;
         } else if (s.wechsel >= 2 && (byte & kPower)) {   // switched off: wait until it settles
@@ -215,7 +215,7 @@ std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
 
     // What the changes did not say: the keep-alive line falling quiet, the
     // first look, and changes the card no longer kept.
-    const bool sntJetzt = a.keepAliveEdges > 0 && jetzt - a.lastKeepAliveEdge < VirtualCard::SntTimeout;
+    const bool sntJetzt = !schluss_ && a.keepAliveEdges > 0 && jetzt - a.lastKeepAliveEdge < VirtualCard::SntTimeout;
     if (snt_ && !sntJetzt) {
         snt_ = false;
         zeile(a.keepAliveEdges > 0 ? a.lastKeepAliveEdge + VirtualCard::SntTimeout : jetzt, "SNT", 0, "aus");
@@ -237,6 +237,14 @@ std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
         texte.push_back(std::to_string(std::max(0LL, ms)) + '\t' + z.text);
     }
     zeilen_.clear();
+    return texte;
+}
+
+std::vector<std::string> AnlagenProtokoll::abschliessen(Uhr::time_point jetzt)
+{
+    schluss_ = true;
+    std::vector<std::string> texte = pruefen(jetzt);
+    schluss_ = false;
     return texte;
 }
 

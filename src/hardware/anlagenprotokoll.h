@@ -40,6 +40,12 @@ public:
     // layout. jetzt is on the card's clock (VirtualCard::now()).
     std::vector<std::string> pruefen(Uhr::time_point jetzt = Uhr::now());
 
+    // The last look, when the program ends after switching the card off: as
+    // pruefen, but a block whose line waits for BlockAbstand gets it now, with
+    // the state it has, and the power supply goes off (nothing pulses the
+    // keep-alive line any more).
+    std::vector<std::string> abschliessen(Uhr::time_point jetzt = Uhr::now());
+
 private:
     struct Zeile {
         Uhr::time_point zeit;
@@ -67,6 +73,7 @@ private:
     Uhr::time_point start_;
     std::uint64_t naechste_;             // number of the next change of the card to read
     std::vector<Zeile> zeilen_;          // of the look in progress
+    bool schluss_ = false;               // the last look
 
     bool snt_ = false;
     std::vector<Block> bloecke_;                       // block b at [b - 1]

@@ -68,7 +68,7 @@ void abgleichen(const std::vector<int>& alt, const std::vector<int>& neu, Setzen
 ZugZeile zugZeile(const std::array<int, 6>& spalten)
 {
     ZugZeile z;
-    z.hblock = imBereich(spalten[0] - HBlockBasis, MaxHBlock);
+    z.hblock = spalten[0] > HBlockBasis ? imBereich(spalten[0] - HBlockBasis, MaxHBlock) : 0;
     z.block = imBereich(spalten[3], MaxBlock);
     z.melder = {imBereich(spalten[1], MaxMelder), imBereich(spalten[2], MaxMelder),
                 imBereich(spalten[4], MaxMelder), imBereich(spalten[5], MaxMelder)};
@@ -93,6 +93,12 @@ void VirtuellerZug::setStrecke(std::vector<ZugZeile> strecke)
     strecke_ = std::move(strecke);
     if (eingesetzt_)
         melden();
+}
+
+void VirtuellerZug::neuMelden()
+{
+    gemeldet_ = {};
+    melden();
 }
 
 void VirtuellerZug::einsetzen(int zeile, Uhr::time_point jetzt)

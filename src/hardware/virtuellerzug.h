@@ -84,6 +84,11 @@ public:
     // reports what it covers now.
     void setStrecke(std::vector<ZugZeile> strecke);
 
+    // The card's layout changed (elements came or went with the card counts):
+    // reports everything it covers occupied again, so that an element that
+    // came back or is new takes the train's occupancy.
+    void neuMelden();
+
     // Puts the train (again) at the beginning of row zeile.
     void einsetzen(int zeile, Uhr::time_point jetzt = Uhr::now());
 

@@ -1,11 +1,15 @@
 // The virtual layout in the running program: started with --virtuell (its
 // window beside the main window, the layout log in the window and in the
 // --protokoll file), the log on the real card, a log file that cannot be
-// written, "Virtuelle Anlage" out of the simulation, and a train placed from
-// the window on the route of the sample set.
+// opened or written, the last lines at the end, "Virtuelle Anlage" out of the
+// simulation, a train placed from the window on the route of the sample set,
+// patterns, and "Beispielanlage" on a first start.
 #include "anlagenbetrieb.h"
 #include "blockfeld.h"
+#include "einstellungen.h"
+#include "fahrenpage.h"
 #include "fensterstart.h"
+#include "fileerror.h"
 #include "kvxhard.h"
 #include "lampenfeld.h"
 #include "ledpage.h"
@@ -23,10 +27,15 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,7 +63,7 @@ struct AnlagenStart {
         fenster = std::make_unique<TfMain>(std::move(o));
     }
 
-    QString datei(const QString& name) const { return dir.filePath(name); }
+    QString datei(const QString& name) const { return QDir(dir.path()).filePath(name); }   // or name, if absolute
     QString log() const { return QString::fromUtf8(fenster->anlage->protokoll()); }
     // A line of the log with its time left out: "SNT\t0\tein".
     bool hat(const QString& zeile) const { return log().contains(QLatin1Char('\t') + zeile + QLatin1Char('\n')); }
@@ -76,6 +85,22 @@ void zeigen(AnlagenStart& s)
 void klick(LampenFeld* feld, int nr)
 {
     QTest::mouseClick(feld, Qt::LeftButton, {}, feld->geometrie().lampe(nr).center());
+}
+
+bool belegt(const AnlagenStart& s, int b)
+{
+    const std::vector<std::uint8_t> v = s.fenster->anlage->karte()->ansicht().blockOccupied;
+    return b <= int(v.size()) && v[std::size_t(b - 1)];
+}
+
+// The state in the last line of an element ("Block\t1"), empty when none.
+QString zuletzt(const QString& log, const QString& element)
+{
+    const QStringList zeilen = log.split(u'\n', Qt::SkipEmptyParts);
+    for (auto z = zeilen.crbegin(); z != zeilen.crend(); ++z)
+        if (z->section(u'\t', 1, 2) == element)
+            return z->section(u'\t', 3);
+    return {};
 }
 
 }  // namespace
@@ -199,6 +224,58 @@ private Q_SLOTS:
         QVERIFY(s.karte.ledLit(2, 1));
     }
 
+    // A pipe nobody reads: the start does not wait for a reader.
+    void protokollInEinePipeOhneLeser()
+    {
+        QTemporaryDir d;
+        const QString pipe = d.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        AnlagenStart s(Ini, true, pipe);
+        QCOMPARE(s.meldungen.size(), 1);
+        QVERIFY2(s.meldungen[0].contains(QStringLiteral("\"%1\" geschrieben werden. Aus der Pipe liest kein Programm.")
+                                             .arg(pipe)),
+                 qPrintable(s.meldungen[0]));
+    }
+
+    // A write that fails ends the file with one message, with the reason the
+    // data files give for the same error; the log goes on.
+    void protokollSchreibenScheitert()
+    {
+        QFile voll(QStringLiteral("/dev/full"));
+        QVERIFY(voll.open(QIODevice::WriteOnly) && voll.putChar('x') && !voll.flush());
+        AnlagenStart s(Ini, true, voll.fileName());
+        VirtualCard& k = *s.fenster->anlage->karte();
+        k.setMelder(1, true);
+        QTRY_COMPARE(s.meldungen.size(), 1);
+        QCOMPARE(s.meldungen[0], QStringLiteral("Das Anlagenprotokoll kann nicht weiter in die Datei \"/dev/full\" "
+                                                "geschrieben werden. %1\nDas Programm läuft ohne Protokolldatei weiter.")
+                                     .arg(writeFailureReason(voll.fileName(), voll)));
+        k.setMelder(2, true);
+        QTRY_VERIFY(s.hat(QStringLiteral("Melder\t2\tbelegt")));
+        QCOMPARE(s.meldungen.size(), 1);
+    }
+
+    // Closed during a drive run with an auxiliary block: the log, its file and
+    // the window's view end with the card switched off.
+    void schliessenWaehrendDerFahrt()
+    {
+        AnlagenStart s(Ini, true, QStringLiteral("ende.txt"));
+        TfMain& w = *s.fenster;
+        zeigen(s);
+        QTRY_VERIFY(s.anlage() && s.anlage()->isVisible());
+        w.pControl->setCurrentIndex(TfMain::SFahren);
+        QTest::mouseClick(w.pFahren->pNrHBlock, Qt::LeftButton);
+        w.pFahren->faTrack->setValue(100);
+        QTest::mouseClick(w.pFahren->btnStop, Qt::LeftButton);
+        QTRY_VERIFY(s.hat(QStringLiteral("Hilfsblock\t201\tein")));
+        QTRY_VERIFY(zuletzt(s.log(), QStringLiteral("Block\t1")).startsWith(QStringLiteral("ein vor")));
+        w.close();
+        for (const char* element : {"Block\t1", "Hilfsblock\t201", "SNT\t0"})
+            QCOMPARE(zuletzt(s.log(), QString::fromLatin1(element)), QStringLiteral("aus"));
+        QCOMPARE(fixture::lesen(s.datei(QStringLiteral("ende.txt"))), w.anlage->protokoll());
+        QCOMPARE(s.anlage()->mProtokoll->letzteZeile(), s.log().split(u'\n', Qt::SkipEmptyParts).last());
+    }
+
     void virtuelleAnlageAusDerSimulation()
     {
         AnlagenStart s(Ini, false, {}, false);
@@ -293,6 +370,66 @@ private Q_SLOTS:
         QCOMPARE(a.gHBloecke->farbe(4), QColor(gridgeo::Red));
         QTest::mouseClick(a.btnFrei, Qt::LeftButton);
         QCOMPARE(a.gMelder->farbe(16), QColor(gridgeo::Gray));
+    }
+
+    // The train's occupancy follows the card counts; "Alles frei" takes the
+    // train off; a pattern ends with the window.
+    void zugUndMusterMitDenKarten()
+    {
+        AnlagenStart s({}, true);   // one block card: blocks 1 and 2
+        TfMain& w = *s.fenster;
+        zeigen(s);
+        QTRY_VERIFY(s.anlage() && s.anlage()->isVisible());
+        TfAnlage& a = *s.anlage();
+        a.nrZugZeile->setValue(3);
+        QTest::mouseClick(a.btnZugEin, Qt::LeftButton);
+        for (int karten : {1, 2, 1, 2}) {
+            w.pConfig->spin(config::Block)->setValue(karten);
+            QCOMPARE(belegt(s, 3), karten == 2);
+        }
+        QTest::mouseClick(a.btnFrei, Qt::LeftButton);
+        QVERIFY(!w.anlage->zug() && !belegt(s, 3));
+        QCOMPARE(a.lZug->text(), QStringLiteral("Kein Zug"));
+
+        QTest::mouseClick(a.btnWandern, Qt::LeftButton);
+        QTRY_VERIFY(s.hat(QStringLiteral("Belegt\t2\tbelegt")));
+        a.close();
+        const QByteArray log = w.anlage->protokoll();
+        QTest::qWait(600);   // more than two steps of the pattern
+        QCOMPARE(w.anlage->protokoll(), log);
+    }
+
+    // A first start: the window shows every control; "Beispielanlage" (not
+    // while the power supply is on) sets the cards of the sample set as the
+    // Config page would, puts the train into row 1 and shows the route page.
+    // Closed and opened again, the window keeps its place and size.
+    void beispielAnlageBeimErstenStart()
+    {
+        AnlagenStart s({}, true);
+        TfMain& w = *s.fenster;
+        zeigen(s);
+        QTRY_VERIFY(s.anlage() && s.anlage()->isVisible());
+        TfAnlage& a = *s.anlage();
+        const QScrollArea* rollen = a.findChild<QScrollArea*>();
+        QVERIFY(!rollen->verticalScrollBar()->isVisible() && !rollen->horizontalScrollBar()->isVisible());
+
+        w.pControl->setCurrentIndex(TfMain::SMelder);
+        w.mnuSNTeinClick();
+        QTRY_VERIFY(!a.btnBeispiel->isEnabled());
+        w.mnuSNTausClick();
+        QTRY_VERIFY(a.btnBeispiel->isEnabled());
+        QTest::mouseClick(a.btnBeispiel, Qt::LeftButton);
+        QCOMPARE(Einstellungen::lesen(ProfileFile(s.datei(QStringLiteral("KVXTEST.INI")))).karten,
+                 (std::array<int, config::KartenAnzahl>{3, 1, 2, 1, 0, 0, 0, 1, 1, 1}));
+        QCOMPARE(w.pControl->currentIndex(), int(TfMain::SStrecke));
+        QCOMPARE(a.lZug->text(), QStringLiteral("Zug in Zeile 1"));
+        QVERIFY(belegt(s, 1));
+
+        const QRect ort(w.screen()->availableGeometry().topLeft() + QPoint(30, 20), QSize(500, 400));
+        a.setGeometry(ort);
+        a.close();
+        w.mnuAnlage->trigger();
+        QCOMPARE(a.geometry(), ort);
     }
 };
 

@@ -1,11 +1,13 @@
 // The parts of the virtual layout that need no window, and the command line:
 // options good and bad (also as the program itself answers them), the lamp
-// geometry the mouse relies on, the route rows the train runs on, the coil
-// text, and the card counts the virtual layout takes from the configuration.
+// geometry the mouse relies on, where the window opens, the route rows the
+// train runs on, the coil text, and the card counts the virtual layout takes
+// from the configuration.
 #include "anlagenbetrieb.h"
 #include "anlagenbild.h"
 #include "lampenfeld.h"
 #include "optionen.h"
+#include "tfanlage.h"
 #include "zugstrecke.h"
 
 #include <QProcess>
@@ -29,6 +31,7 @@ private Q_SLOTS:
         QVERIFY(o.virtuell);
         QCOMPARE(o.protokollDatei, QStringLiteral("/tmp/p.txt"));
         QCOMPARE(optionenLesen({"kvxtest", "--protokoll=a b.txt"}).protokollDatei, QStringLiteral("a b.txt"));
+        QCOMPARE(optionenLesen({"kvxtest", "--protokoll", "./-name"}).protokollDatei, QStringLiteral("./-name"));
 
         // QApplication's own options are left to it.
         o = optionenLesen({"kvxtest", "-platform", "offscreen", "-virtuell", "-reverse"});
@@ -60,6 +63,12 @@ private Q_SLOTS:
         const QString ohneDatei = QStringLiteral("kvxtest: Nach --protokoll fehlt der Name der Protokolldatei.\n");
         QTest::newRow("ohne Datei") << QStringList{"kvxtest", "--protokoll"} << ohneDatei;
         QTest::newRow("leere Datei") << QStringList{"kvxtest", "--protokoll="} << ohneDatei;
+        const QString strich = QStringLiteral("kvxtest: Nach --protokoll fehlt der Name der Protokolldatei; \"%1\" "
+                                              "beginnt mit \"-\" (eine Datei dieses Namens: --protokoll ./%1).\n");
+        QTest::newRow("Option statt Datei") << QStringList{"kvxtest", "--protokoll", "--virtuell"}
+                                            << strich.arg(QStringLiteral("--virtuell"));
+        QTest::newRow("Strich") << QStringList{"kvxtest", "--virtuell", "--protokoll=-p.txt"}
+                                << strich.arg(QStringLiteral("-p.txt"));
         QTest::newRow("Wert") << QStringList{"kvxtest", "--virtuell=ja"}
                               << QStringLiteral("kvxtest: Die Option \"--virtuell\" nimmt keinen Wert.\n");
         QTest::newRow("Argument")
@@ -148,6 +157,16 @@ private Q_SLOTS:
         QCOMPARE(anlagenbild::spulenText({w}, jetzt), QStringLiteral("Weiche 5 abzweigend, seit 1,2 s"));
         const VirtualCard::PoweredCoil s{C{C::Kind::Signal, 17, 0}, jetzt};
         QCOMPARE(anlagenbild::spulenText({s}, jetzt), QStringLiteral("Signalspule 17, seit 0,0 s"));
+    }
+
+    // The virtual layout's window beside the main window (frame 100..899 x
+    // 50..649): right of it, left of it, or as far as the screen allows.
+    void fensterNebenDemHauptfenster()
+    {
+        const QRect h(100, 50, 800, 600);
+        QCOMPARE(fensterPlatz(h, {600, 500}, {0, 0, 1920, 1080}), QPoint(908, 50));
+        QCOMPARE(fensterPlatz(h, {1100, 500}, {-1100, 0, 3020, 1080}), QPoint(-1008, 50));
+        QCOMPARE(fensterPlatz(h, {600, 680}, {0, 0, 1000, 700}), QPoint(400, 20));
     }
 
     void kartenDerKonfiguration()

@@ -14,6 +14,7 @@
 #include "monitorsection.h"
 #include "pause.h"
 #include "portio.h"
+#include "qtdeutsch.h"
 #include "signalpage.h"
 #include "tasterpage.h"
 #include "virtualcard.h"
@@ -35,6 +36,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -432,8 +434,8 @@ private Q_SLOTS:
 
     void einstellungenNichtSchreibbar()
     {
-        // The program directory is missing: the write fails, start-up ends at
-        // that step and the window still opens.
+        // The program directory is missing: the write fails and is told,
+        // and the start goes on with every remaining step.
         QTemporaryDir basis;
         VirtualCard karte;
         QStringList meldungen;
@@ -442,11 +444,12 @@ private Q_SLOTS:
         o.backend = &karte;
         o.meldung = [&](const QString& t) { meldungen << t; };
         TfMain w(std::move(o));
-        QCOMPARE(meldungen.size(), 1);
+        QCOMPARE(meldungen.size(), 2);
         QVERIFY(meldungen[0].startsWith(QStringLiteral("In ")));
         QVERIFY(meldungen[0].endsWith(QStringLiteral("KVXTEST.INI kann nicht geschrieben werden")));
-        QVERIFY(w.pConfig->btnReInit->isEnabled());
-        QCOMPARE(w.pConfig->Version->text(), QStringLiteral("( Version 1.03 / 11.2007 )"));
+        QVERIFY2(meldungen[1].contains(QStringLiteral("QJ.DMA")), qPrintable(meldungen[1]));   // the set was looked for
+        QVERIFY(!w.pConfig->btnReInit->isEnabled());
+        QCOMPARE(w.pConfig->Version->text(), QStringLiteral("( Version 1.1.0.12 )"));
     }
 
     void ohnePortzugriffEineMeldung()
@@ -461,6 +464,17 @@ private Q_SLOTS:
         w.pControl->setCurrentIndex(TfMain::SLeds);
         w.mnuReInitClick();
         QCOMPARE(s.meldungen.size(), 1);
+    }
+
+    // Qt's own dialogs speak German: the system's translation is there and
+    // is taken.
+    void qtDialogeAufDeutsch()
+    {
+        QTranslator t;
+        QVERIFY(qtAufDeutsch(t));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Save"), QStringLiteral("Speichern"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Suchen in:"));
+        QCoreApplication::removeTranslator(&t);
     }
 
     void hilfeOhneDatei()

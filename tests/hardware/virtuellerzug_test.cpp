@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -241,6 +242,10 @@ TEST_F(Zug, NumbersOutsideTheRangesAndRowsOutsideTheRingAreIgnored)
     EXPECT_EQ(z.melder, (std::array<int, 4>{1, 0, 0, 2}));
     EXPECT_EQ(zugZeile({150, 0, 0, 201, 0, 0}).block, 0) << "200 + h is no block, and h <= 0 no auxiliary block";
     EXPECT_EQ(zugZeile({150, 0, 0, 201, 0, 0}).hblock, 0);
+    const ZugZeile enden = zugZeile({INT_MIN, INT_MAX, INT_MIN, INT_MIN, 0, 0});
+    EXPECT_EQ(enden.hblock, 0);
+    EXPECT_EQ(enden.block, 0);
+    EXPECT_EQ(enden.melder, (std::array<int, 4>{}));
 
     // Rows of three elements, the second one out of range: the train stops
     // at the end of the table's last row, which is followed by empty rows.
