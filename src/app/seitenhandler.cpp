@@ -188,8 +188,9 @@ void TfMain::stRWClick() { pStrecke->richtungWaehlen(false); }
 
 void TfMain::stGOClick()
 {
-    if (pStrecke->startGeklickt(*kvx, {pConfig->feldWert(Leds1), pConfig->feldWert(Leds2), pConfig->feldWert(Leds3)}))
-        setStatusText(0, QStringLiteral(" Zugfahrt ist freigegeben..."));
+    const std::array<int, 3> leds{pConfig->feldWert(Leds1), pConfig->feldWert(Leds2), pConfig->feldWert(Leds3)};
+    if (pStrecke->startGeklickt(*kvx, leds))
+        setStatusText(0, pStrecke->startText(*kvx, leds));
 }
 
 void TfMain::StreckenEnde()

@@ -1,7 +1,7 @@
 #include "fahrenpage.h"
 
 #include "panels.h"
-#include "pause.h"
+#include "richtungswechsel.h"
 #include "pfeil.h"
 
 #include <QEvent>
@@ -41,7 +41,7 @@ FahrenPage::FahrenPage(QWidget* parent)
     nrHBlock->setEnabled(false);
     pNrHBlock = panels::numberPanel(QStringLiteral("pNrHBlock"), QStringLiteral("201"), 24, Qt::black,
                                     panels::Silver, this);
-    pNrHBlock->setToolTip(QStringLiteral("Hilfblock ein- und ausschalten"));
+    pNrHBlock->setToolTip(QStringLiteral("Hilfsblock ein- und ausschalten"));
     pNrHBlock->installEventFilter(this);
 
     faTrack = panels::tempoRegler(QStringLiteral("faTrack"), this);
@@ -50,6 +50,7 @@ FahrenPage::FahrenPage(QWidget* parent)
                            QStringLiteral("Rückwärtsfahrt einstellen"), {90, 60}, this);
     btnVW = richtungsPfeil(QStringLiteral("btnVW"), Pfeil::Rechts, panels::Red,
                            QStringLiteral("Vorwärtsfahrt einstellen"), {90, 60}, this);
+    wechsel_ = new Richtungswechsel(faTrack, btnVW, btnRW, [this](bool v) { zustand_.vorwaerts = v; }, this);
 
     btnStop = new QPushButton(this);
     btnStop->setObjectName(QStringLiteral("btnStop"));
@@ -130,14 +131,7 @@ void FahrenPage::hBlockUmschalten()
 
 void FahrenPage::richtungWaehlen(bool vorwaerts)
 {
-    const int tempo = faTrack->value();
-    faTrack->setValue(0);
-    Pause(1000);
-    btnVW->setFarbe(vorwaerts ? panels::Red : panels::Silver);
-    btnRW->setFarbe(vorwaerts ? panels::Silver : panels::Red);
-    zustand_.vorwaerts = vorwaerts;
-    Pause(1000);
-    faTrack->setValue(tempo);
+    wechsel_->waehlen(vorwaerts);
 }
 
 bool FahrenPage::startGeklickt(TkvxHard& kvx)

@@ -21,6 +21,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class Richtungswechsel;
 class TkvxHard;
 
 class FahrenPage : public QWidget {
@@ -87,6 +88,7 @@ private:
     void endeMelden(int lauf);    // on the drive thread
     void auswahlFreigeben(bool frei);
 
+    Richtungswechsel* wechsel_;
     fahrt::FahrZustand zustand_;
     std::atomic<int> zyklenWert_{0};
     std::atomic<bool> zyklenOffen_{false};

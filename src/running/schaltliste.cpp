@@ -102,7 +102,7 @@ SchaltListe::SchaltListe(QWidget* parent)
     stEdit->setCheckable(true);
     magSave = knopf(QStringLiteral("magSave"), QStringLiteral("Save"), QStringLiteral("Liste Sichern"), this);
     magLoad = knopf(QStringLiteral("magLoad"), QStringLiteral("Load"), QStringLiteral("Liste laden"), this);
-    stSchalt = knopf(QStringLiteral("stSchalt"), QStringLiteral("Schalten"), QStringLiteral("Fahrt freigeben"), this);
+    stSchalt = knopf(QStringLiteral("stSchalt"), QStringLiteral("Schalten"), QStringLiteral("Weichen der Liste schalten"), this);
     stSchalt->setCheckable(true);
     stSchalt->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); font-weight: bold;"));
 

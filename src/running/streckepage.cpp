@@ -4,7 +4,7 @@
 #include "datendatei.h"
 #include "ganzezahl.h"
 #include "panels.h"
-#include "pause.h"
+#include "richtungswechsel.h"
 #include "schaltliste.h"
 
 #include <QGridLayout>
@@ -28,6 +28,21 @@ fahrt::Zelle zelle(const QString& text)
     if (const std::optional<int> n = ganzeZahl(text))
         return {*n, true, {}};
     return {0, false, text.toStdString()};
+}
+
+QString ueberzaehligText(const fahrt::Ueberzaehlig& u)
+{
+    using Art = fahrt::Ueberzaehlig::Art;
+    switch (u.art) {
+    case Art::Block: return QStringLiteral("Block %1 gibt es nicht (Anzahl Blöcke: %2)").arg(u.nr).arg(u.anzahl);
+    case Art::HBlock:
+        return QStringLiteral("Hilfsblock %1 gibt es nicht (Anzahl Hilfsblöcke: %2)").arg(u.nr).arg(u.anzahl);
+    case Art::Melder:
+        return QStringLiteral("Melder %1 gibt es nicht (Anzahl Belegtmelder: %2)").arg(u.nr).arg(u.anzahl);
+    case Art::Led:
+        return QStringLiteral("LED %1 gibt es nicht (Anzahl LEDs %2: %3)").arg(u.nr).arg(u.kette).arg(u.anzahl);
+    }
+    return {};
 }
 
 }  // namespace strecke
@@ -202,11 +217,12 @@ StreckePage::StreckePage(QWidget* parent)
                           {50, 36}, this);
     stRW = richtungsPfeil(QStringLiteral("stRW"), Pfeil::Links, panels::ScrollBar, QStringLiteral("Rückwärtsfahrt einstellen"),
                           {50, 36}, this);
+    wechsel_ = new Richtungswechsel(stTrack, stVW, stRW, [this](bool v) { seite_.richtungSetzen(v); }, this);
 
     stGO = new QPushButton(this);
     stGO->setObjectName(QStringLiteral("stGO"));
     stGO->setCheckable(true);
-    stGO->setToolTip(QStringLiteral("Faht freigeben"));
+    stGO->setToolTip(QStringLiteral("Fahrt freigeben"));
     stGO->setFont(panels::arial(14));
     stGO->setMinimumSize(96, 44);
     panels::beschriften(stGO, QStringLiteral("Start"), Gruen);
@@ -262,16 +278,18 @@ StreckePage::StreckePage(QWidget* parent)
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
     grid->setHorizontalSpacing(6);
+    // The warning has a row of its own under the tables and their buttons:
+    // nothing lies over a control.
     grid->addWidget(gStrecke, 1, 0, Qt::AlignTop);
-    grid->addWidget(Memo6, 2, 0, 1, 2);
     grid->addWidget(Label45, 0, 1);
     grid->addLayout(leds, 1, 1);
     grid->addLayout(knoepfe, 2, 1, Qt::AlignTop);
-    grid->addLayout(tempo, 0, 2, 3, 1);
+    grid->addWidget(Memo6, 3, 0, 1, 2);
+    grid->addLayout(tempo, 0, 2, 4, 1);
     auto* rechts = new QVBoxLayout;
     rechts->addWidget(Memo7, 1);
     rechts->addWidget(liste, 1);
-    grid->addLayout(rechts, 0, 3, 3, 1);
+    grid->addLayout(rechts, 0, 3, 4, 1);
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(1, 1);
 
@@ -292,14 +310,7 @@ void StreckePage::tempoZeigen()
 
 void StreckePage::richtungWaehlen(bool vorwaerts)
 {
-    const int tempo = stTrack->value();
-    stTrack->setValue(0);
-    Pause(1000);
-    stVW->setFarbe(vorwaerts ? panels::Red : panels::Silver);
-    stRW->setFarbe(vorwaerts ? panels::Silver : panels::Red);
-    seite_.richtungSetzen(vorwaerts);
-    Pause(1000);
-    stTrack->setValue(tempo);
+    wechsel_->waehlen(vorwaerts);
 }
 
 bool StreckePage::startGeklickt(TkvxHard& kvx, const std::array<int, 3>& ledAnzahl)
@@ -319,6 +330,14 @@ bool StreckePage::startGeklickt(TkvxHard& kvx, const std::array<int, 3>& ledAnza
     fehler_.reset();
     gezeigt_ = {};
     return faden_.starten(kvx, seite_, bericht_);
+}
+
+QString StreckePage::startText(const TkvxHard& kvx, const std::array<int, 3>& ledAnzahl) const
+{
+    QString text = QStringLiteral(" Zugfahrt ist freigegeben...");
+    if (const auto u = fahrt::ersteUeberzaehlige(*tabellen(), kvx.Anzahlen(), ledAnzahl))
+        text += QStringLiteral(" Achtung: ") + strecke::ueberzaehligText(*u);
+    return text;
 }
 
 QString StreckePage::fahrtBeendet(TkvxHard& kvx)
@@ -432,13 +451,13 @@ QString StreckePage::tabellenSichern(const QString& pfad)
     if (pfad.isEmpty())
         return {};
     const QString stamm = datendatei::stamm(pfad);
+    // The three files belong together: all are replaced or none.
+    QList<DateiInhalt> satz;
+    for (const TabellenDatei& d : Dateien)
+        satz.append({stamm + QLatin1String(d.endung), datendatei::tabellenText(tabellenText(this->*d.gitter))});
     QString fehler;
-    for (const TabellenDatei& d : Dateien) {
-        const QByteArray text = datendatei::tabellenText(tabellenText(this->*d.gitter));
-        if (!datendatei::schreiben(stamm + QLatin1String(d.endung), text, &fehler))
-            return fehler;
-    }
-    return {};
+    datendatei::alleSchreiben(satz, &fehler);
+    return fehler;
 }
 
 QString StreckePage::tabellenLaden(const QString& pfad)

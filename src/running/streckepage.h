@@ -21,6 +21,7 @@ class QLabel;
 class QPlainTextEdit;
 class QTableWidget;
 class QTimer;
+class Richtungswechsel;
 class SchaltListe;
 class TkvxHard;
 
@@ -29,6 +30,10 @@ namespace strecke {
 // A cell as the route thread reads it: blank is 0, otherwise a whole number
 // by the program's rule, or a cell that ends a run with its text.
 fahrt::Zelle zelle(const QString& text);
+
+// What the status bar says of an element the cards do not have, e.g.
+// "Block 7 gibt es nicht (Anzahl Blöcke: 4)".
+QString ueberzaehligText(const fahrt::Ueberzaehlig& u);
 
 }  // namespace strecke
 
@@ -46,6 +51,8 @@ public:
     void tempoZeigen();                          // stTempo shows the slider
     void richtungWaehlen(bool vorwaerts);        // a second at speed 0, the arrows, a second, speed back
     bool startGeklickt(TkvxHard& kvx, const std::array<int, 3>& ledAnzahl);   // true: a run began
+    // The status text of a run that began: what the cards lack, if anything.
+    QString startText(const TkvxHard& kvx, const std::array<int, 3>& ledAnzahl) const;
     QString fahrtBeendet(TkvxHard& kvx);         // after the run: Start up, all blocks off; the message, if any
     bool anhalten();                             // releases Start and waits for the cycle's end
 
@@ -109,6 +116,7 @@ private:
     void zeigen(const fahrt::StreckenNachricht& n);
     void markieren(const fahrt::Markierung& m);
 
+    Richtungswechsel* wechsel_;
     fahrt::StreckenSeite seite_;
     fahrt::StreckenBericht bericht_;
     QTimer* anzeigeTakt_;

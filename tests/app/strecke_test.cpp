@@ -7,6 +7,8 @@
 #include "pfeil.h"
 #include "streckepage.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -84,6 +86,17 @@ void achtZeilen(StreckePage& p)
         setze(p.gStrecke, r, 4, QString::number(r));
         setze(p.gStrecke, r, 2, QString::number(40 + r));
     }
+}
+
+// Clicks b where the user would: at its centre, on whatever lies on top there.
+void klickeMitte(QWidget* b)
+{
+    QWidget* fenster = b->window();
+    const QPoint mitte = b->mapTo(fenster, b->rect().center());
+    QWidget* oben = fenster->childAt(mitte);
+    QVERIFY2(oben && (oben == b || b->isAncestorOf(oben)),
+             qPrintable(b->objectName() + QStringLiteral(" lies under ") + (oben ? oben->objectName() : QString())));
+    QTest::mouseClick(oben, Qt::LeftButton, {}, oben->mapFrom(fenster, mitte));
 }
 
 bool alleAus(const VirtualCard& k)
@@ -164,6 +177,44 @@ private Q_SLOTS:
         QVERIFY(s.meldungen.isEmpty());
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(TfMain::SLeds).center());
         QCOMPARE(w.pControl->currentIndex(), int(TfMain::SLeds));
+    }
+
+    // The cards have 24 blocks, 48 auxiliary blocks, 88 detectors and 32
+    // LEDs on each chain; a table that names more says so at the start.
+    void startSagtWasDieKartenNichtHaben_data()
+    {
+        QTest::addColumn<QString>("tabelle");
+        QTest::addColumn<int>("spalte");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("meldung");
+        const QString vor = QStringLiteral(" Zugfahrt ist freigegeben... Achtung: ");
+        QTest::newRow("Block") << "gStrecke" << 4 << "25" << vor + "Block 25 gibt es nicht (Anzahl Blöcke: 24)";
+        QTest::newRow("Hilfsblock") << "gStrecke" << 1 << "249"
+                                    << vor + "Hilfsblock 249 gibt es nicht (Anzahl Hilfsblöcke: 48)";
+        QTest::newRow("Melder") << "gStrecke" << 6 << "89" << vor + "Melder 89 gibt es nicht (Anzahl Belegtmelder: 88)";
+        QTest::newRow("LED") << "ledBlock" << 1 << "1033" << vor + "LED 1033 gibt es nicht (Anzahl LEDs 2: 32)";
+        QTest::newRow("alles da") << "ledMelder" << 1 << "2032" << QStringLiteral(" Zugfahrt ist freigegeben...");
+    }
+    void startSagtWasDieKartenNichtHaben()
+    {
+        QFETCH(QString, tabelle);
+        QFETCH(int, spalte);
+        QFETCH(QString, text);
+        QFETCH(QString, meldung);
+        Route s;
+        TfMain& w = *s.fenster;
+        StreckePage& p = s.p();
+        seite(w);
+        achtZeilen(p);
+        setze(p.ledBlock, 1, 0, QStringLiteral("3"));
+        setze(p.ledBlock, 1, 1, QStringLiteral("1032"));
+        setze(p.ledMelder, 1, 0, QStringLiteral("41"));
+        setze(p.ledMelder, 1, 1, QStringLiteral("7"));
+        setze(p.findChild<QTableWidget*>(tabelle), tabelle == QLatin1String("gStrecke") ? 5 : 1, spalte, text);
+        QTest::mouseClick(p.stGO, Qt::LeftButton);
+        QCOMPARE(w.statusText(0), meldung);
+        QTest::mouseClick(p.stGO, Qt::LeftButton);
+        QTRY_COMPARE(p.stGO->text(), QStringLiteral("Start"));
     }
 
     void rueckwaertsZeigtDieZeilenUnterStrom()
@@ -259,8 +310,19 @@ private Q_SLOTS:
         setze(p.ledMelder, 1, 0, QStringLiteral("12"));
         setze(p.ledMelder, 1, 1, QStringLiteral("2017"));
 
+        // Every control of the page can be clicked; the three buttons are
+        // clicked with the mouse here.
+        seite(w);
+        for (QWidget* c : p.findChildren<QWidget*>()) {
+            if (c->isVisible() && (qobject_cast<QAbstractButton*>(c) || qobject_cast<Pfeil*>(c)
+                                   || qobject_cast<QAbstractSlider*>(c) || qobject_cast<QTableWidget*>(c))) {
+                const QPoint mitte = c->mapTo(&w, c->rect().center());
+                QWidget* oben = w.childAt(mitte);
+                QVERIFY2(oben == c || c->isAncestorOf(oben), qPrintable(c->objectName()));
+            }
+        }
         s.gewaehlt = s.datei(QStringLiteral("route"));
-        w.ledSaveClick();
+        klickeMitte(p.ledSave);
         QCOMPARE(s.dialoge, QStringList{QStringLiteral("save")});
         QVERIFY(s.meldungen.isEmpty());
         const QByteArray dst = fixture::lesen(s.datei(QStringLiteral("route.DST")));
@@ -273,7 +335,7 @@ private Q_SLOTS:
         QCOMPARE(fixture::lesen(s.datei(QStringLiteral("route.DLB"))), QByteArray("Block\tLED\t\r\n225\t1005\t\r\n"));
         QCOMPARE(fixture::lesen(s.datei(QStringLiteral("route.DLM"))), QByteArray("Melder\tLED\t\r\n12\t2017\t\r\n"));
 
-        w.ledClearClick();
+        klickeMitte(p.ledClear);
         QCOMPARE(p.ledBlock->rowCount(), 2);
         QCOMPARE(zelle(p.ledBlock, 0, 0), QStringLiteral("Block"));
         QCOMPARE(zelle(p.ledBlock, 1, 0), QString());
@@ -284,7 +346,7 @@ private Q_SLOTS:
 
         // Choosing any of the three files loads all three.
         s.gewaehlt = s.datei(QStringLiteral("route.DLB"));
-        w.ledLoadClick();
+        klickeMitte(p.ledLoad);
         QCOMPARE(s.dialoge.last(),
                  QStringLiteral("open:KVX-Dateien (*.D*);;Block/Led (*.DLB);;Melder/Led (*.DLM)"));
         QVERIFY(s.meldungen.isEmpty());
@@ -383,9 +445,11 @@ private Q_SLOTS:
         QVERIFY2(s.meldungen[0].startsWith(QStringLiteral("Datei \"") + QDir::toNativeSeparators(s.datei(QStringLiteral("route.DLB")))
                                            + QStringLiteral("\" kann nicht erstellt werden.")),
                  qPrintable(s.meldungen[0]));
-        // Files before it are written.
-        QVERIFY(fixture::lesen(s.datei(QStringLiteral("route.DST"))).startsWith("\tHBlock\tRHalt"));
+        // The set stays as it was: no file of it is replaced.
+        QCOMPARE(fixture::lesen(s.datei(QStringLiteral("route.DST"))), QByteArray("\tHBlock\r\n1\t\t\t\t18\t\r\n"));
         QCOMPARE(fixture::lesen(s.datei(QStringLiteral("route.DLM"))), QByteArray("Melder\tLED\t\r\n9\t9\t\r\n"));
+        QCOMPARE(QDir(s.dir.path()).entryList({QStringLiteral("*route*")}, QDir::Files | QDir::Hidden).size(),
+                 2);   // no temporary file left
     }
 
     void tabInDerLetztenZelleHaengtEineZeileAn()
