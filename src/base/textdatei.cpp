@@ -51,10 +51,28 @@ bool ganzSchreiben(QSaveFile& datei, const QByteArray& inhalt)
     return false;
 }
 
+// A folder, a device or a pipe in the file's place is never replaced: the
+// rename would put a plain file where the device node was (for a process
+// that may write into /dev).
+QString keinErsetzbaresZiel(const QString& pfad)
+{
+    const QFileInfo info(pfad);
+    if (!info.exists() || info.isFile())
+        return {};
+    if (info.isDir())
+        return QStringLiteral("Der Name bezeichnet einen Ordner, keine Datei.");
+    return QStringLiteral("Der Name bezeichnet keine gewöhnliche Datei.");
+}
+
 } // namespace
 
 bool dateiErsetzen(const QString& pfad, const QByteArray& inhalt, QString* grund)
 {
+    if (const QString warum = keinErsetzbaresZiel(pfad); !warum.isEmpty()) {
+        if (grund)
+            *grund = warum;
+        return false;
+    }
     QSaveFile datei(pfad);
     datei.setDirectWriteFallback(true);
     const bool ok = ganzSchreiben(datei, inhalt) && datei.commit();
@@ -76,6 +94,15 @@ bool dateienErsetzen(const QList<DateiInhalt>& dateien, QString* fehlerPfad, QSt
             *grund = writeFailureReason(dateien[i].pfad, *neu[i]);
         return false;
     };
+    for (const DateiInhalt& d : dateien) {
+        if (const QString warum = keinErsetzbaresZiel(d.pfad); !warum.isEmpty()) {
+            if (fehlerPfad)
+                *fehlerPfad = d.pfad;
+            if (grund)
+                *grund = warum;
+            return false;
+        }
+    }
     for (const DateiInhalt& d : dateien) {
         neu.push_back(std::make_unique<QSaveFile>(d.pfad));
         if (!ganzSchreiben(*neu.back(), d.inhalt))

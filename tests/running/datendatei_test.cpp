@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace datendatei;
 
 namespace {
@@ -138,6 +140,13 @@ private Q_SLOTS:
         QVERIFY(!schreiben(ordner, "x", &fehler));
         QVERIFY(fehler.endsWith(QStringLiteral("Der Name bezeichnet einen Ordner, keine Datei.")));
         QVERIFY(QFileInfo(ordner).isDir());
+
+        // Nor is a pipe (or a device) replaced by a file.
+        const QByteArray rohr = QFile::encodeName(dir.filePath(QStringLiteral("rohr.DMA")));
+        QCOMPARE(mkfifo(rohr.constData(), 0600), 0);
+        QVERIFY(!schreiben(QFile::decodeName(rohr), "10G\r\n", &fehler));
+        QVERIFY(fehler.endsWith(QStringLiteral("Der Name bezeichnet keine gewöhnliche Datei.")));
+        QVERIFY(!QFileInfo(QFile::decodeName(rohr)).isFile());
     }
 
     void textBeyondLatin1SurvivesTheRoundTrip()
