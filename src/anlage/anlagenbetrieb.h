@@ -90,6 +90,8 @@ public:
     // chain 3, turnouts 1 and 2 of its switching list.
     static constexpr std::array<int, config::KartenAnzahl> BeispielKarten = {3, 1, 2, 1, 0, 0, 0, 1, 1, 1};
 
+    // The time the log's milliseconds count from.
+    std::chrono::steady_clock::time_point beginn() const { return start_; }
     VirtualCard* karte() const { return karte_.get(); }
     TfAnlage* fenster() const;
     const VirtuellerZug* zug() const { return zug_.get(); }

@@ -1,13 +1,16 @@
 // Program entry: read the command line, open the ports (not on the virtual
 // layout), give up every privilege, then build the application and its windows.
+#include "dauerlauf.h"
 #include "linuxports.h"
 #include "mainwindow.h"
 #include "optionen.h"
 #include "portio.h"
 #include "privileges.h"
 #include "qtdeutsch.h"
+#include "signalende.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QTranslator>
 
 #include <csignal>
@@ -72,7 +75,20 @@ int main(int argc, char* argv[])
     optionen.virtuell = aufruf.virtuell;
     optionen.protokollDatei = aufruf.protokollDatei;
     TfMain fMain(std::move(optionen));
+    // Ctrl+C, a kill or a logout end the program as closing its window does
+    // (pulse off, runs stopped, blocks off, layout log closed), with status 0.
+    SignalEnde signale;
+    signale.beenden = [&fMain](int) {
+        fMain.close();
+        QApplication::exit(0);
+    };
     fMain.show();
+    std::unique_ptr<Dauerlauf> dauerlauf;
+    if (aufruf.dauerlaufMinuten > 0) {
+        dauerlauf = std::make_unique<Dauerlauf>(fMain, std::chrono::minutes(aufruf.dauerlaufMinuten));
+        QObject::connect(dauerlauf.get(), &Dauerlauf::beendet, [] { QApplication::exit(0); });
+        QTimer::singleShot(0, dauerlauf.get(), &Dauerlauf::starten);
+    }
     const int rc = app.exec();
     setPortBackend(nullptr);
     return rc;

@@ -10,6 +10,7 @@ const QString Hilfe = QStringLiteral("help");
 const QString Version = QStringLiteral("version");
 const QString Virtuell = QStringLiteral("virtuell");
 const QString Protokoll = QStringLiteral("protokoll");
+const QString Dauerlauf = QStringLiteral("dauerlauf");
 
 // QApplication takes these itself; they must not count as unknown here.
 const char* const QtMitWert[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -33,7 +34,7 @@ QString fehler(const QString& programm, const QString& was)
 QString hilfeText(const QString& programm)
 {
     return QStringLiteral(
-               "Aufruf: %1 [--virtuell] [--protokoll DATEI]\n"
+               "Aufruf: %1 [--virtuell] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
                "\n"
                "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
                "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
@@ -48,7 +49,11 @@ QString hilfeText(const QString& programm)
                "  --protokoll DATEI   Schreibt das Anlagenprotokoll von Anfang an in DATEI,\n"
                "                      jede Zeile sofort: eine Zeile je Änderung dessen, was die\n"
                "                      Karten zeigen oder melden, auch auf der echten Karte.\n"
-               "                      Ein Name, der mit \"-\" beginnt, braucht \"./\" davor.\n")
+               "                      Ein Name, der mit \"-\" beginnt, braucht \"./\" davor.\n"
+               "  --dauerlauf MINUTEN Dauerlauf (mit --virtuell): Das Programm bedient sich\n"
+               "                      selbst, im Wechsel jede Minute die Beispielstrecke mit\n"
+               "                      fahrendem Zug und die Melderseite mit wandernder\n"
+               "                      Belegung, und endet nach MINUTEN (für soak.sh).\n")
         .arg(programm);
 }
 
@@ -65,6 +70,7 @@ Optionen optionenLesen(const QStringList& argumente)
     p.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), Version}));
     p.addOption(QCommandLineOption(Virtuell));
     p.addOption(QCommandLineOption(Protokoll, QString(), QStringLiteral("DATEI")));
+    p.addOption(QCommandLineOption(Dauerlauf, QString(), QStringLiteral("MINUTEN")));
     for (const char* name : QtMitWert) {
         QCommandLineOption q(QString::fromLatin1(name), QString(), QStringLiteral("wert"));
         q.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -113,6 +119,20 @@ Optionen optionenLesen(const QStringList& argumente)
         return o;
     }
     o.virtuell = p.isSet(Virtuell);
+    if (p.isSet(Dauerlauf)) {
+        const QString wert = p.value(Dauerlauf);
+        bool zahl = false;
+        const int minuten = wert.toInt(&zahl);
+        if (!zahl || minuten < 1 || minuten > 10000 || !o.virtuell) {
+            o = Optionen{};
+            o.aktion = Optionen::Aktion::Fehler;
+            o.text = fehler(programm, QStringLiteral("--dauerlauf braucht --virtuell und eine Zahl von Minuten "
+                                                     "(1 bis 10000), nicht \"%1\".")
+                                          .arg(wert));
+            return o;
+        }
+        o.dauerlaufMinuten = minuten;
+    }
     if (p.isSet(Protokoll)) {
         const QStringList dateien = p.values(Protokoll);
         o.protokollDatei = dateien.last();

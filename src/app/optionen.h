@@ -1,6 +1,6 @@
 // The command line: what the user asked for, or the text to print instead.
 //
-//   kvxtest [--virtuell] [--protokoll DATEI]
+//   kvxtest [--virtuell] [--protokoll DATEI] [--dauerlauf MINUTEN]
 //   kvxtest --help | --version
 //
 // Read before anything else happens (before the ports are asked for), so it
@@ -16,6 +16,7 @@ struct Optionen {
     Aktion aktion = Aktion::Starten;
     bool virtuell = false;    // start on the virtual layout instead of the ports
     QString protokollDatei;   // write the layout log there; empty: no file; never starts with "-"
+    int dauerlaufMinuten = 0; // the endurance run drives the program for that long; 0: none
     // Hilfe, Version: the text for standard output; Fehler: the message for
     // standard error. Each ends with a line break.
     QString text;

@@ -44,7 +44,7 @@ private Q_SLOTS:
             o = optionenLesen({"/usr/bin/kvxtest", h});
             QCOMPARE(o.aktion, A::Hilfe);
             QCOMPARE(o.exitStatus(), 0);
-            QVERIFY(o.text.startsWith(QStringLiteral("Aufruf: kvxtest [--virtuell] [--protokoll DATEI]\n")));
+            QVERIFY(o.text.startsWith(QStringLiteral("Aufruf: kvxtest [--virtuell] [--protokoll DATEI] [--dauerlauf MINUTEN]\n")));
             QVERIFY(o.text.contains(QStringLiteral("Zeigt diese Hilfe")));
             QVERIFY(o.text.contains(QStringLiteral("  --protokoll DATEI   Schreibt das Anlagenprotokoll")));
         }
@@ -71,6 +71,11 @@ private Q_SLOTS:
                                 << strich.arg(QStringLiteral("-p.txt"));
         QTest::newRow("Wert") << QStringList{"kvxtest", "--virtuell=ja"}
                               << QStringLiteral("kvxtest: Die Option \"--virtuell\" nimmt keinen Wert.\n");
+        const QString dauer = QStringLiteral("kvxtest: --dauerlauf braucht --virtuell und eine Zahl von Minuten "
+                                             "(1 bis 10000), nicht \"%1\".\n");
+        QTest::newRow("Dauerlauf ohne virtuell") << QStringList{"kvxtest", "--dauerlauf", "5"} << dauer.arg(5);
+        QTest::newRow("Dauerlauf 0") << QStringList{"kvxtest", "--virtuell", "--dauerlauf=0"} << dauer.arg(0);
+        QTest::newRow("Dauerlauf Text") << QStringList{"kvxtest", "--virtuell", "--dauerlauf", "x"} << dauer.arg("x");
         QTest::newRow("Argument")
             << QStringList{"kvxtest", "QJ.DST"}
             << QStringLiteral("kvxtest: Unerwartetes Argument \"QJ.DST\"; Optionen beginnen mit \"--\".\n");

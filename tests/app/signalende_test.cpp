@@ -1,0 +1,121 @@
+// An orderly end on the usual signals: in the running window (a route run and
+// a coil pulse going on, then SIGTERM to this process), and the real program
+// on the virtual layout, ended by a kill while it writes its layout log.
+#include "fensterstart.h"
+#include "signalende.h"
+#include "streckepage.h"
+#include "weichepage.h"
+
+#include <QMap>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+#include <unistd.h>
+
+using fixture::Start;
+
+namespace {
+
+// 24 blocks, 48 auxiliary blocks, 88 detectors.
+const QByteArray anlage("[Karten]\nBlock=12\nHilfsBlock=12\nMelder=11\n");
+
+}  // namespace
+
+class SignalEndeTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { setPauseFunktion(&fixture::schnellePause); }
+
+    // SIGTERM, SIGINT, SIGHUP: the window ends as if closed, once.
+    void endetWieBeimSchliessen_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("strecke");   // a route run, else a 5 s coil pulse
+        QTest::newRow("TERM während der Fahrt") << SIGTERM << true;
+        QTest::newRow("INT während eines Impulses") << SIGINT << false;
+        QTest::newRow("HUP während der Fahrt") << SIGHUP << true;
+    }
+    void endetWieBeimSchliessen()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, strecke);
+        Start s(anlage);
+        TfMain& w = *s.fenster;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (strecke) {
+            w.pControl->setCurrentIndex(TfMain::SStrecke);
+            StreckePage& p = *w.pStrecke;
+            for (int r = 1; r <= 3; ++r)
+                p.gStrecke->item(r, 4)->setText(QString::number(r));
+            s.karte.setBlockOccupied(1, true);
+            p.stTrack->setValue(60);
+            QTest::mouseClick(p.stGO, Qt::LeftButton);
+            QTRY_VERIFY(s.karte.block(1).powered);
+        } else {
+            w.pControl->setCurrentIndex(TfMain::SWeiche);
+            w.pWeiche->btnWZeit->setValue(5000);
+            QTest::mouseClick(w.pWeiche->btnWg, Qt::LeftButton);
+            QVERIFY(!s.karte.poweredCoils().empty());
+        }
+
+        SignalEnde ende;
+        QList<int> signale;
+        ende.beenden = [&](int nr) {
+            signale << nr;
+            w.close();
+        };
+        QCOMPARE(::kill(::getpid(), signal), 0);
+        QTRY_VERIFY(ende.endet());
+        QCOMPARE(::kill(::getpid(), SIGTERM), 0);   // while it ends: nothing more
+        QTest::qWait(50);
+        QCOMPARE(signale, QList<int>{signal});
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.pStrecke->zugFaehrt());
+        QVERIFY(!s.karte.coilEnable());
+        for (int b = 1; b <= 24; ++b)
+            QVERIFY2(!s.karte.block(b).powered, qPrintable(QString::number(b)));
+    }
+
+    // The program itself, driving the sample route on the virtual layout
+    // (the endurance run), ended by SIGTERM while the train runs: status 0,
+    // and the log ends with the blocks and the supply going off.
+    void programmEndetMitStatusNull()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("log.txt"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(KVX_PROGRAMM), {QStringLiteral("--virtuell"), QStringLiteral("--protokoll"), log,
+                                               QStringLiteral("--dauerlauf"), QStringLiteral("5")});
+        QVERIFY(p.waitForStarted());
+        // The train is on its way when a block is powered.
+        QTRY_VERIFY_WITH_TIMEOUT(fixture::lesen(log).contains("\tBlock\t2\tein vor"), 30000);
+        QCOMPARE(::kill(pid_t(p.processId()), SIGTERM), 0);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        const QList<QByteArray> zeilen = fixture::lesen(log).trimmed().split('\n');
+        QVERIFY2(zeilen.last().contains("\tSNT\t0\taus"), zeilen.last().constData());
+        // Every block that was switched on is off at the end.
+        QMap<QByteArray, QByteArray> bloecke;
+        for (const QByteArray& z : zeilen) {
+            const QList<QByteArray> f = z.split('\t');
+            if (f.size() == 4 && f[1] == "Block")
+                bloecke[f[2]] = f[3];
+        }
+        QVERIFY(!bloecke.isEmpty());
+        for (auto it = bloecke.cbegin(); it != bloecke.cend(); ++it)
+            QVERIFY2(it.value() == "aus", (it.key() + ' ' + it.value()).constData());
+    }
+};
+
+QTEST_MAIN(SignalEndeTest)
+#include "signalende_test.moc"
