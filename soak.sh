@@ -43,7 +43,7 @@ wait "$pid" || status=$?
 trap - EXIT
 
 # Samples: seconds, resident KB, log bytes.
-awk -v status="$status" -v log="$log" -v phasen="$phasen" '
+awk -v status="$status" -v logdatei="$log" -v phasen="$phasen" '
     FILENAME == phasen {
         # "<ms>\tPhase\t<n>\t<Strecke|Melder|Ende|Schluss>": the supply may be
         # off from a phase end up to 3 s after the next phase began.
@@ -52,7 +52,7 @@ awk -v status="$status" -v log="$log" -v phasen="$phasen" '
         else { if (!offen) pause_von[++np] = -1e9; pause_bis[np] = f[1] + 3000; offen = 0; begonnen++ }
         next
     }
-    FILENAME == log {
+    FILENAME == logdatei {
         split($0, f, "\t")
         if (f[2] == "SNT" && f[4] == "aus") {
             t = f[1]; erwartet = 0

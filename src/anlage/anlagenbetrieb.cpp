@@ -1,13 +1,13 @@
 #include "anlagenbetrieb.h"
 
 #include "anlagenprotokoll.h"
+#include "fileerror.h"
 #include "mithoeren.h"
 #include "textdatei.h"
 #include "tfanlage.h"
 #include "virtuellerzug.h"
 #include "zugstrecke.h"
 
-#include <QDir>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -237,8 +237,7 @@ void AnlagenBetrieb::protokollSpeichern()
         return;
     QString grund;
     if (!dateiErsetzen(pfad, text_, &grund))
-        meldung_(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2")
-                     .arg(QDir::toNativeSeparators(pfad), grund));
+        meldung_(createErrorText(pfad, grund));
 }
 
 bool AnlagenBetrieb::beispielMoeglich() const

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "anlagenbetrieb.h"
+#include "automatikgruppe.h"
 #include "coilpage.h"
 #include "configpage.h"
 #include "dateiorte.h"
@@ -13,9 +14,11 @@
 #include "pause.h"
 #include "portio.h"
 #include "profile.h"
+#include "pruefberichtfenster.h"
 #include "schaltliste.h"
 #include "signalpage.h"
 #include "spulenimpuls.h"
+#include "statistikpanel.h"
 #include "streckepage.h"
 #include "tasterpage.h"
 #include "weichepage.h"
@@ -24,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -95,7 +99,14 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     mnuDaten = menuBar()->addMenu(QStringLiteral("&Daten"));
     mnuReInit = mnuDaten->addAction(QStringLiteral("&ReInitialisierung"));
     mnuQuit = mnuDaten->addAction(QStringLiteral("&Beenden"));
-    mnuReset = menuBar()->addAction(QStringLiteral("&Reset"));
+    // "Reset" holds the chain reset and the key that stops everything.
+    QMenu* mnuResetMenue = menuBar()->addMenu(QStringLiteral("&Reset"));
+    mnuReset = mnuResetMenue->addAction(QStringLiteral("&Reset"));
+    mnuAllesAus = mnuResetMenue->addAction(QStringLiteral("&Alles aus"));
+    mnuAllesAus->setShortcut(QKeySequence(Qt::Key_Escape));
+    // Also in the window "Virtuelle Anlage"; not while a modal box is open,
+    // and a cell being edited takes its Esc first.
+    mnuAllesAus->setShortcutContext(Qt::ApplicationShortcut);
     mnuHelp = menuBar()->addAction(QStringLiteral("&Hilfe"));
     mnuInfo = menuBar()->addAction(QStringLiteral("&Info"));
     mnuSNTein = menuBar()->addAction(QStringLiteral("SNT-&ein"));
@@ -105,6 +116,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     connect(mnuReInit, &QAction::triggered, this, &TfMain::mnuReInitClick);
     connect(mnuQuit, &QAction::triggered, this, &TfMain::mnuQuitClick);
     connect(mnuReset, &QAction::triggered, this, &TfMain::mnuResetClick);
+    connect(mnuAllesAus, &QAction::triggered, this, &TfMain::mnuAllesAusClick);
     connect(mnuHelp, &QAction::triggered, this, &TfMain::mnuHelpClick);
     connect(mnuInfo, &QAction::triggered, this, &TfMain::mnuInfoClick);
 
@@ -169,6 +181,13 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     auto* spulenImpuls = new SpulenImpuls(this);   // both coil chains share one enable line
     pWeiche->verbinden(this, spulenImpuls);
     pSignal->verbinden(this, spulenImpuls);
+    automatikVerbinden();
+    for (StatistikPanel* s : {pMelder->Statistik, pTaster->Statistik}) {
+        s->speicherPfad = [this](const QString& name) {
+            return dateiWaehlen(true, QStringLiteral("Textdateien (*.txt)"), QStringLiteral("txt"), name);
+        };
+        s->meldung = [this](const QString& text) { showMessage(text); };
+    }
     connect(mnuSNTein, &QAction::triggered, this, &TfMain::mnuSNTeinClick);
     connect(mnuSNTaus, &QAction::triggered, this, &TfMain::mnuSNTausClick);
     connect(tiSNT, &QTimer::timeout, this, &TfMain::tiSNTTimer);
@@ -286,10 +305,27 @@ void TfMain::showEvent(QShowEvent* event)
     seiteZeigen(pControl->currentIndex());
 }
 
+// Tooltips only with hints. While a walk is started on the page in view, its
+// keys are the walk's wherever the focus is in this window (a focused button
+// would click on Space, a track bar move on the arrows); only fields being
+// edited keep them.
 bool TfMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !hints_)
         return true;
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) && watched->isWidgetType()) {
+        const auto* w = static_cast<QWidget*>(watched);
+        const auto* taste = static_cast<QKeyEvent*>(event);
+        AutomatikGruppe* a = automatik(aktuelleSeite_);
+        // A key a field ignores goes on to its parents: the field with the
+        // focus decides as well.
+        if (a && a->aktiv() && w->window() == this && AutomatikGruppe::istTaste(*taste)
+            && !AutomatikGruppe::wirdBearbeitet(w) && !AutomatikGruppe::wirdBearbeitet(focusWidget())) {
+            if (event->type() == QEvent::KeyPress)
+                a->taste(*taste);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -345,6 +381,8 @@ void TfMain::seiteZeigen(int index)
 
 void TfMain::seiteVerbergen(int index)
 {
+    if (AutomatikGruppe* a = automatik(index))
+        a->beenden();   // nothing the walk lit or powered stays
     switch (index) {
     case SMelder: pMelderHide(); break;
     case STaster: pTasterHide(); break;
@@ -363,6 +401,8 @@ void TfMain::mnuQuitClick()
 
 void TfMain::mnuResetClick()
 {
+    for (int seite : {SLeds, SWeiche, SSignal, SFahren})
+        automatik(seite)->anhalten();   // no step lights anything again during the reset
     kvx->KettenReset();
     setStatusText(0, QStringLiteral(" Reset ausgeführt..."));
     Pause(200);
@@ -496,10 +536,14 @@ void TfMain::seitenAnordnen()
     pSignal->auswahl->setAnzahl(kvx->SignalAnzahl);
 }
 
-// A coil pulse and a train run end with the window, while the card can still
-// be reached; the layout log takes the switched-off card as its last look.
+// A walk, a coil pulse and a train run end with the window, while the card
+// can still be reached; the layout log takes the switched-off card as its
+// last look.
 void TfMain::closeEvent(QCloseEvent* event)
 {
+    for (int seite : {SLeds, SWeiche, SSignal, SFahren})
+        automatik(seite)->beenden();
+    fBericht->close();
     pWeiche->auswahl->impuls->beenden();
     if (pFahren->anhalten())   // Start released, its cycle ended: blocks off as after the run
         FahrtEnde();

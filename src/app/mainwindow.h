@@ -15,11 +15,13 @@
 #include <memory>
 
 class AnlagenBetrieb;
+class AutomatikGruppe;
 class ConfigPage;
 class FahrenPage;
 class LedPage;
 class MelderPage;
 class PortBackend;
+class PruefberichtFenster;
 class QAction;
 class QFileDialog;
 class QLabel;
@@ -66,6 +68,7 @@ public:
     void mnuHelpClick();
     void mnuInfoClick();
     void mnuAnlageClick();
+    void mnuAllesAusClick();   // Esc: a walk, a switching pass, a pulse, a run and the supply stop
 
     // Configuration.
     void einstellungenLesen();
@@ -144,6 +147,10 @@ public:
     void btnSZeitChanging();
     void STrackMouseDown(Qt::MouseButton button);
 
+    // The walk of a page: the group "Automatik" of the LED, turnout, signal and
+    // drive page, nullptr for the others.
+    AutomatikGruppe* automatik(int seite) const;
+
     QString statusText(int panel) const;
     void setStatusText(int panel, const QString& text);
     bool hintsAn() const { return hints_; }
@@ -172,6 +179,7 @@ public:
     QAction* mnuQuit;
     QAction* mnuAnlage;   // "Virtuelle Anlage", in the menu while simulating or on the virtual layout
     QAction* mnuReset;
+    QAction* mnuAllesAus;   // "Alles aus", Esc
     QAction* mnuHelp;
     QAction* mnuInfo;
     QAction* mnuSNTein;
@@ -187,6 +195,7 @@ public:
         dateiWaehlen;
     TfHelp* fHelp;
     TfInfo* fInfo;
+    PruefberichtFenster* fBericht;   // the report of the walks, for the session
     std::unique_ptr<AnlagenBetrieb> anlage;   // the virtual layout, its log and its window
 
 protected:
@@ -205,6 +214,7 @@ private:
     void testSeiteZeigen(QWidget* fokus);
     void fahrSeiteZeigen(QWidget* fokus);
     QString iniPfad() const;
+    void automatikVerbinden();   // the walks of the four pages and their report
     void beispielAnlage(const std::array<int, config::KartenAnzahl>& karten);   // the virtual layout's button
 
     MessageSink meldung_;
@@ -215,6 +225,8 @@ private:
     int aktuelleSeite_ = SConfig;
     bool seitenwechselIntern_ = false;
     bool ersteAnzeige_ = true;
+    QString nachDemDurchlauf_;   // the status text of an Esc during a switching pass, shown after it
+    bool imTakt_ = false;   // the keep-alive tick runs: the step of a walk waits for its end
     fernsteuerung::Taktraster taktraster_{std::chrono::milliseconds(fernsteuerung::PeriodeMs)};   // the ticks' 20 ms grid
     bool iniAbgelehnt_ = false;   // the settings file was too large or no regular file
     bool hints_ = true;

@@ -1,9 +1,12 @@
 // The main window's handlers of the pages: what each page does when it is
 // shown or hidden, the keep-alive tick and the monitoring polls, the LED and
 // coil tests, train running and the switching list. Each handler hands over to
-// the logic of its page; the frame of the window is in mainwindow.cpp.
+// the logic of its page; the frame of the window is in mainwindow.cpp. The
+// automatic walks of the LED, turnout, signal and drive page and their report
+// are bound here too.
 #include "mainwindow.h"
 
+#include "automatikgruppe.h"
 #include "coilpage.h"
 #include "configpage.h"
 #include "fahrenpage.h"
@@ -11,6 +14,7 @@
 #include "kvxhard.h"
 #include "ledpage.h"
 #include "melderpage.h"
+#include "pruefberichtfenster.h"
 #include "schaltliste.h"
 #include "signalpage.h"
 #include "spulenimpuls.h"
@@ -19,9 +23,14 @@
 #include "weichepage.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QScopedValueRollback>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <utility>
 
 using namespace config;
 
@@ -134,6 +143,46 @@ void TfMain::mnuSNTeinClick()
     }
 }
 
+// Esc anywhere: everything that drives the layout stops, the walk first and
+// the supply last, so that nothing restarts what was stopped before it.
+void TfMain::mnuAllesAusClick()
+{
+    QStringList gestoppt;
+    for (int seite : {SLeds, SWeiche, SSignal, SFahren}) {
+        if (AutomatikGruppe* a = automatik(seite); a->aktiv()) {
+            a->beenden();
+            gestoppt << QStringLiteral("Automatik");
+        }
+    }
+    if (pStrecke->liste->schaltetGerade()) {
+        pStrecke->liste->stSchalt->setChecked(false);   // the pass ends at its next look
+        gestoppt << QStringLiteral("Schaltliste");
+    }
+    if (pWeiche->auswahl->impuls->laeuft())
+        gestoppt << QStringLiteral("Magnetspule");
+    pWeiche->auswahl->impuls->beenden();
+    kvx->WeicheAus();
+    if (pFahren->anhalten()) {
+        FahrtEnde();
+        gestoppt << QStringLiteral("Fahrt");
+    }
+    if (pStrecke->anhalten()) {
+        StreckenEnde();
+        gestoppt << QStringLiteral("Streckenfahrt");
+    }
+    if (tiSNT->isActive() || mnuSNTaus->isEnabled()) {
+        mnuSNTausClick();
+        gestoppt << QStringLiteral("SNT");
+    }
+    gestoppt.removeDuplicates();
+    const QString text = gestoppt.isEmpty() ? QStringLiteral(" Alles aus: es lief nichts.")
+                                            : QStringLiteral(" Alles aus: ") + gestoppt.join(QStringLiteral(", "))
+                                                  + QStringLiteral(" gestoppt.");
+    setStatusText(0, text);
+    if (pStrecke->liste->schaltetGerade())
+        nachDemDurchlauf_ = text;
+}
+
 void TfMain::mnuSNTausClick()
 {
     fernsteuerung::sntMenue(*pControl, {pStrecke, pFahren, pConfig}, *mnuSNTein, *mnuSNTaus, false, seitenwechselIntern_);
@@ -143,13 +192,23 @@ void TfMain::mnuSNTausClick()
 
 void TfMain::tiSNTTimer()
 {
-    fernsteuerung::takt(*kvx, *pControl, taktraster_, {TasterOben, TasterUnten, TasterRechts, TasterLinks}, LetzterTaster,
-                        TasterZaehler, {pWeiche->wTrack, pSignal->STrack},
-                        [this](bool signal, Qt::MouseButton m) { signal ? STrackMouseDown(m) : wTrackMouseDown(m); });
-    if (pControl->currentWidget() == pTaster)
-        tiTasTimer();
-    if (pControl->currentWidget() == pMelder)
-        tiMelTimer();
+    {
+        const QScopedValueRollback<bool> imTakt(imTakt_, true);
+        const auto walk = [this](bool signal) { return signal ? pSignal->automatik : pWeiche->automatik; };
+        fernsteuerung::takt(
+            *kvx, *pControl, taktraster_, {TasterOben, TasterUnten, TasterRechts, TasterLinks}, LetzterTaster,
+            TasterZaehler, {pWeiche->wTrack, pSignal->STrack},
+            [this](bool signal, Qt::MouseButton m) { signal ? STrackMouseDown(m) : wTrackMouseDown(m); },
+            {[walk](bool signal) { return walk(signal)->aktiv(); },
+             [walk](bool signal, fernsteuerung::Aktion a) { walk(signal)->fernTaste(a); }});
+        if (pControl->currentWidget() == pTaster)
+            tiTasTimer();
+        if (pControl->currentWidget() == pMelder)
+            tiMelTimer();
+    }
+    // A step of a walk whose beat fell into the tick comes right after it.
+    if (AutomatikGruppe* a = automatik(aktuelleSeite_); a && a->aufgeschoben())
+        QMetaObject::invokeMethod(a, &AutomatikGruppe::nachholen, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------- monitoring pages
@@ -241,6 +300,57 @@ void TfMain::stClearClick() { pStrecke->liste->leeren(); }
 void TfMain::stSchaltClick()
 {
     const QString meldung = pStrecke->liste->schalten(*kvx, *pStrecke->stGO, [this](const QString& t) { setStatusText(0, t); });
+    if (!nachDemDurchlauf_.isEmpty())   // Esc ended the pass: that stays said
+        setStatusText(0, std::exchange(nachDemDurchlauf_, QString()));
     if (!meldung.isEmpty())
         showMessage(meldung);
+}
+
+// ------------------------------------------------------- automatic walks
+
+AutomatikGruppe* TfMain::automatik(int seite) const
+{
+    switch (seite) {
+    case SLeds: return pLeds->automatik;
+    case SWeiche: return pWeiche->automatik;
+    case SSignal: return pSignal->automatik;
+    case SFahren: return pFahren->automatik;
+    default: return nullptr;
+    }
+}
+
+// The walks record into the one report of the session; its window is opened
+// from every walk page. A step on the LED page is the page's own: the track
+// moves and lights the LED alone; an ended walk leaves the chains dark.
+void TfMain::automatikVerbinden()
+{
+    fBericht = new PruefberichtFenster(this);
+    fBericht->hide();
+    fBericht->kopf = [this] {
+        Pruefbericht::Kopf k;
+        k.datum = QDateTime::currentDateTime();
+        k.version = QStringLiteral(KVX_VERSION);
+        for (int i = 0; i < KartenAnzahl; ++i)
+            k.karten.emplace_back(QString::fromLatin1(Karten[std::size_t(i)].key), pConfig->spin(Karte(i))->value());
+        return k;
+    };
+    fBericht->speicherPfad = [this](const QString& name) {
+        return dateiWaehlen(true, QStringLiteral("Textdateien (*.txt)"), QStringLiteral("txt"), name);
+    };
+    fBericht->meldung = [this](const QString& text) { showMessage(text); };
+    for (int seite : {SLeds, SWeiche, SSignal, SFahren}) {
+        AutomatikGruppe* a = automatik(seite);
+        a->bericht = &fBericht->bericht;
+        a->gesperrt = [this] { return imTakt_; };
+        connect(a, &AutomatikGruppe::meldung, this, [this](const QString& t) { setStatusText(0, t); });
+        connect(a, &AutomatikGruppe::berichtAnzeigen, fBericht, &PruefberichtFenster::zeigen);
+        connect(fBericht, &PruefberichtFenster::geaendert, a, &AutomatikGruppe::farbeZeigen);
+    }
+    pLeds->automatik->zeigen = [this](int n, int) {
+        if (pLeds->ledTrack->value() != n)
+            pLeds->ledTrack->setValue(n);   // ledTrackChange
+        else
+            ledTrackChange();
+    };
+    pLeds->automatik->aufraeumen = [this] { AlleLedAus(); };
 }

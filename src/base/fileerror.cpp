@@ -23,6 +23,11 @@ QString readFailureReason(const QString& fileName)
     return QString();
 }
 
+QString createErrorText(const QString& fileName, const QString& reason)
+{
+    return QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(QDir::toNativeSeparators(fileName), reason);
+}
+
 QString openErrorText(const QString& fileName, const QString& reason)
 {
     const QString text = QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(fileName);

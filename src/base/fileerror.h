@@ -13,6 +13,10 @@ QString readFailureReason(const QString& fileName);
 // "Datei <fileName> kann nicht geöffnet werden. <reason>"
 QString openErrorText(const QString& fileName, const QString& reason);
 
+// "Datei "<fileName>" kann nicht erstellt werden. <reason>": a file that
+// could not be written (the old one stays).
+QString createErrorText(const QString& fileName, const QString& reason);
+
 // Why writing fileName through datei failed: a short German reason ending
 // with a full stop (a folder in its place, a missing folder, no access, a
 // full disk).

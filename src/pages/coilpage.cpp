@@ -1,5 +1,6 @@
 #include "coilpage.h"
 
+#include "automatikgruppe.h"
 #include "panels.h"
 #include "spulenimpuls.h"
 
@@ -123,6 +124,13 @@ CoilSelection::CoilSelection(const SpulenSeite& seite, QWidget* parent)
     zeit->setFixedSize(140, 56);
     zeitKnopf = new AufAb(seite.zeitKnopf, ZeitMin, ZeitMax, ZeitSchritt, this);
     memo = anleitung(seite.memo, seite.memoZeilen, this);
+    automatik = new AutomatikGruppe(seite.automatik, seite.art, AutomatikTakt, nr, track, this);
+    automatik->setFixedWidth(300);
+    automatik->setAnzahl(anzahl_);
+    automatik->aufraeumen = [this] {
+        if (impuls)
+            impuls->beenden();
+    };
 
     auto* trackSpalte = new QVBoxLayout;
     trackSpalte->setSpacing(4);
@@ -150,6 +158,8 @@ CoilSelection::CoilSelection(const SpulenSeite& seite, QWidget* parent)
     rechts->addLayout(zeitZeile);
     rechts->addSpacing(40);
     rechts->addWidget(memo);
+    rechts->addSpacing(10);
+    rechts->addWidget(automatik);
     rechts->addStretch(1);
 
     auto* zeile = new QHBoxLayout(this);
@@ -195,11 +205,13 @@ void CoilSelection::setAnzahl(int count)
     // The selection starts at 1 even on a chain without cards.
     track->setRange(1, std::max(1, anzahl_));
     lMax->setText(QString::number(anzahl_));
+    automatik->setAnzahl(anzahl_);
 }
 
 void CoilSelection::nummerZeigen()
 {
     nr->setText(QString::number(track->value()));
+    automatik->auswahlFolgen(track->value());
 }
 
 void CoilSelection::zeitZeigen()

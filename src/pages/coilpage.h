@@ -1,15 +1,18 @@
 // The turnout and the signal page share their frame: a vertical track bar
 // selecting the coil with its range labels and the large number of the
 // selection, the coil buttons with "Impuls aus" in one group, the switching
-// time with its up-down control, and the instructions. The frame also gives
-// the pulse: for the number shown, for the switching time shown, through the
-// one SpulenImpuls both pages share.
+// time with its up-down control, the instructions, and the group "Automatik"
+// that walks the coils. The frame also gives the pulse: for the number shown,
+// for the switching time shown, through the one SpulenImpuls both pages share.
 #pragma once
+
+#include "pruefbericht.h"
 
 #include <QWidget>
 
 #include <functional>
 
+class AutomatikGruppe;
 class QAbstractButton;
 class QButtonGroup;
 class QHBoxLayout;
@@ -47,6 +50,8 @@ struct SpulenSeite {
     QString zeitTitel, zeit, zeitKnopf, memo;
     QStringList memoZeilen;
     QString fehlt;   // status text when the number shown is no coil of the chain: %1 number, %2 count
+    QString automatik;                            // what the object names of the walk begin with
+    Pruefbericht::Art art = Pruefbericht::Art::Weiche;   // what the walk tests
 };
 
 class CoilSelection : public QWidget {
@@ -55,6 +60,7 @@ public:
     static constexpr int ZeitMin = 200;
     static constexpr int ZeitMax = 5000;
     static constexpr int ZeitSchritt = 10;
+    static constexpr double AutomatikTakt = 2.0;   // seconds per coil of a walk at first
 
     CoilSelection(const SpulenSeite& seite, QWidget* parent);
 
@@ -66,6 +72,7 @@ public:
     QLabel* zeit;
     AufAb* zeitKnopf;
     QTextEdit* memo;
+    AutomatikGruppe* automatik;   // the walk; an ended walk ends the running pulse
     QButtonGroup* gruppe;
     QToolButton* btnAus = nullptr;
     SpulenImpuls* impuls = nullptr;   // shared by both pages, set by the window
@@ -75,7 +82,8 @@ public:
     // "Impuls aus", last in the row and down at creation.
     QToolButton* ausKnopf(const QString& name, const QString& hint);
 
-    // Range 1..count for the track bar (1..1 without cards) and the top label.
+    // Range 1..count for the track bar (1..1 without cards), the top label
+    // and the walk.
     void setAnzahl(int count);
     int anzahl() const { return anzahl_; }
 

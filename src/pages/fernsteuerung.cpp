@@ -83,13 +83,14 @@ Qt::MouseButton mausTaste(Aktion aktion, bool signalSeite)
 }
 
 void takt(TkvxHard& kvx, QTabWidget& seiten, Taktraster& raster, const Taster& taster, int& letzterTaster,
-          int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen)
+          int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen, const RundgangTasten& walk)
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const QWidget* seite = seiten.currentWidget();
     const bool signalSeite = seite && auswahl.signal && seite->isAncestorOf(auswahl.signal);
     QSlider* track = signalSeite ? auswahl.signal
                    : seite && auswahl.weiche && seite->isAncestorOf(auswahl.weiche) ? auswahl.weiche : nullptr;
+    const bool rundgang = track && walk.aktiv && walk.aktiv(signalSeite);
     std::this_thread::sleep_until(raster.flanke(Taktraster::Uhr::now()));
     kvx.SntAus();
     Aktion aktion = Aktion::Keine;
@@ -97,15 +98,21 @@ void takt(TkvxHard& kvx, QTabWidget& seiten, Taktraster& raster, const Taster& t
         int block = 0, hblock = 0, kette1 = 0;
         kvx.TasterLesen(block, hblock, kette1);
         aktion = schritt(taster, letzterTaster, tasterZaehler, [&kvx](int k) { return kvx.TasterZustand[k] != 0; });
-        // The track bar keeps its position within its range.
-        if (aktion == Aktion::Hoch)
-            track->setValue(track->value() + 1);
-        else if (aktion == Aktion::Runter)
-            track->setValue(track->value() - 1);
+        // The track bar keeps its position within its range. A started walk
+        // moves the selection itself, after the tick.
+        const int um = rundgang ? 0 : aktion == Aktion::Hoch ? 1 : aktion == Aktion::Runter ? -1 : 0;
+        if (um != 0)
+            track->setValue(track->value() + um);
     }
     Pause(2, QEventLoop::ExcludeUserInputEvents);
     kvx.SntEin();
     // Posted only now: a call posted before the 2 ms wait would run inside it.
+    if (rundgang) {
+        if (aktion != Aktion::Keine && walk.rundgang)
+            QMetaObject::invokeMethod(
+                &seiten, [r = walk.rundgang, signalSeite, aktion] { r(signalSeite, aktion); }, Qt::QueuedConnection);
+        return;
+    }
     const Qt::MouseButton taste = mausTaste(aktion, signalSeite);
     if (taste != Qt::NoButton && ausloesen)
         QMetaObject::invokeMethod(

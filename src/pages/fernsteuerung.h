@@ -111,6 +111,15 @@ struct Auswahl {
 // the turnout page, with the mouse button of mausTaste.
 using Ausloeser = std::function<void(bool signalSeite, Qt::MouseButton taste)>;
 
+// While the automatic walk of the turnout or signal page in view is started,
+// the four buttons serve the walk instead of the page (up and down: one
+// element on or back, right: pause or run on, left: mark faulty): aktiv tells
+// whether it is started on that page, rundgang gets the action.
+struct RundgangTasten {
+    std::function<bool(bool signalSeite)> aktiv;
+    std::function<void(bool signalSeite, Aktion aktion)> rundgang;
+};
+
 // One keep-alive tick up to the line going high again: pending events except
 // user input (clicks and keys wait until the tick is over); line low, on the
 // grid of the previous ticks (Taktraster, waiting at most 2 ms); when
@@ -118,9 +127,10 @@ using Ausloeser = std::function<void(bool signalSeite, Qt::MouseButton taste)>;
 // buttons are assigned, TasterLesen and the remote step, stepping that page's
 // track bar within its range; 2 ms, again leaving user input for later; line
 // high. A coil pulse is not given inside the tick: ausloesen is handed to the
-// event loop and runs right after the tick has returned.
+// event loop and runs right after the tick has returned. So is the action of
+// a started walk, and the track bar then stays where it is.
 void takt(TkvxHard& kvx, QTabWidget& seiten, Taktraster& raster, const Taster& taster, int& letzterTaster,
-          int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen);
+          int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen, const RundgangTasten& walk = {});
 
 // Switching the power supply on, after the chain reset: LED chains cleared,
 // 200 ms low, 100 ms high, then ten times 2 ms low and 2 ms high, ending high.

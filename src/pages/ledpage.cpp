@@ -1,5 +1,6 @@
 #include "ledpage.h"
 
+#include "automatikgruppe.h"
 #include "kvxhard.h"
 #include "panels.h"
 
@@ -79,6 +80,11 @@ LedPage::LedPage(QWidget* parent)
                                        "Mausrad einstellen\n\nAlle Leds mit Schalter ausschalten"));
     Memo3->setFixedSize(260, 110);
 
+    automatik = new AutomatikGruppe(QStringLiteral("led"), Pruefbericht::Art::Led, 1.0, LedNr, ledTrack, this);
+    automatik->berichtNummer = [this](int n) { return led::anzeigeNummer(gewaehlteKette(), n); };
+    automatik->setBereit(false);
+    automatik->setFixedWidth(260);
+
     auto* knoepfe = new QVBoxLayout;
     for (QPushButton* b : {btnLed1, btnLed2, btnLed3, btnLedAus})
         knoepfe->addWidget(b);
@@ -93,6 +99,8 @@ LedPage::LedPage(QWidget* parent)
     rechts->addWidget(LedNr);
     rechts->addSpacing(30);
     rechts->addWidget(Memo3);
+    rechts->addSpacing(10);
+    rechts->addWidget(automatik);
     rechts->addStretch(1);
 
     auto* grid = new QGridLayout(this);
@@ -117,6 +125,7 @@ int LedPage::gewaehlteKette() const
 
 void LedPage::ketteEinstellen(int anzahl)
 {
+    automatik->beenden();
     anzahl_ = std::max(0, anzahl);
     {
         // The caller lights LED 1 once the track stands.
@@ -126,6 +135,8 @@ void LedPage::ketteEinstellen(int anzahl)
     }
     ledTrack->setEnabled(anzahl_ > 0);
     lLedMax->setText(QString::number(anzahl_));
+    automatik->setAnzahl(anzahl_);
+    automatik->setBereit(true);
     ledTrack->setFocus();
 }
 
@@ -136,12 +147,15 @@ void LedPage::ledZeigen(TkvxHard& kvx)
         return;
     const int n = ledTrack->value();
     LedNr->setText(QString::number(led::anzeigeNummer(kette, n)));
+    automatik->auswahlFolgen(n);
     if (n <= anzahl_)
         kvx.LedKetteZeigen(kette, n);
 }
 
 void LedPage::ausWaehlen()
 {
+    automatik->beenden();
+    automatik->setBereit(false);
     btnLedAus->setChecked(true);
     ledTrack->setEnabled(true);
     LedNr->setText(QStringLiteral("0"));

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class AutomatikGruppe;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -29,13 +30,15 @@ public:
     QLabel* lLedMin;
     QLabel* lLedMax;
     QPlainTextEdit* Memo3;
+    AutomatikGruppe* automatik;   // the walk over the chosen chain
 
     // The chain whose button is down: 1..3, 0 while "LED AUS" is down.
     int gewaehlteKette() const;
 
     // A chain of anzahl LEDs was chosen: the track runs 1..anzahl from 1 and
     // takes the focus, the top label shows the count. A chain without LEDs
-    // keeps the track at 1..1, disabled.
+    // keeps the track at 1..1, disabled. A walk ends; the next one runs
+    // over this chain.
     void ketteEinstellen(int anzahl);
 
     // Shows the number of the LED at the track position and lights it on the
@@ -43,7 +46,7 @@ public:
     // nothing changes; on a chain without LEDs only the number shows.
     void ledZeigen(TkvxHard& kvx);
 
-    // All off: "0", "LED AUS" down, the track free to move.
+    // All off: "0", "LED AUS" down, the track free to move; a walk ends.
     void ausWaehlen();
 
 protected:

@@ -2,6 +2,9 @@
 
 #include "kvxhard.h"
 #include "monitorsection.h"
+#include "statistikpanel.h"
+
+#include <QShowEvent>
 
 MelderPage::MelderPage(QWidget* parent)
     : QWidget(parent)
@@ -13,7 +16,11 @@ MelderPage::MelderPage(QWidget* parent)
                                 QStringLiteral("pHMel"));
     panelM = new MonitorSection(QStringLiteral("panelM"), QStringLiteral(" Melder"), QStringLiteral("gMel"),
                                 QStringLiteral("pMel"));
-    stackSections(this, {panelB, panelH, panelM});
+    Statistik = new StatistikPanel({{QStringLiteral("Block"), panelB, 0},
+                                    {QStringLiteral("HBlock"), panelH, HBlockNummern},
+                                    {QStringLiteral("Melder"), panelM, 0}},
+                                   QStringLiteral("Melderstatistik.txt"));
+    stackSections(this, {panelB, panelH, panelM}, Statistik);
 }
 
 void MelderPage::anordnen(const TkvxHard& kvx)
@@ -21,6 +28,9 @@ void MelderPage::anordnen(const TkvxHard& kvx)
     panelB->anordnen(kvx.BlockAnzahl, 0);
     panelH->anordnen(kvx.HBlockAnzahl, HBlockNummern);
     panelM->anordnen(kvx.MelderAnzahl, 0);
+    Statistik->anordnen(ABlock, kvx.BlockAnzahl);
+    Statistik->anordnen(AHBlock, kvx.HBlockAnzahl);
+    Statistik->anordnen(AMelder, kvx.MelderAnzahl);
 }
 
 void MelderPage::abfragen(TkvxHard& kvx)
@@ -30,4 +40,17 @@ void MelderPage::abfragen(TkvxHard& kvx)
     panelB->zeigen(kvx.BlockBelegt, kvx.BlockAnzahl, block, block);
     panelH->zeigen(kvx.HBlockBelegt, kvx.HBlockAnzahl, hblock, HBlockNummern + hblock);
     panelM->zeigen(kvx.MelderBelegt, kvx.MelderAnzahl, melder, melder);
+    const auto jetzt = Statistik->jetzt();
+    Statistik->erfassen(ABlock, kvx.BlockBelegt, kvx.BlockAnzahl, jetzt);
+    Statistik->erfassen(AHBlock, kvx.HBlockBelegt, kvx.HBlockAnzahl, jetzt);
+    Statistik->erfassen(AMelder, kvx.MelderBelegt, kvx.MelderAnzahl, jetzt);
+}
+
+void MelderPage::showEvent(QShowEvent* event)
+{
+    // A spontaneous show is the window coming back from the task bar: the
+    // tick polled on meanwhile and nothing was missed.
+    if (!event->spontaneous())
+        Statistik->ansetzen();
+    QWidget::showEvent(event);
 }

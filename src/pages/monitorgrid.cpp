@@ -157,6 +157,8 @@ void MonitorGrid::configure(int count, int firstLabel)
     m_colours.resize(std::size_t(m_rows - 1) * Columns);
     for (std::size_t i = 0; i < m_colours.size(); ++i)
         m_colours[i] = layoutColor(int(i % Columns) + 1).rgb();
+    m_marks.assign(m_colours.size(), 0);
+    m_markCount = 0;
 
     setFixedSize(gridWidth(), gridHeightFor(count));
     update();
@@ -214,6 +216,29 @@ void MonitorGrid::showStates(std::span<const std::uint8_t> image, int count)
         setCellColor(rowOf(e), columnOf(e), blank);
 }
 
+void MonitorGrid::setMarked(int element, bool marked)
+{
+    if (element < 1 || element > (m_rows - 1) * Columns)
+        return;
+    std::uint8_t& mark = m_marks[std::size_t(element - 1)];
+    if (bool(mark) == marked)
+        return;
+    mark = marked ? 1 : 0;
+    m_markCount += marked ? 1 : -1;
+    update(cellRect(rowOf(element), columnOf(element)));
+}
+
+bool MonitorGrid::isMarked(int element) const
+{
+    return element >= 1 && element <= (m_rows - 1) * Columns && m_marks[std::size_t(element - 1)] != 0;
+}
+
+void MonitorGrid::clearMarks()
+{
+    for (int e = 1; m_markCount > 0 && e <= int(m_marks.size()); ++e)
+        setMarked(e, false);
+}
+
 QSize MonitorGrid::sizeHint() const
 {
     return QSize(gridWidth(), gridHeightFor((m_rows - 1) * Columns));
@@ -245,6 +270,18 @@ void MonitorGrid::paintEvent(QPaintEvent* event)
         const QRgb* row = m_colours.data() + std::size_t(r - 1) * Columns;
         for (int c = std::max(firstCol, 1); c <= lastCol; ++c)
             p.fillRect(cellRect(r, c), QColor(row[c - 1]));
+    }
+    // Marks: the frame, then the state colour inside it again.
+    for (int r = std::max(firstRow, 1); m_markCount > 0 && r <= lastRow; ++r) {
+        const std::size_t rowStart = std::size_t(r - 1) * Columns;
+        for (int c = std::max(firstCol, 1); c <= lastCol; ++c) {
+            const std::size_t i = rowStart + std::size_t(c - 1);
+            if (!m_marks[i])
+                continue;
+            const QRect cell = cellRect(r, c);
+            p.fillRect(cell, QColor(MarkColour));
+            p.fillRect(cell.adjusted(MarkWidth, MarkWidth, -MarkWidth, -MarkWidth), QColor(m_colours[i]));
+        }
     }
 
     // Header row and label column: white cells with black text. Only repainted

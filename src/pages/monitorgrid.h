@@ -10,6 +10,10 @@
 // an unchanged colour schedules nothing, and a full repaint of the largest
 // grid costs a small fraction of a millisecond.
 //
+// An element can carry a mark, a blue frame inside its cell that leaves the
+// state colour visible in the middle: the input statistics mark the elements
+// that flickered.
+//
 // Geometry, in pixels, from the top left corner of the widget:
 //
 //     frame 1 | line 1 | label 25 | line 1 | cell 12 | line 1 | ... | cell 12 | line 1 | frame 1
@@ -55,6 +59,10 @@ inline constexpr QRgb White = qRgb(255, 255, 255);
 inline constexpr QRgb LineColour = qRgb(192, 192, 192);
 inline constexpr QRgb FrameColour = qRgb(105, 105, 105);
 inline constexpr QRgb TextColour = qRgb(0, 0, 0);
+// The mark of an element: a frame this wide inside its cell, in a colour that
+// none of the state colours comes near.
+inline constexpr QRgb MarkColour = qRgb(0, 0, 255);
+inline constexpr int MarkWidth = 2;
 
 // Rows of a grid for count elements, header row included:
 // (count - 1) / 40 + 2 with truncating division, so 0 and 40 give 2 rows and
@@ -101,7 +109,8 @@ public:
 
     // Lays the grid out for count elements: the row count, the fixed height,
     // the row labels from firstLabel on (0, 40, 80, ... or 200, 240, ...) and
-    // every data cell reset to its layout colour. Repaints the whole grid.
+    // every data cell reset to its layout colour, no mark left. Repaints the
+    // whole grid.
     void configure(int count, int firstLabel = 0);
 
     // Rows including the header row; data rows are 1 .. rowCount() - 1.
@@ -125,6 +134,13 @@ public:
     // is unused) and to the laid-out rows.
     void showStates(std::span<const std::uint8_t> image, int count);
 
+    // Sets or clears the mark of element (1-based); colours leave it alone.
+    // Elements outside the laid-out rows are ignored. Schedules a repaint of
+    // that cell only, and nothing when the mark does not change.
+    void setMarked(int element, bool marked);
+    bool isMarked(int element) const;
+    void clearMarks();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -144,4 +160,6 @@ private:
     QStaticText m_digits[10];
     std::vector<QStaticText> m_labelTexts;
     std::vector<QRgb> m_colours;  // data rows x 40, row-major
+    std::vector<std::uint8_t> m_marks;  // the same cells: 1 marked
+    int m_markCount = 0;
 };

@@ -48,7 +48,7 @@ void MonitorSection::zeigen(std::span<const std::uint8_t> bild, int anzahl, int 
         counter->showElement(angezeigt, bild[std::size_t(letzter)] != 0);
 }
 
-QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sections)
+QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sections, QWidget* unten)
 {
     auto* area = new QScrollArea(page);
     area->setFrameShape(QFrame::NoFrame);
@@ -65,6 +65,8 @@ QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sec
     area->setWidget(inner);
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(area);
+    outer->addWidget(area, 1);
+    if (unten)
+        outer->addWidget(unten);
     return area;
 }

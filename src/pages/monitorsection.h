@@ -31,5 +31,6 @@ public:
 };
 
 // Stacks sections from top to bottom inside a scroll area, so that even the
-// largest configuration stays reachable.
-QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sections);
+// largest configuration stays reachable; unten, when given, stays below the
+// scroll area.
+QWidget* stackSections(QWidget* page, std::initializer_list<MonitorSection*> sections, QWidget* unten = nullptr);

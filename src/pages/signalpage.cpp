@@ -27,6 +27,8 @@ SignalPage::SignalPage(QWidget* parent)
                         QStringLiteral("Die Schaltzeit kann zwischen "),
                         QStringLiteral("200 und 5000 ms gewählt werden")};
     seite.fehlt = QStringLiteral(" Magnetspule %1 gibt es nicht (Anzahl Signale: %2)");
+    seite.automatik = QStringLiteral("s");
+    seite.art = Pruefbericht::Art::Signal;
     auswahl = new CoilSelection(seite, this);
     STrack = auswahl->track;
     STrack->setStyleSheet(QStringLiteral("QSlider::groove:vertical { background: yellow; width: 8px; }"
@@ -39,6 +41,7 @@ SignalPage::SignalPage(QWidget* parent)
     sZeitS = auswahl->zeit;
     btnSZeit = auswahl->zeitKnopf;
     Memo1 = auswahl->memo;
+    automatik = auswahl->automatik;
 
     btnISEin = auswahl->spulenKnopf(QStringLiteral("btnISEin"), QStringLiteral("Schalten"),
                                     QStringLiteral("Signal / Magnetspule schalten"));

@@ -1,6 +1,7 @@
 // The signal page: select a signal coil and energise it with a pulse.
 #pragma once
 
+#include "automatikgruppe.h"
 #include "coilpage.h"
 
 #include <QObject>
@@ -28,17 +29,23 @@ public:
     QLabel* sZeitS;
     AufAb* btnSZeit;
     QTextEdit* Memo1;
+    AutomatikGruppe* automatik;   // the walk: one coil after the other
 
     // Energises the coil shown in SNr (chain index SNr - 1) for the time
     // shown in sZeitS; returns at once, the pulse ends by itself.
     void schalten(TkvxHard& kvx);
 
     // Binds the page to the window's handlers of the same names; impuls is
-    // the pulse both coil pages share.
+    // the pulse both coil pages share. A step of the walk selects the coil
+    // and gives its pulse as the button does.
     template <class Fenster>
     void verbinden(Fenster* f, SpulenImpuls* impuls)
     {
         auswahl->impuls = impuls;
+        automatik->zeigen = [this, f](int n, int) {
+            STrack->setValue(n);
+            f->btnISEinClick();
+        };
         QObject::connect(STrack, &QSlider::valueChanged, f, &Fenster::STrackChange);
         QObject::connect(btnISEin, &QAbstractButton::clicked, f, &Fenster::btnISEinClick);
         QObject::connect(btnISAus, &QAbstractButton::clicked, f, &Fenster::btnISAusClick);

@@ -52,6 +52,8 @@ WeichePage::WeichePage(QWidget* parent)
                         QStringLiteral("Die Schaltzeit kann zwischen "),
                         QStringLiteral("200 und 5000 ms gewählt werden")};
     seite.fehlt = QStringLiteral(" Weiche %1 gibt es nicht (Anzahl Weichen: %2)");
+    seite.automatik = QStringLiteral("w");
+    seite.art = Pruefbericht::Art::Weiche;
     auswahl = new CoilSelection(seite, this);
     wTrack = auswahl->track;
     lWmin = auswahl->lMin;
@@ -61,6 +63,7 @@ WeichePage::WeichePage(QWidget* parent)
     sZeit = auswahl->zeit;
     btnWZeit = auswahl->zeitKnopf;
     Memo2 = auswahl->memo;
+    automatik = auswahl->automatik;
 
     btnWg = auswahl->spulenKnopf(QStringLiteral("btnWg"), QString(), QStringLiteral("Weiche gerade stellen"));
     btnWg->setIcon(weichenSymbol(false));

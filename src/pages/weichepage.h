@@ -1,6 +1,7 @@
 // The turnout page: select a turnout and throw it with a coil pulse.
 #pragma once
 
+#include "automatikgruppe.h"
 #include "coilpage.h"
 
 #include <QObject>
@@ -31,17 +32,26 @@ public:
     QLabel* sZeit;
     AufAb* btnWZeit;
     QTextEdit* Memo2;
+    AutomatikGruppe* automatik;   // the walk: each turnout straight, then diverging
 
     // Throws the turnout shown in WNr to lage for the time shown in sZeit;
     // returns at once, the pulse ends by itself.
     void stellen(TkvxHard& kvx, Lage lage);
 
     // Binds the page to the window's handlers of the same names; impuls is
-    // the pulse both coil pages share.
+    // the pulse both coil pages share. A step of the walk selects the turnout
+    // and gives the pulse of its position as the buttons do.
     template <class Fenster>
     void verbinden(Fenster* f, SpulenImpuls* impuls)
     {
         auswahl->impuls = impuls;
+        automatik->zeigen = [this, f](int n, int lage) {
+            wTrack->setValue(n);
+            if (lage == 0)
+                f->btnWgClick();
+            else
+                f->btnWaClick();
+        };
         QObject::connect(wTrack, &QSlider::valueChanged, f, &Fenster::wTrackChange);
         QObject::connect(btnWg, &QAbstractButton::clicked, f, &Fenster::btnWgClick);
         QObject::connect(btnWa, &QAbstractButton::clicked, f, &Fenster::btnWaClick);

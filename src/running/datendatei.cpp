@@ -36,7 +36,7 @@ QByteArray kodieren(const QString& text)
 
 QString erstellFehler(const QString& pfad, const QString& grund)
 {
-    return QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(QDir::toNativeSeparators(pfad), grund);
+    return createErrorText(pfad, grund);
 }
 
 std::optional<QStringList> zeilenLesen(const QString& pfad, QString* fehler)

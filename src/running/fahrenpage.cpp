@@ -75,6 +75,13 @@ FahrenPage::FahrenPage(QWidget* parent)
     for (QLabel* p : {pNrBlock, pNrHBlock, pTempo})
         p->setFixedSize(80, 36);
 
+    // Speed and direction stay the page's; the walk only moves the block.
+    automatik = new AutomatikGruppe(QStringLiteral("fa"), Pruefbericht::Art::Block, 3.0, pNrBlock, faTrack, this);
+    automatik->zeigen = [this](int n, int) { nrBlock->setValue(n); };
+    automatik->setBereit(false);
+    automatik->setAnzahl(nrBlock->maximum());
+    connect(nrBlock, &QScrollBar::rangeChanged, automatik, [this](int, int max) { automatik->setAnzahl(max); });
+
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(40, 20, 40, 20);
     grid->addWidget(new QLabel(QStringLiteral("Block"), this), 0, 0);
@@ -92,6 +99,7 @@ FahrenPage::FahrenPage(QWidget* parent)
     pfeile->addWidget(btnRW);
     pfeile->addWidget(btnVW);
     grid->addLayout(pfeile, 6, 2, 1, 2);
+    grid->addWidget(automatik, 6, 0, 2, 2, Qt::AlignTop | Qt::AlignLeft);
     grid->setColumnStretch(4, 1);
     grid->setRowStretch(7, 1);
 }
@@ -142,10 +150,13 @@ bool FahrenPage::startGeklickt(TkvxHard& kvx)
         zustand_.start = false;
         panels::beschriften(btnStop, QStringLiteral("Stop"), panels::Red);
         btnStop->setEnabled(false);
+        automatik->beenden();
+        automatik->setBereit(false);
         return false;
     }
     btnStop->setText(QStringLiteral("Fahren"));
     auswahlFreigeben(false);
+    automatik->setBereit(true);
     const int lauf = ++lauf_;
     thread_.starten(kvx, zustand_, [this](int n) { zyklenMelden(n); }, [this, lauf] { endeMelden(lauf); });
     return true;
@@ -173,6 +184,8 @@ void FahrenPage::endeMelden(int lauf)
 
 void FahrenPage::fahrtBeendet()
 {
+    automatik->beenden();
+    automatik->setBereit(false);
     thread_.warten();
     btnStop->setChecked(false);
     btnStop->setEnabled(true);

@@ -7,8 +7,12 @@
 // reports comes back as queued signals: zyklenGemeldet (at most one waiting
 // at a time, so the status bar is repainted at most as often as the thread
 // reports, once a second) and fahrtZuEnde.
+//
+// While the train runs, the group "Automatik" can walk it over the blocks:
+// each beat the block moves on, and the thread powers the new one.
 #pragma once
 
+#include "automatikgruppe.h"
 #include "fahren.h"
 #include "pfeil.h"
 
@@ -58,6 +62,7 @@ public:
     Pfeil* btnRW;
     QPushButton* btnStop;
     QPlainTextEdit* Memo5;
+    AutomatikGruppe* automatik;   // the walk over the blocks, while the train runs
 
     // Binds the page to the window's handlers of the same names; the cycle
     // figure goes to status panel 1.

@@ -1,16 +1,27 @@
-// An orderly end on the usual signals: in the running window (a route run and
-// a coil pulse going on, then SIGTERM to this process), and the real program
-// on the virtual layout, ended by a kill while it writes its layout log.
+// The safe stop: Esc stops whatever drives the layout; the usual signals end
+// the running window as closing it does (a route run and a coil pulse going
+// on, then SIGTERM to this process), and the real program on the virtual
+// layout, ended by a kill while its train runs.
+#include "automatikgruppe.h"
+#include "fahrenpage.h"
 #include "fensterstart.h"
+#include "schaltliste.h"
 #include "signalende.h"
 #include "streckepage.h"
 #include "weichepage.h"
 
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QListWidget>
 #include <QMap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
 #include <QProcess>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <csignal>
 
@@ -79,6 +90,94 @@ private Q_SLOTS:
         QVERIFY(!s.karte.coilEnable());
         for (int b = 1; b <= 24; ++b)
             QVERIFY2(!s.karte.block(b).powered, qPrintable(QString::number(b)));
+    }
+
+    // Esc stops whatever drives the layout; afterwards no coil and no block
+    // is powered, no thread runs, no walk goes on, the line stands still.
+    void escHaeltAllesAn_data()
+    {
+        QTest::addColumn<QString>("was");
+        QTest::addColumn<QString>("meldung");
+        QTest::newRow("Rundgang mit SNT") << "automatik" << " Alles aus: Automatik, SNT gestoppt.";
+        QTest::newRow("Schaltliste") << "liste" << " Alles aus: Schaltliste gestoppt.";
+        QTest::newRow("Impuls") << "impuls" << " Alles aus: Magnetspule gestoppt.";
+        QTest::newRow("Fahrt") << "fahrt" << " Alles aus: Fahrt gestoppt.";
+        QTest::newRow("Streckenfahrt, Zelle in Arbeit") << "strecke" << " Alles aus: Streckenfahrt gestoppt.";
+        QTest::newRow("nichts") << "" << " Alles aus: es lief nichts.";
+    }
+    void escHaeltAllesAn()
+    {
+        QFETCH(QString, was);
+        QFETCH(QString, meldung);
+        Start s("[Karten]\nBlock=12\nHilfsBlock=12\nMelder=11\nWeichen=11\n");
+        TfMain& w = *s.fenster;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const auto esc = [&w] { QTest::keyClick(&w, Qt::Key_Escape); };
+        if (was == QLatin1String("automatik")) {
+            w.pControl->setCurrentIndex(TfMain::SWeiche);
+            w.mnuSNTeinClick();
+            AutomatikGruppe& a = *w.automatik(TfMain::SWeiche);
+            a.sTakt->setValue(5.0);
+            QTest::mouseClick(a.btnAuto, Qt::LeftButton);
+            QTRY_VERIFY(!s.karte.poweredCoils().empty());
+            esc();
+            QVERIFY(!a.aktiv());
+        } else if (was == QLatin1String("liste")) {
+            w.pControl->setCurrentIndex(TfMain::SStrecke);
+            SchaltListe& l = *w.pStrecke->liste;
+            l.stMemo->setPlainText(QStringLiteral("1G\n2A\n3G\n4A\n5G\n6A"));
+            l.uebernehmen();
+            QTimer::singleShot(100, &w, esc);
+            l.stSchalt->click();   // back when the pass is over
+            QVERIFY(!l.stSchalt->isChecked());
+            QVERIFY2(l.stList->currentRow() < 5, "the pass ended early");
+        } else if (was == QLatin1String("impuls")) {
+            w.pControl->setCurrentIndex(TfMain::SWeiche);
+            w.pWeiche->btnWZeit->setValue(5000);
+            QTest::mouseClick(w.pWeiche->btnWg, Qt::LeftButton);
+            QVERIFY(!s.karte.poweredCoils().empty());
+            esc();
+        } else if (was == QLatin1String("fahrt")) {
+            w.pControl->setCurrentIndex(TfMain::SFahren);
+            w.pFahren->faTrack->setValue(40);
+            QTest::mouseClick(w.pFahren->btnStop, Qt::LeftButton);
+            QTRY_VERIFY(s.karte.block(1).powered);
+            esc();
+        } else if (was == QLatin1String("strecke")) {
+            w.pControl->setCurrentIndex(TfMain::SStrecke);
+            StreckePage& p = *w.pStrecke;
+            p.tabellenLoeschen();
+            for (int r = 1; r <= 3; ++r)
+                p.gStrecke->item(r, 4)->setText(QString::number(r));
+            s.karte.setBlockOccupied(1, true);
+            p.stTrack->setValue(60);
+            QTest::mouseClick(p.stGO, Qt::LeftButton);
+            QTRY_VERIFY(s.karte.block(1).powered);
+            // A cell being edited takes the first Esc; the second stops.
+            p.gStrecke->setCurrentCell(9, 2);
+            p.gStrecke->editItem(p.gStrecke->item(9, 2));
+            QWidget* editor = QApplication::focusWidget();
+            QVERIFY(editor && editor != p.gStrecke);
+            QTest::keyClick(editor, Qt::Key_Escape);
+            QTRY_VERIFY(QApplication::focusWidget() != editor);
+            QVERIFY(p.zugFaehrt());
+            esc();
+        } else {
+            esc();
+        }
+        QCOMPARE(w.statusText(0), meldung);
+        QVERIFY(s.karte.poweredCoils().empty());
+        QVERIFY(!s.karte.coilEnable());
+        QVERIFY(!w.pFahren->zugFaehrt() && !w.pStrecke->zugFaehrt());
+        for (int b = 1; b <= 24; ++b)
+            QVERIFY2(!s.karte.block(b).powered, qPrintable(QString::number(b)));
+        for (int h = 1; h <= 48; ++h)
+            QVERIFY(!s.karte.hblockOn(h));
+        QVERIFY(!w.tiSNT->isActive());
+        s.karte.clearKeepAliveEdges();
+        QTest::qWait(60);   // three ticks' time: the line must not move
+        QVERIFY(s.karte.keepAliveEdges().empty());
     }
 
     // The program itself, driving the sample route on the virtual layout

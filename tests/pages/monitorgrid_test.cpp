@@ -250,6 +250,28 @@ private slots:
         QVERIFY(hasDarkPixel(img.copy(gridgeo::cellRect(2, 0))));  // label "40"
     }
 
+    // The mark of a flickering element: a frame around the state colour, kept
+    // through colour changes, gone with clearMarks and with a new layout.
+    void markFramesTheStateColour()
+    {
+        MonitorGrid g;
+        g.configure(88);
+        g.setElementState(17, true);
+        g.setMarked(17, true);
+        g.setElementState(17, false);
+        const QRect cell = gridgeo::cellRect(1, 17);
+        const QImage img = rendered(g);
+        QCOMPARE(img.pixelColor(cell.topLeft()), QColor(gridgeo::MarkColour));
+        QCOMPARE(img.pixelColor(cell.bottomRight()), QColor(gridgeo::MarkColour));
+        QCOMPARE(img.pixelColor(cell.center()), gray);
+        QCOMPARE(img.pixelColor(gridgeo::cellRect(1, 16).topLeft()), white);
+        g.clearMarks();
+        QCOMPARE(rendered(g).pixelColor(cell.topLeft()), gray);
+        g.setMarked(17, true);
+        g.configure(88);
+        QVERIFY(!g.isMarked(17));
+    }
+
     void headerDigits()
     {
         MonitorGrid g;

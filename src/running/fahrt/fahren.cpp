@@ -28,6 +28,7 @@ void KvxFahren(TkvxHard& kvx, FahrZustand& zustand, const ZyklenMeldung& proSeku
     schlafen(std::chrono::milliseconds(100));
     kvx.SntAus();
     kvx.LedKettenLoeschen();
+    int vorigerBlock = 0;   // the block of the cycle before
     do {
         sntPuls(kvx);
         if (const auto n = zaehler.zyklus(); n && proSekunde)
@@ -42,6 +43,11 @@ void KvxFahren(TkvxHard& kvx, FahrZustand& zustand, const ZyklenMeldung& proSeku
 
         if (hBlockBenutzt)
             kvx.HBlockSetzen(kettenNummer(hBlock), laeuft ? 1 : 0);
+        // The train moved on to another block (the page's walk): the block it
+        // left goes off before the new one is powered.
+        if (vorigerBlock != 0 && block != vorigerBlock)
+            kvx.BlockSetzen(kettenNummer(vorigerBlock), 0, vorwaerts ? 1 : 0, 0);
+        vorigerBlock = block;
         tempoSenden(kvx, block, vorwaerts, tempo);
         zustand.zyklen.fetch_add(1);
     } while (zustand.start.load());

@@ -1,0 +1,158 @@
+#include "pruefbericht.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+std::size_t index(Pruefbericht::Art art)
+{
+    return static_cast<std::size_t>(art);
+}
+
+}  // namespace
+
+void Pruefbericht::geprueft(Art art, int nummer)
+{
+    if (eintragen(art, nummer))
+        melden();
+}
+
+bool Pruefbericht::eintragen(Art art, int nummer)
+{
+    std::map<int, int>& b = geprueft_[index(art)];
+    // The range starting after the number, and the one before it.
+    auto nach = b.upper_bound(nummer);
+    if (nach != b.begin()) {
+        auto vor = std::prev(nach);
+        if (vor->second >= nummer)
+            return false;   // tested already
+        if (vor->second == nummer - 1) {
+            vor->second = nummer;
+            if (nach != b.end() && nach->first == nummer + 1) {
+                vor->second = nach->second;
+                b.erase(nach);
+            }
+            return true;
+        }
+    }
+    int ende = nummer;
+    if (nach != b.end() && nach->first == nummer + 1) {
+        ende = nach->second;
+        b.erase(nach);
+    }
+    b.emplace(nummer, ende);
+    return true;
+}
+
+bool Pruefbericht::umschalten(Art art, int nummer, int lage, const QDateTime& zeit)
+{
+    const auto gleich = [&](const Fehler& f) { return f.art == art && f.nummer == nummer && f.lage == lage; };
+    const auto it = std::find_if(fehler_.begin(), fehler_.end(), gleich);
+    const bool markiert = it == fehler_.end();
+    if (markiert) {
+        fehler_.push_back({art, nummer, lage, zeit});
+        eintragen(art, nummer);
+    } else {
+        fehler_.erase(it);
+    }
+    melden();
+    return markiert;
+}
+
+bool Pruefbericht::fehlerhaft(Art art, int nummer, int lage) const
+{
+    return std::any_of(fehler_.begin(), fehler_.end(), [&](const Fehler& f) {
+        return f.art == art && f.nummer == nummer && f.lage == lage;
+    });
+}
+
+std::vector<std::pair<int, int>> Pruefbericht::bereiche(Art art) const
+{
+    const std::map<int, int>& b = geprueft_[index(art)];
+    return {b.begin(), b.end()};
+}
+
+bool Pruefbericht::leer() const
+{
+    return fehler_.empty()
+        && std::all_of(geprueft_.begin(), geprueft_.end(), [](const std::map<int, int>& b) { return b.empty(); });
+}
+
+void Pruefbericht::leeren()
+{
+    for (std::map<int, int>& b : geprueft_)
+        b.clear();
+    fehler_.clear();
+    melden();
+}
+
+QByteArray Pruefbericht::text(const Kopf& kopf) const
+{
+    QString t = QStringLiteral("Prüfbericht KVX-Test\n");
+    t += QStringLiteral("Datum\t%1\n").arg(kopf.datum.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+    t += QStringLiteral("Version\t%1\n").arg(kopf.version);
+    for (const auto& [name, anzahl] : kopf.karten)
+        t += QStringLiteral("Karten\t%1\t%2\n").arg(name).arg(anzahl);
+    for (int a = 0; a < ArtAnzahl; ++a) {
+        const Art art = static_cast<Art>(a);
+        std::vector<Fehler> f;
+        std::copy_if(fehler_.begin(), fehler_.end(), std::back_inserter(f),
+                     [art](const Fehler& e) { return e.art == art; });
+        std::sort(f.begin(), f.end(), [](const Fehler& x, const Fehler& y) {
+            return std::pair(x.nummer, x.lage) < std::pair(y.nummer, y.lage);
+        });
+        const std::vector<std::pair<int, int>> b = bereiche(art);
+        if (b.empty() && f.empty())
+            continue;
+        t += QLatin1Char('\n');
+        for (const std::pair<int, int>& r : b)
+            t += QStringLiteral("%1\t%2\tgeprüft\n").arg(artName(art), bereichText(r));
+        for (const Fehler& e : f)
+            t += QStringLiteral("%1\t%2\t%3\n").arg(artName(art)).arg(e.nummer).arg(befund(e.lage));
+    }
+    return t.toUtf8();
+}
+
+QString Pruefbericht::artName(Art art)
+{
+    switch (art) {
+    case Art::Led: return QStringLiteral("LED");
+    case Art::Weiche: return QStringLiteral("Weiche");
+    case Art::Signal: return QStringLiteral("Signal");
+    case Art::Block: return QStringLiteral("Block");
+    }
+    return {};
+}
+
+QString Pruefbericht::seitenName(Art art)
+{
+    switch (art) {
+    case Art::Led: return QStringLiteral("Leds");
+    case Art::Weiche: return QStringLiteral("Weichen");
+    case Art::Signal: return QStringLiteral("Signale");
+    case Art::Block: return QStringLiteral("Fahren");
+    }
+    return {};
+}
+
+QString Pruefbericht::befund(int lage)
+{
+    switch (lage) {
+    case Gerade: return QStringLiteral("gerade fehlerhaft");
+    case Abzweigend: return QStringLiteral("abzweigend fehlerhaft");
+    default: return QStringLiteral("fehlerhaft");
+    }
+}
+
+QString Pruefbericht::bereichText(std::pair<int, int> bereich)
+{
+    return bereich.first == bereich.second ? QString::number(bereich.first)
+                                           : QStringLiteral("%1-%2").arg(bereich.first).arg(bereich.second);
+}
+
+void Pruefbericht::melden() const
+{
+    if (geaendert)
+        geaendert();
+}

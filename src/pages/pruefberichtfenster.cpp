@@ -1,0 +1,115 @@
+#include "pruefberichtfenster.h"
+
+#include "fileerror.h"
+#include "textdatei.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+PruefberichtFenster::PruefberichtFenster(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("fBericht"));
+    setWindowTitle(QStringLiteral("Prüfbericht"));
+    resize(520, 420);
+
+    lGeprueft = new QLabel(this);
+    lGeprueft->setObjectName(QStringLiteral("lGeprueft"));
+    lGeprueft->setWordWrap(true);
+    lGeprueft->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    gFehler = new QTableWidget(0, 4, this);
+    gFehler->setObjectName(QStringLiteral("gFehler"));
+    gFehler->setHorizontalHeaderLabels(
+        {QStringLiteral("Zeit"), QStringLiteral("Seite"), QStringLiteral("Element"), QStringLiteral("Befund")});
+    gFehler->verticalHeader()->hide();
+    gFehler->horizontalHeader()->setStretchLastSection(true);
+    gFehler->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    gFehler->setSelectionMode(QAbstractItemView::NoSelection);
+    gFehler->setToolTip(QStringLiteral("Fehlerhaft markierte Elemente, das neueste oben"));
+
+    btnBerichtSave = new QPushButton(QStringLiteral("Bericht speichern"), this);
+    btnBerichtSave->setObjectName(QStringLiteral("btnBerichtSave"));
+    btnBerichtSave->setToolTip(QStringLiteral("Prüfbericht als Textdatei speichern"));
+    btnBerichtClear = new QPushButton(QStringLiteral("Bericht leeren"), this);
+    btnBerichtClear->setObjectName(QStringLiteral("btnBerichtClear"));
+    btnBerichtClear->setToolTip(QStringLiteral("Geprüfte und fehlerhafte Elemente vergessen, neu beginnen"));
+
+    auto* knoepfe = new QHBoxLayout;
+    knoepfe->addWidget(btnBerichtSave);
+    knoepfe->addWidget(btnBerichtClear);
+    knoepfe->addStretch(1);
+    auto* spalte = new QVBoxLayout(this);
+    spalte->addWidget(lGeprueft);
+    spalte->addWidget(new QLabel(QStringLiteral("Fehlerhaft:"), this));
+    spalte->addWidget(gFehler, 1);
+    spalte->addLayout(knoepfe);
+
+    connect(btnBerichtSave, &QPushButton::clicked, this, &PruefberichtFenster::btnBerichtSaveClick);
+    connect(btnBerichtClear, &QPushButton::clicked, this, &PruefberichtFenster::btnBerichtClearClick);
+    bericht.geaendert = [this] {
+        anzeigen();
+        Q_EMIT geaendert();
+    };
+    anzeigen();
+}
+
+void PruefberichtFenster::anzeigen()
+{
+    QStringList arten;
+    for (int a = 0; a < Pruefbericht::ArtAnzahl; ++a) {
+        const auto art = static_cast<Pruefbericht::Art>(a);
+        QStringList b;
+        for (const std::pair<int, int>& r : bericht.bereiche(art))
+            b << Pruefbericht::bereichText(r);
+        if (!b.isEmpty())
+            arten << Pruefbericht::artName(art) + QLatin1Char(' ') + b.join(QStringLiteral(", "));
+    }
+    lGeprueft->setText(QStringLiteral("Geprüft: ")
+                       + (arten.isEmpty() ? QStringLiteral("noch nichts") : arten.join(QStringLiteral("; "))));
+
+    const std::vector<Pruefbericht::Fehler>& f = bericht.fehler();
+    gFehler->setRowCount(int(f.size()));
+    int zeile = 0;
+    for (auto it = f.rbegin(); it != f.rend(); ++it, ++zeile) {
+        const QStringList spalten{it->zeit.toString(QStringLiteral("hh:mm:ss")), Pruefbericht::seitenName(it->art),
+                                  Pruefbericht::artName(it->art) + QLatin1Char(' ') + QString::number(it->nummer),
+                                  Pruefbericht::befund(it->lage)};
+        for (int s = 0; s < spalten.size(); ++s)
+            gFehler->setItem(zeile, s, new QTableWidgetItem(spalten[s]));
+    }
+}
+
+void PruefberichtFenster::zeigen()
+{
+    anzeigen();
+    show();
+    raise();
+    activateWindow();
+}
+
+void PruefberichtFenster::btnBerichtSaveClick()
+{
+    const QString pfad = speicherPfad ? speicherPfad(QStringLiteral("Pruefbericht.txt")) : QString();
+    if (pfad.isEmpty())
+        return;
+    QString grund;
+    if (dateiErsetzen(pfad, bericht.text(kopf ? kopf() : Pruefbericht::Kopf{}), &grund))
+        return;
+    const QString text =
+        createErrorText(pfad, grund);
+    if (meldung)
+        meldung(text);
+    else
+        messageBoxSink(window())(text);
+}
+
+void PruefberichtFenster::btnBerichtClearClick()
+{
+    bericht.leeren();
+}
