@@ -16,8 +16,10 @@ kvx_install() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# What every build needs; Qt's German translations for its own dialogs.
-KVX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libcap-dev qt6-base-dev qt6-translations-l10n fonts-liberation2)
+# What every build needs; Qt's German translations for its own dialogs;
+# libgpiod for the card's lines on a GPIO header (--gpio).
+KVX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libcap-dev libgpiod-dev qt6-base-dev qt6-translations-l10n
+                    fonts-liberation2)
 # The tests also check the desktop entry and the AppStream metadata.
 KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream)
 # The Debian package (cpack -G DEB): dpkg-shlibdeps finds its dependencies,

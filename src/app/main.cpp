@@ -1,11 +1,17 @@
 // Program entry: read the command line, open the ports (not on the virtual
-// layout), give up every privilege, then build the application and its windows.
+// layout), give up every privilege, then build the application, open the
+// GPIO lines when the card's lines are there, and build the windows.
+#include "configuration.h"
+#include "dateiorte.h"
 #include "dauerlauf.h"
+#include "gpiokarte.h"
+#include "gpioports.h"
 #include "linuxports.h"
 #include "mainwindow.h"
 #include "optionen.h"
 #include "portio.h"
 #include "privileges.h"
+#include "profile.h"
 #include "qtdeutsch.h"
 #include "signalende.h"
 
@@ -20,6 +26,39 @@
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
+
+namespace {
+
+// [Sonstiges] Port=ISA (the default) or Port=GPIO: where the card's lines are for good.
+const QString PortSchluessel = QStringLiteral("Port");
+
+// The GPIO backend with the line map of the settings file. The first start
+// writes the default map there; a bad map leaves the backend without access,
+// with the reason.
+std::unique_ptr<GpioPorts> gpioPorts(ProfileFile& ini, const QString& iniDatei)
+{
+    const QString abschnitt = QString::fromLatin1(gpio::Abschnitt);
+    const QString fehlt = QStringLiteral("\n");   // no value of the file holds a line break
+    const gpio::PlanLesung lesung = gpio::planLesen([&](const std::string& schluessel) -> std::optional<std::string> {
+        const QString wert = ini.readString(abschnitt, QString::fromStdString(schluessel), fehlt);
+        if (wert == fehlt)
+            return std::nullopt;
+        return wert.toStdString();
+    });
+    if (!lesung.fehler.empty())
+        return std::make_unique<GpioPorts>(lesung.fehler + "\nEinstellungsdatei: " + iniDatei.toStdString());
+    if (lesung.vorgabe) {
+        QList<ProfileFile::Entry> eintraege;
+        gpio::planSchreiben(lesung.plan, [&](const std::string& schluessel, const std::string& wert) {
+            eintraege.append({abschnitt, QString::fromStdString(schluessel), QString::fromStdString(wert)});
+        });
+        // A file that cannot be written is told when the window writes its settings.
+        ini.writeAll(eintraege);
+    }
+    return std::make_unique<GpioPorts>(lesung.plan, gpioBaustein());
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -44,11 +83,15 @@ int main(int argc, char* argv[])
 
     // The port permission must be asked for before any other thread exists:
     // the kernel hands it only to threads created after the call. The
-    // virtual layout needs none: nothing is asked for.
+    // virtual layout needs none: nothing is asked for; nor do the GPIO lines
+    // (below). Port=GPIO in the settings is seen only after the privileges
+    // are gone; the port permission is then left unused.
     std::unique_ptr<PortBackend> ports;
     QString hinweis;
     if (aufruf.virtuell) {
         ports = std::make_unique<NoPortAccess>();
+    } else if (aufruf.gpio) {
+        // Opened below.
     } else if (LinuxPorts::supported()) {
         auto lp = std::make_unique<LinuxPorts>();
         if (!lp->granted())
@@ -69,6 +112,33 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("KVX-Test"));
     QTranslator qtDeutsch;
     qtAufDeutsch(qtDeutsch);
+
+    // The GPIO character device is a file like the settings: opened with the
+    // user's own rights (group gpio on Raspberry Pi OS), after every
+    // privilege is gone, so that a start as root or with a capability
+    // reaches no line the user could not. Its lines are requested by the
+    // card's mode words in PortInit.
+    if (!aufruf.virtuell) {
+        const QString iniDatei = Dateiorte(QCoreApplication::applicationDirPath()).iniDatei();
+        ProfileFile ini(iniDatei);
+        const QString wahl = ini.readString(QString::fromLatin1(config::SectionSonstiges), PortSchluessel,
+                                            QStringLiteral("ISA"));
+        std::unique_ptr<PortBackend> neu;
+        if (aufruf.gpio || wahl.compare(QLatin1String("GPIO"), Qt::CaseInsensitive) == 0) {
+            std::unique_ptr<GpioPorts> gpio = gpioPorts(ini, iniDatei);
+            hinweis = QString::fromStdString(gpio->fehlerText());
+            neu = std::move(gpio);
+        } else if (!wahl.isEmpty() && wahl.compare(QLatin1String("ISA"), Qt::CaseInsensitive) != 0) {
+            neu = std::make_unique<NoPortAccess>();
+            hinweis = QStringLiteral("In der Einstellungsdatei %1 steht unter [Sonstiges] Port=%2; gültig sind "
+                                     "ISA (die Vorgabe) und GPIO.")
+                          .arg(iniDatei, wahl);
+        }
+        if (neu) {
+            setPortBackend(neu.get());
+            ports = std::move(neu);
+        }
+    }
 
     MainOptions optionen;
     optionen.portHinweis = hinweis;

@@ -9,6 +9,7 @@ namespace {
 const QString Hilfe = QStringLiteral("help");
 const QString Version = QStringLiteral("version");
 const QString Virtuell = QStringLiteral("virtuell");
+const QString Gpio = QStringLiteral("gpio");
 const QString Protokoll = QStringLiteral("protokoll");
 const QString Dauerlauf = QStringLiteral("dauerlauf");
 
@@ -34,7 +35,7 @@ QString fehler(const QString& programm, const QString& was)
 QString hilfeText(const QString& programm)
 {
     return QStringLiteral(
-               "Aufruf: %1 [--virtuell] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
+               "Aufruf: %1 [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
                "\n"
                "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
                "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
@@ -46,6 +47,11 @@ QString hilfeText(const QString& programm)
                "                      keine Portfreigabe, keine Simulationsmeldung, und das\n"
                "                      Fenster \"Virtuelle Anlage\" öffnet sich neben dem\n"
                "                      Hauptfenster.\n"
+               "  --gpio              Steuert die Kartenleitungen über die GPIO-Leitungen eines\n"
+               "                      Einplatinenrechners (Raspberry Pi) und eine Pegelwandler-\n"
+               "                      Platine statt über die ISA-Ports. Welche GPIO-Leitung\n"
+               "                      welche Kartenleitung trägt, steht im Abschnitt [GPIO] der\n"
+               "                      KVXTEST.INI; dauerhaft wählt Port=GPIO unter [Sonstiges].\n"
                "  --protokoll DATEI   Schreibt das Anlagenprotokoll von Anfang an in DATEI,\n"
                "                      jede Zeile sofort: eine Zeile je Änderung dessen, was die\n"
                "                      Karten zeigen oder melden, auch auf der echten Karte.\n"
@@ -69,6 +75,7 @@ Optionen optionenLesen(const QStringList& argumente)
     p.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("?"), Hilfe}));
     p.addOption(QCommandLineOption(QStringList{QStringLiteral("v"), Version}));
     p.addOption(QCommandLineOption(Virtuell));
+    p.addOption(QCommandLineOption(Gpio));
     p.addOption(QCommandLineOption(Protokoll, QString(), QStringLiteral("DATEI")));
     p.addOption(QCommandLineOption(Dauerlauf, QString(), QStringLiteral("MINUTEN")));
     for (const char* name : QtMitWert) {
@@ -119,6 +126,14 @@ Optionen optionenLesen(const QStringList& argumente)
         return o;
     }
     o.virtuell = p.isSet(Virtuell);
+    o.gpio = p.isSet(Gpio);
+    if (o.virtuell && o.gpio) {
+        o = Optionen{};
+        o.aktion = Optionen::Aktion::Fehler;
+        o.text = fehler(programm, QStringLiteral("--virtuell und --gpio schließen einander aus: die virtuelle "
+                                                 "Anlage braucht keine Ports."));
+        return o;
+    }
     if (p.isSet(Dauerlauf)) {
         const QString wert = p.value(Dauerlauf);
         bool zahl = false;

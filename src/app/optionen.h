@@ -1,6 +1,6 @@
 // The command line: what the user asked for, or the text to print instead.
 //
-//   kvxtest [--virtuell] [--protokoll DATEI] [--dauerlauf MINUTEN]
+//   kvxtest [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]
 //   kvxtest --help | --version
 //
 // Read before anything else happens (before the ports are asked for), so it
@@ -15,6 +15,7 @@ struct Optionen {
     enum class Aktion { Starten, Hilfe, Version, Fehler };
     Aktion aktion = Aktion::Starten;
     bool virtuell = false;    // start on the virtual layout instead of the ports
+    bool gpio = false;        // the card's lines on the GPIO header instead of the ISA ports
     QString protokollDatei;   // write the layout log there; empty: no file; never starts with "-"
     int dauerlaufMinuten = 0; // the endurance run drives the program for that long; 0: none
     // Hilfe, Version: the text for standard output; Fehler: the message for

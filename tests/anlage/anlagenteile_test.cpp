@@ -24,7 +24,10 @@ private Q_SLOTS:
     {
         Optionen o = optionenLesen({"kvxtest"});
         QCOMPARE(o.aktion, A::Starten);
-        QVERIFY(!o.virtuell && o.protokollDatei.isEmpty());
+        QVERIFY(!o.virtuell && !o.gpio && o.protokollDatei.isEmpty());
+        o = optionenLesen({"kvxtest", "--gpio", "--protokoll", "p.txt"});
+        QCOMPARE(o.aktion, A::Starten);
+        QVERIFY(o.gpio && !o.virtuell);
 
         o = optionenLesen({"kvxtest", "--virtuell", "--protokoll", "/tmp/p.txt"});
         QCOMPARE(o.aktion, A::Starten);
@@ -44,7 +47,9 @@ private Q_SLOTS:
             o = optionenLesen({"/usr/bin/kvxtest", h});
             QCOMPARE(o.aktion, A::Hilfe);
             QCOMPARE(o.exitStatus(), 0);
-            QVERIFY(o.text.startsWith(QStringLiteral("Aufruf: kvxtest [--virtuell] [--protokoll DATEI] [--dauerlauf MINUTEN]\n")));
+            QVERIFY(o.text.startsWith(
+                QStringLiteral("Aufruf: kvxtest [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]\n")));
+            QVERIFY(o.text.contains(QStringLiteral("  --gpio              Steuert die Kartenleitungen")));
             QVERIFY(o.text.contains(QStringLiteral("Zeigt diese Hilfe")));
             QVERIFY(o.text.contains(QStringLiteral("  --protokoll DATEI   Schreibt das Anlagenprotokoll")));
         }
@@ -71,6 +76,10 @@ private Q_SLOTS:
                                 << strich.arg(QStringLiteral("-p.txt"));
         QTest::newRow("Wert") << QStringList{"kvxtest", "--virtuell=ja"}
                               << QStringLiteral("kvxtest: Die Option \"--virtuell\" nimmt keinen Wert.\n");
+        QTest::newRow("GPIO und virtuell") << QStringList{"kvxtest", "--gpio", "--virtuell"}
+                                           << QStringLiteral("kvxtest: --virtuell und --gpio schließen einander aus");
+        QTest::newRow("GPIO Wert") << QStringList{"kvxtest", "--gpio=17"}
+                                   << QStringLiteral("kvxtest: Die Option \"--gpio\" nimmt keinen Wert.\n");
         const QString dauer = QStringLiteral("kvxtest: --dauerlauf braucht --virtuell und eine Zahl von Minuten "
                                              "(1 bis 10000), nicht \"%1\".\n");
         QTest::newRow("Dauerlauf ohne virtuell") << QStringList{"kvxtest", "--dauerlauf", "5"} << dauer.arg(5);
@@ -90,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(o.exitStatus(), 2);
         QVERIFY2(o.text.startsWith(meldung), qPrintable(o.text));
         QVERIFY(o.text.endsWith(QStringLiteral("\"kvxtest --help\" zeigt, welche Optionen es gibt.\n")));
-        QVERIFY(!o.virtuell && o.protokollDatei.isEmpty());
+        QVERIFY(!o.virtuell && !o.gpio && o.protokollDatei.isEmpty());
     }
 
     // The program itself: the message on standard error, status 2, before
