@@ -26,3 +26,6 @@ KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream)
 # file picks out the binaries for it.
 KVX_PACKAGE_PACKAGES=(dpkg-dev file)
 KVX_BENCH_PACKAGES=(libbenchmark-dev)
+# ./fuzz.sh: clang with its runtime libraries (libFuzzer and the sanitizers;
+# on Debian 12 libclang-rt-dev brings libclang-rt-14-dev).
+KVX_FUZZ_PACKAGES=(clang libclang-rt-dev)

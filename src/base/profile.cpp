@@ -38,10 +38,11 @@ bool isBlank(char c)
 }
 
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise: a file edited on
-// Windows holds its umlauts as single bytes.
+// Windows holds its umlauts as single bytes. The file's own byte-order mark is
+// set aside before; a name or value that begins with U+FEFF keeps it.
 QString decode(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (utf8.hasError())
         return QString::fromLatin1(bytes);

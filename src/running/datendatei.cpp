@@ -34,27 +34,27 @@ QByteArray kodieren(const QString& text)
     return QByteArrayLiteral("\xef\xbb\xbf") + text.toUtf8();
 }
 
-QString erstellFehler(const QString& pfad, const QString& grund)
-{
-    return createErrorText(pfad, grund);
-}
-
-std::optional<QStringList> zeilenLesen(const QString& pfad, QString* fehler)
+// The file's bytes; on failure *fehler names the file and the reason.
+std::optional<QByteArray> bytesLesen(const QString& pfad, QString* fehler)
 {
     QString grund;
-    const std::optional<QByteArray> inhalt = dateiLesen(pfad, MaxBytes, &grund);
-    QStringList z;
-    if (inhalt) {
-        z = zeilen(*inhalt);
-        if (z.size() > MaxZeilen)
-            grund = QStringLiteral("Die Datei hat mehr als %1 Zeilen.").arg(MaxZeilen);
-    }
-    if (!grund.isEmpty()) {
-        if (fehler)
-            *fehler = openErrorText(QDir::toNativeSeparators(pfad), grund);
+    std::optional<QByteArray> inhalt = dateiLesen(pfad, MaxBytes, &grund);
+    if (!inhalt && fehler)
+        *fehler = openErrorText(QDir::toNativeSeparators(pfad), grund);
+    return inhalt;
+}
+
+template <class T>
+std::optional<T> mitName(const QString& pfad, std::optional<T> (*lesen)(const QByteArray&, QString*), QString* fehler)
+{
+    const std::optional<QByteArray> inhalt = bytesLesen(pfad, fehler);
+    if (!inhalt)
         return std::nullopt;
-    }
-    return z;
+    QString grund;
+    std::optional<T> t = lesen(*inhalt, &grund);
+    if (!t && fehler)
+        *fehler = openErrorText(QDir::toNativeSeparators(pfad), grund);
+    return t;
 }
 
 }  // namespace
@@ -107,9 +107,24 @@ QString stamm(const QString& pfad)
     return pfad.left(pfad.size() - (name.size() - punkt));
 }
 
-std::optional<Tabelle> tabelleLesen(const QString& pfad, QString* fehler)
+std::optional<QStringList> listeAusBytes(const QByteArray& inhalt, QString* grund)
 {
-    const std::optional<QStringList> z = zeilenLesen(pfad, fehler);
+    const auto warum = [grund](const QString& text) {
+        if (grund)
+            *grund = text;
+        return std::nullopt;
+    };
+    if (inhalt.size() > MaxBytes)
+        return warum(QStringLiteral("Die Datei ist größer als %1 KB.").arg(MaxBytes / 1024));
+    QStringList z = zeilen(inhalt);
+    if (z.size() > MaxZeilen)
+        return warum(QStringLiteral("Die Datei hat mehr als %1 Zeilen.").arg(MaxZeilen));
+    return z;
+}
+
+std::optional<Tabelle> tabelleAusBytes(const QByteArray& inhalt, QString* grund)
+{
+    const std::optional<QStringList> z = listeAusBytes(inhalt, grund);
     if (!z)
         return std::nullopt;
     Tabelle t;
@@ -124,9 +139,8 @@ std::optional<Tabelle> tabelleLesen(const QString& pfad, QString* fehler)
         zeile.chop(1);
         const QStringList zellen = zeile.split(u'\t');
         if (zellen.size() > MaxSpalten) {
-            if (fehler)
-                *fehler = openErrorText(QDir::toNativeSeparators(pfad),
-                                        QStringLiteral("Eine Zeile hat mehr als %1 Spalten.").arg(MaxSpalten));
+            if (grund)
+                *grund = QStringLiteral("Eine Zeile hat mehr als %1 Spalten.").arg(MaxSpalten);
             return std::nullopt;
         }
         t.append(zellen);
@@ -134,18 +148,38 @@ std::optional<Tabelle> tabelleLesen(const QString& pfad, QString* fehler)
     return t;
 }
 
+std::optional<Tabelle> tabelleLesen(const QString& pfad, QString* fehler)
+{
+    return mitName(pfad, &tabelleAusBytes, fehler);
+}
+
 std::optional<QStringList> listeLesen(const QString& pfad, QString* fehler)
 {
-    return zeilenLesen(pfad, fehler);
+    return mitName(pfad, &listeAusBytes, fehler);
 }
+
+namespace {
+
+// A file the readers would refuse is not written: the program would leave a
+// file it cannot load again (a text grows on writing, by a TAB and a CR a
+// line and, in UTF-8, by up to three bytes a character).
+QString zuGross(const QByteArray& inhalt)
+{
+    if (inhalt.size() <= MaxBytes)
+        return {};
+    return QStringLiteral("Sie würde größer als %1 KB und wird nicht geschrieben; die alte Datei bleibt.")
+        .arg(MaxBytes / 1024);
+}
+
+}  // namespace
 
 bool schreiben(const QString& pfad, const QByteArray& inhalt, QString* fehler)
 {
-    QString grund;
-    if (dateiErsetzen(pfad, inhalt, &grund))
+    QString grund = zuGross(inhalt);
+    if (grund.isEmpty() && dateiErsetzen(pfad, inhalt, &grund))
         return true;
     if (fehler)
-        *fehler = erstellFehler(pfad, grund);
+        *fehler = createErrorText(pfad, grund);
     return false;
 }
 
@@ -153,10 +187,17 @@ bool alleSchreiben(const QList<DateiInhalt>& dateien, QString* fehler)
 {
     QString pfad;
     QString grund;
+    for (const DateiInhalt& d : dateien) {
+        if (grund = zuGross(d.inhalt); !grund.isEmpty()) {
+            if (fehler)
+                *fehler = createErrorText(d.pfad, grund);
+            return false;
+        }
+    }
     if (dateienErsetzen(dateien, &pfad, &grund))
         return true;
     if (fehler)
-        *fehler = erstellFehler(pfad, grund);
+        *fehler = createErrorText(pfad, grund);
     return false;
 }
 

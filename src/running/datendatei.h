@@ -49,6 +49,12 @@ QString stamm(const QString& pfad);
 std::optional<Tabelle> tabelleLesen(const QString& pfad, QString* fehler);
 std::optional<QStringList> listeLesen(const QString& pfad, QString* fehler);
 
+// The same from a file's bytes: on failure *grund holds the reason alone
+// ("Die Datei hat mehr als 5000 Zeilen."), as the readers above put it after
+// the file's name.
+std::optional<Tabelle> tabelleAusBytes(const QByteArray& inhalt, QString* grund);
+std::optional<QStringList> listeAusBytes(const QByteArray& inhalt, QString* grund);
+
 // Replaces the file; on failure the old file stays and *fehler holds
 // "Datei "<path>" kann nicht erstellt werden. <reason>".
 bool schreiben(const QString& pfad, const QByteArray& inhalt, QString* fehler);

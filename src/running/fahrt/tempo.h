@@ -32,6 +32,13 @@ void sntPuls(TkvxHard& kvx);
 // awake so that it ends on time.
 void schlafen(std::chrono::milliseconds dauer);
 
+// Tests and fuzz targets that check only order and outcome may put a faster
+// wait in place of the real one, for every thread of the process (the
+// keep-alive pulse and the start of a run wait through it too); nullptr
+// brings the real one back. Returns the previous one.
+using SchlafFunktion = void (*)(std::chrono::milliseconds dauer);
+SchlafFunktion setSchlafFunktion(SchlafFunktion f);
+
 // Counts cycles and tells, once the second of the time of day changes, how
 // many cycles the last second held; the counter then starts again.
 class ZyklusZaehler {
