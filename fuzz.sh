@@ -24,8 +24,8 @@ ziele=("$@")
 # the size of real ones and past the row and column bounds (their size
 # bounds are plain comparisons, which the regression inputs and the tests
 # cover; longer inputs would only slow the search), the help text up to
-# 256 KB, a route run of some two hundred commands.
-declare -A laenge=([profile]=4096 [rtfreader]=262144 [datendatei]=8192 [strecke]=512)
+# 256 KB, a route run of about a hundred commands (some twenty-five cycles).
+declare -A laenge=([profile]=4096 [rtfreader]=262144 [datendatei]=8192 [strecke]=256)
 for z in "${ziele[@]}"; do
     [ -n "${laenge[$z]:-}" ] || { echo "Unbekanntes Ziel: $z" >&2; exit 2; }
 done

@@ -8,7 +8,7 @@
 //    length, and no LED beyond it is lit.
 // A run ends as on the page: at a cell that is no number, or after a cycle
 // with Start released; the blocks then go off, and the next cycle starts a
-// new run. The worker's waits take no time here.
+// new run (three at most). The worker's waits take no time here.
 //
 // Input: card counts (block, auxiliary-block and detector cards, LED cards of
 // chains 1..3: one byte each), one byte for the configured LED lengths, then
@@ -177,6 +177,11 @@ public:
     {
         TkvxHard& kvx = *rig_->kvx;
         if (!lauf_) {
+            // Three runs an input: each new one resets the chains, which costs
+            // as much as a dozen cycles.
+            if (laeufe_ == 3)
+                return;
+            ++laeufe_;
             seite_.startSetzen(true);
             lauf_ = std::make_unique<fahrt::StreckenLauf>(kvx, seite_, melder_);
             lauf_->anfang();
@@ -257,6 +262,7 @@ private:
     fahrt::StreckenTabellen tabellen_;
     std::array<int, 3> ledLaenge_{};
     std::unique_ptr<fahrt::StreckenLauf> lauf_;
+    int laeufe_ = 0;
     VirtualCard::Ansicht ansicht_;
 };
 
