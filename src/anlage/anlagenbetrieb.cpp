@@ -1,7 +1,6 @@
 #include "anlagenbetrieb.h"
 
 #include "anlagenprotokoll.h"
-#include "fileerror.h"
 #include "mithoeren.h"
 #include "textdatei.h"
 #include "tfanlage.h"
@@ -235,9 +234,8 @@ void AnlagenBetrieb::protokollSpeichern()
     const QString pfad = speicherPfad ? speicherPfad() : QString();
     if (pfad.isEmpty())
         return;
-    QString grund;
-    if (!dateiErsetzen(pfad, text_, &grund))
-        meldung_(createErrorText(pfad, grund));
+    if (const QString text = dateiSichern(pfad, text_); !text.isEmpty())
+        meldung_(text);
 }
 
 bool AnlagenBetrieb::beispielMoeglich() const

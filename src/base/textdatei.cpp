@@ -114,3 +114,9 @@ bool dateienErsetzen(const QList<DateiInhalt>& dateien, QString* fehlerPfad, QSt
     }
     return true;
 }
+
+QString dateiSichern(const QString& pfad, const QByteArray& inhalt)
+{
+    QString grund;
+    return dateiErsetzen(pfad, inhalt, &grund) ? QString() : createErrorText(pfad, grund);
+}

@@ -36,3 +36,7 @@ struct DateiInhalt
 // fails after all were written (the folder changed meanwhile) is the one
 // case that leaves the files before it replaced; none is ever cut short.
 bool dateienErsetzen(const QList<DateiInhalt>& dateien, QString* fehlerPfad, QString* grund);
+
+// dateiErsetzen with the user's message: empty when the file was written,
+// else "Datei "<pfad>" kann nicht erstellt werden. <reason>".
+QString dateiSichern(const QString& pfad, const QByteArray& inhalt);

@@ -1,6 +1,5 @@
 #include "pruefberichtfenster.h"
 
-#include "fileerror.h"
 #include "textdatei.h"
 
 #include <QHBoxLayout>
@@ -98,15 +97,8 @@ void PruefberichtFenster::btnBerichtSaveClick()
     const QString pfad = speicherPfad ? speicherPfad(QStringLiteral("Pruefbericht.txt")) : QString();
     if (pfad.isEmpty())
         return;
-    QString grund;
-    if (dateiErsetzen(pfad, bericht.text(kopf ? kopf() : Pruefbericht::Kopf{}), &grund))
-        return;
-    const QString text =
-        createErrorText(pfad, grund);
-    if (meldung)
-        meldung(text);
-    else
-        messageBoxSink(window())(text);
+    if (const QString text = dateiSichern(pfad, bericht.text(kopf ? kopf() : Pruefbericht::Kopf{})); !text.isEmpty())
+        (meldung ? meldung : messageBoxSink(window()))(text);
 }
 
 void PruefberichtFenster::btnBerichtClearClick()

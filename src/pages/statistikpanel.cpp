@@ -1,6 +1,5 @@
 #include "statistikpanel.h"
 
-#include "fileerror.h"
 #include "monitorgrid.h"
 #include "monitorsection.h"
 #include "panels.h"
@@ -179,13 +178,6 @@ void StatistikPanel::btnStatSaveClick()
     const QString pfad = speicherPfad ? speicherPfad(dateiName_) : QString();
     if (pfad.isEmpty())
         return;
-    QString grund;
-    if (dateiErsetzen(pfad, dateiText(), &grund))
-        return;
-    const QString text =
-        createErrorText(pfad, grund);
-    if (meldung)
-        meldung(text);
-    else
-        messageBoxSink(window())(text);
+    if (const QString text = dateiSichern(pfad, dateiText()); !text.isEmpty())
+        (meldung ? meldung : messageBoxSink(window()))(text);
 }

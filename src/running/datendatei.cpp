@@ -175,12 +175,11 @@ QString zuGross(const QByteArray& inhalt)
 
 bool schreiben(const QString& pfad, const QByteArray& inhalt, QString* fehler)
 {
-    QString grund = zuGross(inhalt);
-    if (grund.isEmpty() && dateiErsetzen(pfad, inhalt, &grund))
-        return true;
+    const QString grund = zuGross(inhalt);
+    const QString text = grund.isEmpty() ? dateiSichern(pfad, inhalt) : createErrorText(pfad, grund);
     if (fehler)
-        *fehler = createErrorText(pfad, grund);
-    return false;
+        *fehler = text;
+    return text.isEmpty();
 }
 
 bool alleSchreiben(const QList<DateiInhalt>& dateien, QString* fehler)
