@@ -34,6 +34,21 @@ namespace {
 // 24 blocks, 48 auxiliary blocks, 88 detectors.
 const QByteArray anlage("[Karten]\nBlock=12\nHilfsBlock=12\nMelder=11\n");
 
+// A route run over rows 1..3 with the train in block 1, under way.
+void streckeStarten(Start& s)
+{
+    TfMain& w = *s.fenster;
+    w.pControl->setCurrentIndex(TfMain::SStrecke);
+    StreckePage& p = *w.pStrecke;
+    p.tabellenLoeschen();
+    for (int r = 1; r <= 3; ++r)
+        p.gStrecke->item(r, 4)->setText(QString::number(r));
+    s.karte.setBlockOccupied(1, true);
+    p.stTrack->setValue(60);
+    QTest::mouseClick(p.stGO, Qt::LeftButton);
+    QTRY_VERIFY(s.karte.block(1).powered);
+}
+
 }  // namespace
 
 class SignalEndeTest : public QObject {
@@ -59,14 +74,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (strecke) {
-            w.pControl->setCurrentIndex(TfMain::SStrecke);
-            StreckePage& p = *w.pStrecke;
-            for (int r = 1; r <= 3; ++r)
-                p.gStrecke->item(r, 4)->setText(QString::number(r));
-            s.karte.setBlockOccupied(1, true);
-            p.stTrack->setValue(60);
-            QTest::mouseClick(p.stGO, Qt::LeftButton);
-            QTRY_VERIFY(s.karte.block(1).powered);
+            streckeStarten(s);
         } else {
             w.pControl->setCurrentIndex(TfMain::SWeiche);
             w.pWeiche->btnWZeit->setValue(5000);
@@ -145,15 +153,8 @@ private Q_SLOTS:
             QTRY_VERIFY(s.karte.block(1).powered);
             esc();
         } else if (was == QLatin1String("strecke")) {
-            w.pControl->setCurrentIndex(TfMain::SStrecke);
+            streckeStarten(s);
             StreckePage& p = *w.pStrecke;
-            p.tabellenLoeschen();
-            for (int r = 1; r <= 3; ++r)
-                p.gStrecke->item(r, 4)->setText(QString::number(r));
-            s.karte.setBlockOccupied(1, true);
-            p.stTrack->setValue(60);
-            QTest::mouseClick(p.stGO, Qt::LeftButton);
-            QTRY_VERIFY(s.karte.block(1).powered);
             // A cell being edited takes the first Esc; the second stops.
             p.gStrecke->setCurrentCell(9, 2);
             p.gStrecke->editItem(p.gStrecke->item(9, 2));
