@@ -119,6 +119,7 @@ void AnlagenBetrieb::fensterZeigen()
         connect(fenster_, &TfAnlage::protokollSpeichern, this, &AnlagenBetrieb::protokollSpeichern);
         connect(fenster_, &TfAnlage::beispielAnlage, this, &AnlagenBetrieb::beispielAnlage);
         fenster_->protokollSetzen(text_);
+        fenster_->addActions(fensterTasten);
     }
     if (!takt_->isActive())   // after beenden() of a main window that was shown again
         takt_->start();

@@ -20,6 +20,7 @@
 #include "virtualcard.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
@@ -31,6 +32,7 @@
 class AnlagenProtokoll;
 class Mithoeren;
 class PortBackend;
+class QAction;
 class QTimer;
 class QWidget;
 class TfAnlage;
@@ -96,6 +98,10 @@ public:
     TfAnlage* fenster() const;
     const VirtuellerZug* zug() const { return zug_.get(); }
     const QByteArray& protokoll() const { return text_; }   // every line ends with a line break
+
+    // Keys of the main window that work in the window "Virtuelle Anlage" too
+    // (Esc, "Alles aus"), given before the window first shows.
+    QList<QAction*> fensterTasten;
 
     // The route page's table now; the train runs on its rows 1..15.
     std::function<std::shared_ptr<const fahrt::StreckenTabellen>()> streckeHolen;

@@ -104,9 +104,11 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     mnuReset = mnuResetMenue->addAction(QStringLiteral("&Reset"));
     mnuAllesAus = mnuResetMenue->addAction(QStringLiteral("&Alles aus"));
     mnuAllesAus->setShortcut(QKeySequence(Qt::Key_Escape));
-    // Also in the window "Virtuelle Anlage"; not while a modal box is open,
-    // and a cell being edited takes its Esc first.
-    mnuAllesAus->setShortcutContext(Qt::ApplicationShortcut);
+    // Esc belongs to the window that has the keyboard: here, in the window
+    // "Virtuelle Anlage" and in the report it stops everything; a dialog, a
+    // message box, a popup list, a menu or a cell being edited takes it first.
+    mnuAllesAus->setShortcutContext(Qt::WindowShortcut);
+    anlage->fensterTasten = {mnuAllesAus};
     mnuHelp = menuBar()->addAction(QStringLiteral("&Hilfe"));
     mnuInfo = menuBar()->addAction(QStringLiteral("&Info"));
     mnuSNTein = menuBar()->addAction(QStringLiteral("SNT-&ein"));

@@ -326,6 +326,7 @@ void TfMain::automatikVerbinden()
 {
     fBericht = new PruefberichtFenster(this);
     fBericht->hide();
+    fBericht->addAction(mnuAllesAus);   // Esc there, too
     fBericht->kopf = [this] {
         Pruefbericht::Kopf k;
         k.datum = QDateTime::currentDateTime();

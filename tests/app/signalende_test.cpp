@@ -2,15 +2,22 @@
 // the running window as closing it does (a route run and a coil pulse going
 // on, then SIGTERM to this process), and the real program on the virtual
 // layout, ended by a kill while its train runs.
+#include "anlagenbetrieb.h"
 #include "automatikgruppe.h"
 #include "fahrenpage.h"
 #include "fensterstart.h"
+#include "pruefberichtfenster.h"
 #include "schaltliste.h"
 #include "signalende.h"
 #include "streckepage.h"
+#include "tfanlage.h"
 #include "weichepage.h"
 
 #include <QApplication>
+#include <QCompleter>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QMap>
@@ -18,6 +25,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -179,6 +187,78 @@ private Q_SLOTS:
         s.karte.clearKeepAliveEdges();
         QTest::qWait(60);   // three ticks' time: the line must not move
         QVERIFY(s.karte.keepAliveEdges().empty());
+    }
+
+    // Esc belongs to the window that has the keyboard: in the main window,
+    // the window "Virtuelle Anlage" and the report it stops everything; the
+    // name list of a file dialog takes it first and nothing stops.
+    void escGehoertDemFensterMitTastatur_data()
+    {
+        QTest::addColumn<QString>("wo");
+        QTest::addColumn<bool>("haelt");
+        QTest::newRow("Hauptfenster") << "haupt" << true;
+        QTest::newRow("Virtuelle Anlage") << "anlage" << true;
+        QTest::newRow("Prüfbericht") << "bericht" << true;
+        QTest::newRow("Namensliste im Dateidialog") << "dialog" << false;
+    }
+    void escGehoertDemFensterMitTastatur()
+    {
+        QFETCH(QString, wo);
+        QFETCH(bool, haelt);
+        QTemporaryDir dir;
+        fixture::schreiben(dir.filePath(QStringLiteral("KVXTEST.INI")), anlage);
+        const QDir daten(QStringLiteral(KVX_DATEN_DIR));
+        for (const QString& name : daten.entryList({QStringLiteral("QJ.*")}, QDir::Files))
+            QFile::copy(daten.filePath(name), dir.filePath(name));
+        MainOptions o;
+        o.programmPfad = dir.path();
+        o.virtuell = true;
+        QStringList meldungen;
+        o.meldung = [&](const QString& text) { meldungen << text; };
+        TfMain w(std::move(o));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.anlage->fenster() && w.anlage->fenster()->isVisible());
+        w.pControl->setCurrentIndex(TfMain::SMelder);
+        w.mnuSNTeinClick();
+        QVERIFY(w.tiSNT->isActive());
+
+        bool listeGezeigt = false, listeZu = false, dialogOffen = false;
+        if (wo == QLatin1String("haupt")) {
+            QTest::keyClick(&w, Qt::Key_Escape);
+        } else if (wo == QLatin1String("anlage")) {
+            QTest::keyClick(w.anlage->fenster(), Qt::Key_Escape);
+        } else if (wo == QLatin1String("bericht")) {
+            w.fBericht->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.fBericht));
+            QTest::keyClick(w.fBericht, Qt::Key_Escape);
+        } else {
+            // Type the start of a name: the completer lists r1.txt and r2.txt.
+            QTemporaryDir ordner;
+            for (const char* n : {"r1.txt", "r2.txt"})
+                fixture::schreiben(QDir(ordner.path()).filePath(QLatin1String(n)), "x");
+            w.SaveD->setOption(QFileDialog::DontUseNativeDialog);
+            QTimer::singleShot(0, &w, [&] {
+                const auto zu = qScopeGuard([&] { w.SaveD->reject(); });
+                auto* name = w.SaveD->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name && name->completer());
+                name->setFocus();
+                QTest::keyClicks(name, ordner.path() + QStringLiteral("/r"));
+                QWidget* liste = name->completer()->popup();
+                QTRY_VERIFY(liste->isVisible());
+                listeGezeigt = true;
+                QTest::keyClick(liste, Qt::Key_Escape);   // where a real key goes while the list is open
+                listeZu = !liste->isVisible();
+                dialogOffen = w.SaveD->isVisible();
+            });
+            w.dateiWaehlen(true, QStringLiteral("Textdateien (*.txt)"), QStringLiteral("txt"), QString());
+            QVERIFY(listeGezeigt);
+            QVERIFY2(listeZu, "Esc did not close the name list");
+            QVERIFY2(dialogOffen, "Esc in the name list closed the dialog");
+        }
+        QCOMPARE(!w.tiSNT->isActive(), haelt);
+        QCOMPARE(w.statusText(0).startsWith(QLatin1String(" Alles aus")), haelt);
+        QVERIFY2(meldungen.isEmpty(), qPrintable(meldungen.join(u'|')));
     }
 
     // The program itself, driving the sample route on the virtual layout
