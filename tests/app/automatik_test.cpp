@@ -13,10 +13,10 @@
 #include "signalpage.h"
 #include "weichepage.h"
 
+#include <QAbstractButton>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -327,7 +327,7 @@ private Q_SLOTS:
         QCOMPARE(s.fragen.size(), 2);
     }
 
-    // The question itself: "Ja" and "Nein", "Nein" taken by Enter and Esc.
+    // The question itself: "Ja" and "Nein", Enter and Esc answer "Nein".
     void leerenFragtMitNeinVorgewaehlt_data()
     {
         QTest::addColumn<int>("taste");   // 0: the "Ja" button clicked
@@ -344,24 +344,16 @@ private Q_SLOTS:
         PruefberichtFenster f;
         f.bericht.geprueft(Pruefbericht::Art::Led, 5);
         QStringList knoepfe;
-        QTimer suchen;   // the box shows inside the click: answer it from the event loop
-        suchen.setInterval(5);
-        QObject::connect(&suchen, &QTimer::timeout, &suchen, [&] {
-            for (QWidget* fenster : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(fenster);
-                if (!box || !box->isVisible())
-                    continue;
-                suchen.stop();
+        QTimer antworten;   // the box is modal inside the click: answered from its event loop
+        QObject::connect(&antworten, &QTimer::timeout, &antworten, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                antworten.stop();
                 for (QAbstractButton* b : box->buttons())
                     knoepfe << b->text();
-                if (taste)
-                    QTest::keyClick(box, Qt::Key(taste));
-                else
-                    box->button(QMessageBox::Yes)->click();
-                return;
+                taste ? QTest::keyClick(box, Qt::Key(taste)) : box->button(QMessageBox::Yes)->click();
             }
         });
-        suchen.start();
+        antworten.start(5);
         QTest::mouseClick(f.btnBerichtClear, Qt::LeftButton);
         knoepfe.sort();
         QCOMPARE(knoepfe, (QStringList{QStringLiteral("Ja"), QStringLiteral("Nein")}));
