@@ -184,6 +184,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     pWeiche->verbinden(this, spulenImpuls);
     pSignal->verbinden(this, spulenImpuls);
     automatikVerbinden();
+    fBericht->frage = std::move(options.frage);
     for (StatistikPanel* s : {pMelder->Statistik, pTaster->Statistik}) {
         s->speicherPfad = [this](const QString& name) {
             return dateiWaehlen(true, QStringLiteral("Textdateien (*.txt)"), QStringLiteral("txt"), name);

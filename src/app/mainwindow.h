@@ -41,6 +41,7 @@ struct MainOptions {
     QString programmPfad;            // empty: the executable's directory
     PortBackend* backend = nullptr;  // nullptr: the backend main() installed
     MessageSink meldung;             // empty: real message boxes
+    QuestionSink frage;              // empty: real question boxes
     QString portHinweis;             // why the ports are not reachable, added to the simulation message
     bool virtuell = false;           // on the virtual layout instead of the ports, its window opened
     QString protokollDatei;          // the layout log goes there from the start; empty: no file

@@ -18,6 +18,7 @@
 #include "schaltliste.h"
 #include "signalpage.h"
 #include "spulenimpuls.h"
+#include "statistikpanel.h"
 #include "streckepage.h"
 #include "tasterpage.h"
 #include "weichepage.h"
@@ -138,6 +139,10 @@ void TfMain::mnuSNTeinClick()
     mnuResetClick();
     fernsteuerung::anlauf(*kvx);
     if (mnuSNTaus->isEnabled()) {   // not switched off again during the start-up
+        // What changed while the supply was off was seen by no poll: the
+        // first one now gives the starting states.
+        pMelder->Statistik->ansetzen();
+        pTaster->Statistik->ansetzen();
         tiSNT->start();
         setStatusText(0, QStringLiteral(" SNT ist eingeschaltet ..."));
     }

@@ -1,5 +1,6 @@
 // Messages to the user. Every message box of the program goes through one
-// MessageSink, so that tests can take the messages instead of boxes.
+// MessageSink, every question through one QuestionSink, so that tests can
+// take the messages and give the answers instead of boxes.
 #pragma once
 
 #include <QString>
@@ -13,6 +14,13 @@ using MessageSink = std::function<void(const QString& text)>;
 
 // The real sink: a modal box with the application title and an OK button.
 MessageSink messageBoxSink(QWidget* parent);
+
+// A yes/no question to the user; true for "Ja".
+using QuestionSink = std::function<bool(const QString& text)>;
+
+// The real question: a modal box with the application title, "Ja" and "Nein",
+// "Nein" the default (Enter and Esc answer it).
+QuestionSink questionBoxSink(QWidget* parent);
 
 inline constexpr const char* AnwendungsTitel = "KVX-Test";
 

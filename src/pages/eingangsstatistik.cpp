@@ -15,8 +15,8 @@ void EingangsStatistik::einrichten(int art, int anzahl)
         return;
     Art& a = arten_[std::size_t(art)];
     const std::size_t n = std::size_t(std::max(anzahl, 0)) + 1;
-    a.zustand.assign(n, 0);
-    a.elemente.assign(n, Element{});
+    a.zustand.resize(n, 0);
+    a.elemente.resize(n, Element{});
     a.angesetzt = false;
 }
 

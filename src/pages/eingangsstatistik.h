@@ -43,8 +43,9 @@ public:
     // arten kinds of elements, numbered from 0, each laid out for no elements.
     explicit EingangsStatistik(int arten);
 
-    // Kind art holds elements 1..anzahl from now on; everything counted for it
-    // is forgotten and its next image is taken as the starting states.
+    // Kind art holds elements 1..anzahl from now on: the elements it keeps
+    // keep their counts, times and marks, those beyond anzahl are forgotten,
+    // new ones start at nothing; its next image is taken as the starting states.
     void einrichten(int art, int anzahl);
 
     // The next image of every kind is taken as the starting states, uncounted:

@@ -19,7 +19,8 @@ public:
     explicit MelderPage(QWidget* parent = nullptr);
 
     // Lays the grids out for the card's counts (auxiliary blocks from 200 on);
-    // the statistics start anew.
+    // the statistics keep what they counted for the elements that still
+    // exist, blue frames included.
     void anordnen(const TkvxHard& kvx);
 
     // One poll from the keep-alive tick: reads the occupancy reports and shows

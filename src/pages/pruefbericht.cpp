@@ -5,6 +5,8 @@
 
 namespace {
 
+const QString Zeitformat = QStringLiteral("dd.MM.yyyy hh:mm:ss");
+
 std::size_t index(Pruefbericht::Art art)
 {
     return static_cast<std::size_t>(art);
@@ -90,7 +92,7 @@ void Pruefbericht::leeren()
 QByteArray Pruefbericht::text(const Kopf& kopf) const
 {
     QString t = QStringLiteral("Prüfbericht KVX-Test\n");
-    t += QStringLiteral("Datum\t%1\n").arg(kopf.datum.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+    t += QStringLiteral("Datum\t%1\n").arg(kopf.datum.toString(Zeitformat));
     t += QStringLiteral("Version\t%1\n").arg(kopf.version);
     for (const auto& [name, anzahl] : kopf.karten)
         t += QStringLiteral("Karten\t%1\t%2\n").arg(name).arg(anzahl);
@@ -109,7 +111,10 @@ QByteArray Pruefbericht::text(const Kopf& kopf) const
         for (const std::pair<int, int>& r : b)
             t += QStringLiteral("%1\t%2\tgeprüft\n").arg(artName(art), bereichText(r));
         for (const Fehler& e : f)
-            t += QStringLiteral("%1\t%2\t%3\n").arg(artName(art)).arg(e.nummer).arg(befund(e.lage));
+            t += QStringLiteral("%1\t%2\t%3\t%4\n")
+                     .arg(artName(art))
+                     .arg(e.nummer)
+                     .arg(befund(e.lage), e.zeit.toString(Zeitformat));
     }
     return t.toUtf8();
 }

@@ -10,12 +10,13 @@
 //     Karten<TAB>Block<TAB>12            one line per card kind
 //
 //     LED<TAB>1037-1039<TAB>geprüft      the tested elements, ranges merged
-//     LED<TAB>1037<TAB>fehlerhaft
-//     Weiche<TAB>5<TAB>abzweigend fehlerhaft
+//     LED<TAB>1037<TAB>fehlerhaft<TAB>17.05.2025 13:58:41
+//     Weiche<TAB>5<TAB>abzweigend fehlerhaft<TAB>17.05.2025 14:01:12
 //
 // per element kind (LED, Weiche, Signal, Block) the tested ranges, then the
-// faulty elements by number; a kind no walk touched is left out. LEDs carry
-// the number the LED page shows (1037: LED 37 of chain 2).
+// faulty elements by number with the time they were marked; a kind no walk
+// touched is left out. LEDs carry the number the LED page shows (1037: LED 37
+// of chain 2).
 #pragma once
 
 #include <QDateTime>

@@ -103,5 +103,9 @@ void PruefberichtFenster::btnBerichtSaveClick()
 
 void PruefberichtFenster::btnBerichtClearClick()
 {
+    const QString text = QStringLiteral("Prüfbericht leeren? Die geprüften und die fehlerhaft markierten "
+                                        "Elemente dieser Sitzung gehen verloren.");
+    if (!bericht.leer() && !(frage ? frage : questionBoxSink(window()))(text))
+        return;
     bericht.leeren();
 }

@@ -2,8 +2,9 @@
 // It lists the elements marked as faulty, newest first, with the time, the
 // page, the element and how it failed, and names the tested ranges; "Bericht
 // speichern" writes the report as a text file (Pruefbericht::text), "Bericht
-// leeren" starts it over. It follows every change of the report, also while
-// it is hidden, so that it shows the newest when it is opened.
+// leeren" starts it over after asking, since the whole session's report goes.
+// It follows every change of the report, also while it is hidden, so that it
+// shows the newest when it is opened.
 #pragma once
 
 #include "messages.h"
@@ -34,9 +35,12 @@ public:
     std::function<QString(const QString& vorschlag)> speicherPfad;
     // Messages to the user; empty: a message box.
     MessageSink meldung;
+    // Questions to the user; empty: a question box.
+    QuestionSink frage;
 
     // Replaces the chosen file with the report; a failure is told and leaves the old file.
     void btnBerichtSaveClick();
+    // Asks once, "Nein" the default; "Ja" empties the report. An empty report is not asked about.
     void btnBerichtClearClick();
     // Brings list and ranges up to date.
     void anzeigen();

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -26,7 +27,8 @@ void zelleSetzen(QTableWidget* t, int zeile, int spalte, const QString& text, co
     if (!item) {
         item = new QTableWidgetItem;
         item->setFlags(Qt::ItemIsEnabled);
-        item->setTextAlignment(Qt::AlignVCenter | (spalte == SArt ? Qt::AlignLeft : Qt::AlignRight));
+        const Qt::Alignment seite = spalte % SpaltenAnzahl == SArt ? Qt::AlignLeft : Qt::AlignRight;
+        item->setTextAlignment(Qt::AlignVCenter | seite);
         t->setItem(zeile, spalte, item);
     }
     if (item->text() != text)
@@ -59,13 +61,18 @@ StatistikPanel::StatistikPanel(std::vector<Art> arten, const QString& dateiName,
     btnStatSave = new QPushButton(QStringLiteral("Statistik speichern"), this);
     btnStatSave->setObjectName(QStringLiteral("btnStatSave"));
 
-    gStatistik = new QTableWidget(0, SpaltenAnzahl, this);
+    gStatistik = new QTableWidget(0, 2 * SpaltenAnzahl, this);
     gStatistik->setObjectName(QStringLiteral("gStatistik"));
-    gStatistik->setHorizontalHeaderLabels({QStringLiteral("Art"), QStringLiteral("Nummer"), QStringLiteral("Wechsel"),
-                                           QStringLiteral("Letzter Wechsel")});
+    const QStringList kopf{QStringLiteral("Art"), QStringLiteral("Nummer"), QStringLiteral("Wechsel"),
+                           QStringLiteral("Letzter Wechsel")};
+    gStatistik->setHorizontalHeaderLabels(kopf + kopf);
     gStatistik->verticalHeader()->hide();
     gStatistik->verticalHeader()->setDefaultSectionSize(18);
-    gStatistik->horizontalHeader()->setStretchLastSection(true);
+    gStatistik->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    gStatistik->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (int s = 0; s < gStatistik->columnCount(); ++s)
+        gStatistik->horizontalHeader()->setSectionResizeMode(
+            s, s % SpaltenAnzahl == SZuletzt ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
     gStatistik->setEditTriggers(QAbstractItemView::NoEditTriggers);
     gStatistik->setSelectionMode(QAbstractItemView::NoSelection);
     gStatistik->setFocusPolicy(Qt::NoFocus);
@@ -85,7 +92,11 @@ StatistikPanel::StatistikPanel(std::vector<Art> arten, const QString& dateiName,
     zeile->setSpacing(8);
     zeile->addLayout(knoepfe);
     zeile->addWidget(gStatistik, 1);
-    setFixedHeight(120);
+    // As high as header and five rows: the ten places show without scrolling.
+    gStatistik->setFixedHeight(gStatistik->horizontalHeader()->sizeHint().height()
+                               + HalbeZeilen * gStatistik->verticalHeader()->defaultSectionSize()
+                               + 2 * gStatistik->frameWidth());
+    setFixedHeight(std::max(gStatistik->height(), knoepfe->sizeHint().height()) + 8);
 
     anzeigeTakt_ = new QTimer(this);
     anzeigeTakt_->setSingleShot(true);
@@ -98,9 +109,20 @@ StatistikPanel::StatistikPanel(std::vector<Art> arten, const QString& dateiName,
 void StatistikPanel::anordnen(int art, int anzahl)
 {
     statistik.einrichten(art, anzahl);
-    if (art >= 0 && std::size_t(art) < arten_.size())
-        arten_[std::size_t(art)].section->grid->clearMarks();
+    markenZeigen(art);
     listeZeigen();
+}
+
+void StatistikPanel::markenZeigen(int art)
+{
+    if (art < 0 || std::size_t(art) >= arten_.size())
+        return;
+    MonitorGrid* grid = arten_[std::size_t(art)].section->grid;
+    grid->clearMarks();
+    for (int e = 1; e <= statistik.anzahl(art); ++e) {
+        if (statistik.flackert(art, e))
+            grid->setMarked(e, true);
+    }
 }
 
 EingangsStatistik::Zeitpunkt StatistikPanel::jetzt() const
@@ -112,13 +134,8 @@ void StatistikPanel::erfassen(int art, std::span<const std::uint8_t> bild, int a
                               EingangsStatistik::Zeitpunkt zeit)
 {
     const EingangsStatistik::Ergebnis r = statistik.erfassen(art, bild, anzahl, zeit);
-    if (r.neuFlackernd > 0) {
-        MonitorGrid* grid = arten_[std::size_t(art)].section->grid;
-        for (int e = 1; e <= statistik.anzahl(art); ++e) {
-            if (statistik.flackert(art, e))
-                grid->setMarked(e, true);
-        }
-    }
+    if (r.neuFlackernd > 0)
+        markenZeigen(art);
     if (r.wechsel > 0 && !anzeigeTakt_->isActive())
         anzeigeTakt_->start();
 }
@@ -133,20 +150,36 @@ void StatistikPanel::listeZeigen()
 {
     anzeigeTakt_->stop();
     statistik.rangliste(rangliste_, ListenZeilen);
-    const int zeilen = int(rangliste_.size());
+    const int plaetze = int(rangliste_.size());
+    const int zeilen = std::min(plaetze, int(HalbeZeilen));
     if (gStatistik->rowCount() != zeilen)
         gStatistik->setRowCount(zeilen);
     const QColor normal = palette().color(QPalette::Text);
-    for (int z = 0; z < zeilen; ++z) {
-        const EingangsStatistik::Eintrag& e = rangliste_[std::size_t(z)];
+    // Place p in row p % 5 of half p / 5; the places the list does not reach stay blank.
+    for (int p = 0; p < 2 * zeilen; ++p) {
+        const int z = p % HalbeZeilen;
+        const int s = p / HalbeZeilen * SpaltenAnzahl;
+        if (p >= plaetze) {
+            for (int i = 0; i < SpaltenAnzahl; ++i)
+                delete gStatistik->takeItem(z, s + i);
+            continue;
+        }
+        const EingangsStatistik::Eintrag& e = rangliste_[std::size_t(p)];
         const Art& art = arten_[std::size_t(e.art)];
         const QColor farbe = e.flackert ? QColor(gridgeo::MarkColour) : normal;
-        zelleSetzen(gStatistik, z, SArt, art.name, farbe, e.flackert);
-        zelleSetzen(gStatistik, z, SNummer, QString::number(art.nummernBasis + e.element), farbe, e.flackert);
-        zelleSetzen(gStatistik, z, SWechsel, QString::number(e.wechsel), farbe, e.flackert);
-        zelleSetzen(gStatistik, z, SZuletzt, uhrzeit(e.zuletzt).toString(QStringLiteral("hh:mm:ss")), farbe,
+        zelleSetzen(gStatistik, z, s + SArt, art.name, farbe, e.flackert);
+        zelleSetzen(gStatistik, z, s + SNummer, QString::number(art.nummernBasis + e.element), farbe, e.flackert);
+        zelleSetzen(gStatistik, z, s + SWechsel, QString::number(e.wechsel), farbe, e.flackert);
+        zelleSetzen(gStatistik, z, s + SZuletzt, uhrzeit(e.zuletzt).toString(QStringLiteral("hh:mm:ss")), farbe,
                     e.flackert);
     }
+}
+
+QTableWidgetItem* StatistikPanel::zelle(int platz, int spalte) const
+{
+    if (platz < 0 || platz >= ListenZeilen || spalte < 0 || spalte >= SpaltenAnzahl)
+        return nullptr;
+    return gStatistik->item(platz % HalbeZeilen, platz / HalbeZeilen * SpaltenAnzahl + spalte);
 }
 
 void StatistikPanel::btnStatResetClick()
@@ -159,16 +192,17 @@ void StatistikPanel::btnStatResetClick()
 
 QByteArray StatistikPanel::dateiText() const
 {
-    QString text = QStringLiteral("Art\tNummer\tWechsel\tLetzter Wechsel\r\n");
+    QString text = QStringLiteral("Art\tNummer\tWechsel\tLetzter Wechsel\tFlackert\n");
     std::vector<EingangsStatistik::Eintrag> alle;
     statistik.geaenderte(alle);
     for (const EingangsStatistik::Eintrag& e : alle) {
         const Art& art = arten_[std::size_t(e.art)];
-        text += QStringLiteral("%1\t%2\t%3\t%4\r\n")
+        text += QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
                     .arg(art.name)
                     .arg(art.nummernBasis + e.element)
                     .arg(e.wechsel)
-                    .arg(uhrzeit(e.zuletzt).toString(QStringLiteral("hh:mm:ss.zzz")));
+                    .arg(uhrzeit(e.zuletzt).toString(QStringLiteral("hh:mm:ss.zzz")),
+                         e.flackert ? QStringLiteral("ja") : QStringLiteral("nein"));
     }
     return text.toUtf8();
 }

@@ -17,7 +17,8 @@ public:
     explicit TasterPage(QWidget* parent = nullptr);
 
     // Lays the grids out for the card's counts; a chain without cards shows
-    // no grid. The statistics start anew.
+    // no grid. The statistics keep what they counted for the elements that
+    // still exist, blue frames included.
     void anordnen(const TkvxHard& kvx);
 
     // One poll from the keep-alive tick: reads the buttons of the block cards,

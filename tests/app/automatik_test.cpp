@@ -1,8 +1,9 @@
 // The automatic walks on the virtual card, as one person at the layout uses
 // them: an LED chain and the turnouts walked at their beat (with the
 // keep-alive line toggling), the keys on the page and the four remote
-// buttons, the train moved from block to block, the report file, and nothing
-// left lit or powered when the walk ends.
+// buttons, the train moved from block to block, the report file and the
+// question before it is emptied, and nothing left lit or powered when the
+// walk ends.
 #include "anlagenprotokoll.h"
 #include "automatikgruppe.h"
 #include "fahrenpage.h"
@@ -12,10 +13,13 @@
 #include "signalpage.h"
 #include "weichepage.h"
 
+#include <QAbstractButton>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <set>
 
@@ -293,17 +297,67 @@ private Q_SLOTS:
         QVERIFY(z.value(1).startsWith(QStringLiteral("Datum\t")));
         QCOMPARE(z.value(2), QStringLiteral("Version\t" KVX_VERSION));
         QVERIFY(z.contains(QStringLiteral("Karten\tWeichen\t2")) && z.contains(QStringLiteral("Karten\tLeds2\t3")));
+        // The faults with the times the window shows (newest first), the date before them.
+        const auto zeit = [&f](std::size_t i) {
+            return f.bericht.fehler()[i].zeit.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+        };
+        QVERIFY(zeit(0).endsWith(u' ' + f.gFehler->item(1, 0)->text()));
+        QVERIFY(zeit(1).endsWith(u' ' + f.gFehler->item(0, 0)->text()));
         QCOMPARE(z.mid(z.indexOf(QString()) + 1).join(u'\n'),
-                 QStringLiteral("LED\t1037-1038\tgeprüft\nLED\t1037\tfehlerhaft\n\n"
-                                "Weiche\t5\tgeprüft\nWeiche\t5\tabzweigend fehlerhaft\n"));
+                 QStringLiteral("LED\t1037-1038\tgeprüft\nLED\t1037\tfehlerhaft\t%1\n\n"
+                                "Weiche\t5\tgeprüft\nWeiche\t5\tabzweigend fehlerhaft\t%2\n")
+                     .arg(zeit(0), zeit(1)));
         pfad = s.dir.filePath(QStringLiteral("fehlt/bericht.txt"));
         QTest::mouseClick(f.btnBerichtSave, Qt::LeftButton);
         QVERIFY(!s.meldungen.isEmpty());
         QVERIFY(s.meldungen.last().contains(QStringLiteral("bericht.txt\" kann nicht erstellt werden.")));
 
+        // Emptying asks first; "Nein" keeps the session's report.
+        QTest::mouseClick(f.btnBerichtClear, Qt::LeftButton);
+        QCOMPARE(s.fragen.size(), 1);
+        QVERIFY2(s.fragen[0].startsWith(QStringLiteral("Prüfbericht leeren?")), qPrintable(s.fragen[0]));
+        QCOMPARE(f.gFehler->rowCount(), 2);
+        QVERIFY(rot(w.pWeiche->WNr));
+        s.antwort = true;
         QTest::mouseClick(f.btnBerichtClear, Qt::LeftButton);
         QCOMPARE(f.gFehler->rowCount(), 0);
+        QVERIFY(f.bericht.leer());
         QVERIFY(!rot(w.pWeiche->WNr));
+        QTest::mouseClick(f.btnBerichtClear, Qt::LeftButton);   // nothing to lose: no question
+        QCOMPARE(s.fragen.size(), 2);
+    }
+
+    // The question itself: "Ja" and "Nein", Enter and Esc answer "Nein".
+    void leerenFragtMitNeinVorgewaehlt_data()
+    {
+        QTest::addColumn<int>("taste");   // 0: the "Ja" button clicked
+        QTest::addColumn<bool>("geleert");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << false;
+        QTest::newRow("Esc") << int(Qt::Key_Escape) << false;
+        QTest::newRow("Ja") << 0 << true;
+    }
+
+    void leerenFragtMitNeinVorgewaehlt()
+    {
+        QFETCH(int, taste);
+        QFETCH(bool, geleert);
+        PruefberichtFenster f;
+        f.bericht.geprueft(Pruefbericht::Art::Led, 5);
+        QStringList knoepfe;
+        QTimer antworten;   // the box is modal inside the click: answered from its event loop
+        QObject::connect(&antworten, &QTimer::timeout, &antworten, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                antworten.stop();
+                for (QAbstractButton* b : box->buttons())
+                    knoepfe << b->text();
+                taste ? QTest::keyClick(box, Qt::Key(taste)) : box->button(QMessageBox::Yes)->click();
+            }
+        });
+        antworten.start(5);
+        QTest::mouseClick(f.btnBerichtClear, Qt::LeftButton);
+        knoepfe.sort();
+        QCOMPARE(knoepfe, (QStringList{QStringLiteral("Ja"), QStringLiteral("Nein")}));
+        QCOMPARE(f.bericht.leer(), geleert);
     }
 
     void endeLaesstNichtsAn()

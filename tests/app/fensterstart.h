@@ -54,6 +54,10 @@ struct Start {
             if (beiMeldung)
                 beiMeldung();
         };
+        o.frage = [this](const QString& text) {
+            fragen << text;
+            return antwort;
+        };
         fenster = std::make_unique<TfMain>(std::move(o));
     }
 
@@ -66,6 +70,8 @@ struct Start {
     NoPortAccess ohneZugriff;
     QStringList meldungen;
     std::function<void()> beiMeldung;
+    QStringList fragen;      // the questions asked, answered with antwort
+    bool antwort = false;
     std::unique_ptr<TfMain> fenster;
 };
 

@@ -78,7 +78,7 @@ private Q_SLOTS:
             b.geprueft(Art::Led, n);
         QVERIFY(b.umschalten(Art::Led, 1037, Pruefbericht::Ohne, t));
         // A turnout's positions are marked apart; a second mark takes one back.
-        QVERIFY(b.umschalten(Art::Weiche, 5, Pruefbericht::Abzweigend, t));
+        QVERIFY(b.umschalten(Art::Weiche, 5, Pruefbericht::Abzweigend, t.addSecs(65)));
         QVERIFY(b.umschalten(Art::Weiche, 5, Pruefbericht::Gerade, t));
         QVERIFY(!b.umschalten(Art::Weiche, 5, Pruefbericht::Gerade, t));
         QVERIFY(b.fehlerhaft(Art::Weiche, 5, Pruefbericht::Abzweigend));
@@ -89,8 +89,9 @@ private Q_SLOTS:
         const Pruefbericht::Kopf kopf{t, QStringLiteral("1.1.0.12"), {{QStringLiteral("Block"), 12}}};
         QCOMPARE(QString::fromUtf8(b.text(kopf)),
                  QStringLiteral("Prüfbericht KVX-Test\nDatum\t17.05.2025 14:03:07\nVersion\t1.1.0.12\n"
-                                "Karten\tBlock\t12\n\nLED\t1036-1039\tgeprüft\nLED\t1037\tfehlerhaft\n\n"
-                                "Weiche\t5\tgeprüft\nWeiche\t5\tabzweigend fehlerhaft\n"));
+                                "Karten\tBlock\t12\n\nLED\t1036-1039\tgeprüft\n"
+                                "LED\t1037\tfehlerhaft\t17.05.2025 14:03:07\n\n"
+                                "Weiche\t5\tgeprüft\nWeiche\t5\tabzweigend fehlerhaft\t17.05.2025 14:04:12\n"));
         b.leeren();
         QVERIFY(b.leer());
     }
