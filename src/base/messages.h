@@ -14,6 +14,10 @@ using MessageSink = std::function<void(const QString& text)>;
 // The real sink: a modal box with the application title and an OK button.
 MessageSink messageBoxSink(QWidget* parent);
 
+// The program is ending (a signal came): every box of messageBoxSink that is
+// open closes, as if OK was pressed, and none opens from then on.
+void meldungenBeenden();
+
 inline constexpr const char* AnwendungsTitel = "KVX-Test";
 
 // An error that ends the handler in which it occurs; its text goes to the
