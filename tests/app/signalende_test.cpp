@@ -178,6 +178,14 @@ private Q_SLOTS:
         for (int h = 1; h <= 48; ++h)
             QVERIFY(!s.karte.hblockOn(h));
         QVERIFY(!w.tiSNT->isActive());
+        // On the card the blocks and auxiliary blocks went off before the
+        // supply dropped (SntTimeout after the keep-alive line's last edge).
+        const VirtualCard::Ansicht a = s.karte.ansicht();
+        std::vector<VirtualCard::Change> aenderungen;
+        s.karte.changes(0, a.stand, aenderungen);
+        for (const VirtualCard::Change& c : aenderungen)
+            if (c.kind == VirtualCard::Change::Kind::Block && a.keepAliveEdges > 0)
+                QVERIFY2(c.at < a.lastKeepAliveEdge + VirtualCard::SntTimeout, qPrintable(QString::number(c.number)));
         s.karte.clearKeepAliveEdges();
         QTest::qWait(60);   // three ticks' time: the line must not move
         QVERIFY(s.karte.keepAliveEdges().empty());
