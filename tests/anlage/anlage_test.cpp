@@ -38,6 +38,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <utility>
+
 #include <sys/stat.h>
 
 namespace {
@@ -108,8 +110,8 @@ QString zuletzt(const QString& log, const QString& element)
     return {};
 }
 
-// The buttons of the window not fully in view, the window's frame beyond
-// the screen, and with ohneRollen a scroll bar in view; empty when none.
+// The buttons not fully in view, the window beyond the screen, and with
+// ohneRollen a scroll bar in view; empty when none.
 QString verdeckt(const TfAnlage& a, bool ohneRollen)
 {
     QStringList was;
@@ -118,31 +120,26 @@ QString verdeckt(const TfAnlage& a, bool ohneRollen)
             was << b->text();
     if (!a.screen()->availableGeometry().contains(a.geometry()))
         was << QStringLiteral("Bildschirm");
-    const QScrollArea* rollen = a.findChild<QScrollArea*>();
-    if (ohneRollen && (rollen->verticalScrollBar()->isVisible() || rollen->horizontalScrollBar()->isVisible()))
-        was << QStringLiteral("Rollbalken");
+    for (const QScrollBar* r : a.findChild<QScrollArea*>()->findChildren<QScrollBar*>())
+        if (ohneRollen && r->isVisible())
+            was << QStringLiteral("Rollbalken");
     return was.join(QStringLiteral(", "));
 }
 
-// Replays the log: the blocks powered after each line; empty when the lines
-// keep their order in time and never two blocks are powered at once.
+// Replays the log: the first line that comes before the line above it in
+// time or leaves two blocks powered; empty when none.
 QString ausserDerReihe(const QString& log)
 {
     QSet<QString> an;
     long long vorher = 0;
     for (const QString& z : log.split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList f = z.split(u'\t');
-        if (f.size() != 4 || f[0].toLongLong() < vorher)
-            return QStringLiteral("früher als die Zeile davor: ") + z;
-        vorher = f[0].toLongLong();
-        if (f[1] != QLatin1String("Block"))
-            continue;
-        if (f[3].startsWith(QLatin1String("ein")))
+        if (f.size() == 4 && f[1] == QLatin1String("Block") && f[3].startsWith(QLatin1String("ein")))
             an.insert(f[2]);
-        else
+        else if (f.size() == 4 && f[1] == QLatin1String("Block"))
             an.remove(f[2]);
-        if (an.size() > 1)
-            return QStringLiteral("zwei Blöcke mit Strom: ") + z;
+        if (f.size() != 4 || f[0].toLongLong() < std::exchange(vorher, f[0].toLongLong()) || an.size() > 1)
+            return z;
     }
     return {};
 }

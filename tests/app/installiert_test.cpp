@@ -153,23 +153,16 @@ private Q_SLOTS:
     {
         QFETCH(bool, nebenDemProgramm);
         QVERIFY(QFile::setPermissions(bin(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        for (const QString& name : QDir(share()).entryList({QStringLiteral("QJ.*")}, QDir::Files)) {
-            if (nebenDemProgramm)
-                QVERIFY(QFile::copy(share() + u'/' + name, bin() + u'/' + name));
-            QVERIFY(QFile::remove(share() + u'/' + name));
-        }
+        for (const QString& name : QDir(share()).entryList({QStringLiteral("QJ.*")}, QDir::Files))
+            QVERIFY(nebenDemProgramm ? QFile::rename(share() + u'/' + name, bin() + u'/' + name)
+                                     : QFile::remove(share() + u'/' + name));
         QVERIFY(QFile::setPermissions(bin(), NurLesen));
         const OhneVorrecht ohne;
         starten();
-        if (nebenDemProgramm) {
-            QVERIFY2(meldungen_.isEmpty(), qPrintable(meldungen_.join(u'\n')));
-            QCOMPARE(listenEintraege(*fenster_), (QStringList{QStringLiteral("1G"), QStringLiteral("2G")}));
-            QCOMPARE(zelle(fenster_->pStrecke->gStrecke, 1, 4), QStringLiteral("1"));
-        } else {
-            QCOMPARE(meldungen_.size(), 1);
-            for (const QString& ordner : {bin(), share(), home() + QStringLiteral("/.local/share/kvxtest")})
-                QVERIFY2(meldungen_[0].contains(ordner + u'/'), qPrintable(meldungen_[0]));
-        }
+        QCOMPARE(zelle(fenster_->pStrecke->gStrecke, 1, 4), nebenDemProgramm ? QStringLiteral("1") : QString());
+        QCOMPARE(meldungen_.size(), nebenDemProgramm ? 0 : 1);
+        for (const QString& ordner : {bin(), share(), home() + QStringLiteral("/.local/share/kvxtest")})
+            QVERIFY(nebenDemProgramm || meldungen_[0].contains(ordner + u'/'));
     }
 
     // Started from a folder without help text: the installed one is shown.

@@ -178,67 +178,6 @@ TEST(AnlagenProtokoll, QuietBlocksAtOnceDitheringOnesAveragedAtMostEvery100Ms)
     EXPECT_EQ(alle.size(), block3.size()) << "only block 3 changed";
 }
 
-// A walk from block to block with the step dithered, then everything off
-// (blocks first, then the supply): whatever the looks hold back, the lines
-// carry the times of their changes and stand in the card's order.
-TEST(AnlagenProtokoll, HeldBackBlockLinesKeepTheCardsOrderAndTimes)
-{
-    struct Schritt {
-        long long ms;
-        int block;   // powered alone from ms on; 0: all off, then the supply stops
-    };
-    const Schritt schritte[] = {{0, 1}, {300, 2}, {340, 3}, {700, 4}, {1000, 0}};
-    const int lebensleitungBis = 1000;   // the last keep-alive edge
-    Protokollrig p;
-    Zeilen alle;
-    std::size_t n = 0;
-    int an = 0;
-    for (long long t = 0; t <= 1400; ++t) {
-        while (n < std::size(schritte) && schritte[n].ms == t) {
-            p.um(t, [&](TkvxHard& k) {
-                if (an)
-                    k.BlockSetzen(std::uint8_t(an), 0, 1, 0);
-                an = schritte[n].block;
-                if (an)
-                    k.BlockSetzen(std::uint8_t(an), 1, 1, 7);
-            });
-            if (an)   // something else between the block lines
-                p.um(t + 1, [an](TkvxHard& k) { k.LedKetteZeigen(1, an); });
-            ++n;
-        }
-        if (an && t % 3 == 0)   // the speed dither of the running block
-            p.um(t, [&](TkvxHard& k) { k.BlockSetzen(std::uint8_t(an), 1, 1, t % 2 ? 7 : 8); });
-        if (t % 10 == 0 && t <= lebensleitungBis)
-            p.um(t, [t](TkvxHard& k) { t % 20 ? k.SntAus() : k.SntEin(); });
-        if (t % 40 == 0)
-            for (const std::string& z : p.pruefen(t))
-                alle.push_back(z);
-    }
-    ASSERT_FALSE(alle.empty());
-
-    long long vorher = 0;
-    std::vector<bool> strom(5, false);
-    for (const std::string& z : alle) {
-        const long long ms = std::stoll(z.substr(0, z.find('\t')));
-        EXPECT_GE(ms, vorher) << z;
-        vorher = ms;
-        const auto b = zeilenVon({z}, "Block\t");
-        if (!b.empty()) {
-            const int nr = b.front().second[0] - '0';
-            strom[std::size_t(nr)] = b.front().second.find("ein") != std::string::npos;
-            EXPECT_LE(std::count(strom.begin(), strom.end(), true), 1) << "two blocks powered at " << z;
-        }
-    }
-    // Each block goes off at the moment the walk leaves it, before the supply.
-    for (int b = 1; b <= 4; ++b) {
-        const auto zeilen = zeilenVon(alle, "Block\t" + std::to_string(b) + "\t");
-        ASSERT_FALSE(zeilen.empty()) << b;
-        EXPECT_EQ(zeilen.back().second, "aus") << b;
-        EXPECT_EQ(zeilen.back().first, schritte[b].ms) << b;
-    }
-    EXPECT_EQ(alle.back(), std::to_string(lebensleitungBis + 100) + "\tSNT\t0\taus");
-}
-
 TEST(AnlagenProtokoll, FirstLookReportsWhatDiffersFromADarkQuietLayout)
 {
     CardRig rig;
