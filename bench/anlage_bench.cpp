@@ -23,7 +23,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QScrollArea>
 #include <QTimer>
 #include <QWidget>
 
@@ -100,10 +99,8 @@ void BM_VirtualLayoutView(benchmark::State& state)
     haupt.show();
     anlage.fensterZeigen();
     TfAnlage* fenster = anlage.fenster();
-    // Everything at once: the window as large as its content, the log as
-    // high as it is at first.
-    const QSize inhalt = fenster->findChild<QScrollArea*>()->widget()->sizeHint();
-    fenster->resize(inhalt.width() + 40, inhalt.height() + fenster->mProtokoll->height() + 80);
+    // Everything at once: the window as large as its content, whatever the screen.
+    fenster->resize(fenster->volleGroesse());
     QCoreApplication::processEvents();
 
     std::atomic<bool> stop{false};

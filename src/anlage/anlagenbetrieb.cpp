@@ -128,15 +128,14 @@ void AnlagenBetrieb::fensterZeigen()
     fenster_->btnBeispiel->setEnabled(beispielMoeglich());
     if (!platziert_) {
         platziert_ = true;
-        QSize g = fenster_->volleGroesse();
         if (const QScreen* s = haupt_->screen()) {
-            // The frame is not known before the window shows: room for a usual one.
-            const QSize rahmen(16, 48);
             const QRect frei = s->availableGeometry();
-            g = g.boundedTo(frei.size() - rahmen);
-            fenster_->move(fensterPlatz(haupt_->frameGeometry(), g + rahmen, frei));
+            fenster_->groesseFolgen(frei);
+            // The frame is not known before the window shows: room for a usual one.
+            fenster_->move(fensterPlatz(haupt_->frameGeometry(), fenster_->size() + QSize(16, 48), frei));
+        } else {
+            fenster_->resize(fenster_->volleGroesse());
         }
-        fenster_->resize(g);
     }
     fenster_->show();
     fenster_->raise();

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -128,8 +129,9 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     btnProtokollSpeichern = knopf(QStringLiteral("Protokoll speichern"),
                                   QStringLiteral("Speichert das ganze Anlagenprotokoll in einer Textdatei"));
 
-    // Left: what the layout reports and the blocks; right: the LEDs, the
-    // patterns, the train and the log.
+    // Above: the supply, the coil and the buttons, never scrolled away.
+    // Scrolled: left what the layout reports and the blocks, right the LEDs.
+    // Below: the log.
     auto* links = new QVBoxLayout;
     const QString klick = QStringLiteral("Klick: belegt oder frei");
     const QString gehalten = QStringLiteral("Gedrückt, solange die Maustaste auf dem Taster gedrückt ist");
@@ -149,18 +151,6 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     for (int k = 0; k < 3; ++k)
         rechts->addWidget(abschnitt(QStringLiteral("LED-Kette %1").arg(k + 1), gLed[std::size_t(k)],
                                     QStringLiteral("Gelb: die LED leuchtet")));
-    auto* musterZeile = new QHBoxLayout;
-    for (QPushButton* b : {btnFrei, btnWandern, btnAlleBelegt, btnAlleTaster})
-        musterZeile->addWidget(b);
-    musterZeile->addStretch(1);
-    rechts->addLayout(musterZeile);
-    auto* zugZeile = new QHBoxLayout;
-    zugZeile->addWidget(new QLabel(QStringLiteral("Zeile")));
-    zugZeile->addWidget(nrZugZeile);
-    zugZeile->addWidget(btnZugEin);
-    zugZeile->addWidget(btnZugAus);
-    zugZeile->addWidget(lZug, 1);
-    rechts->addLayout(zugZeile);
     rechts->addStretch(1);
 
     auto* kopf = new QHBoxLayout;
@@ -169,12 +159,26 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     kopf->addSpacing(16);
     kopf->addWidget(lSpule, 1);
     kopf->addWidget(btnBeispiel);
+    auto* musterZeile = new QHBoxLayout;
+    for (QPushButton* b : {btnFrei, btnWandern, btnAlleBelegt, btnAlleTaster})
+        musterZeile->addWidget(b);
+    musterZeile->addStretch(1);
+    auto* zugZeile = new QHBoxLayout;
+    zugZeile->addWidget(new QLabel(QStringLiteral("Zeile")));
+    zugZeile->addWidget(nrZugZeile);
+    zugZeile->addWidget(btnZugEin);
+    zugZeile->addWidget(btnZugAus);
+    zugZeile->addWidget(lZug, 1);
+    auto* bedienung = new QVBoxLayout;
+    bedienung->setContentsMargins(8, 8, 8, 0);
+    bedienung->addLayout(kopf);
+    bedienung->addLayout(musterZeile);
+    bedienung->addLayout(zugZeile);
 
     innen_ = new QWidget;
     auto* raster = new QGridLayout(innen_);
-    raster->addLayout(kopf, 0, 0, 1, 2);
-    raster->addLayout(links, 1, 0);
-    raster->addLayout(rechts, 1, 1);
+    raster->addLayout(links, 0, 0);
+    raster->addLayout(rechts, 0, 1);
     rollen_ = new QScrollArea;
     rollen_->setWidget(innen_);
     rollen_->setWidgetResizable(true);
@@ -187,6 +191,7 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     protokoll->addWidget(mProtokoll, 1, 0, 1, 2);
     auto* aussen = new QVBoxLayout(this);
     aussen->setContentsMargins(0, 0, 0, 0);
+    aussen->addLayout(bedienung);
     aussen->addWidget(rollen_, RollenAnteil);
     aussen->addLayout(protokoll, ProtokollAnteil);
 
@@ -235,23 +240,43 @@ void TfAnlage::closeEvent(QCloseEvent* event)
 
 QSize TfAnlage::volleGroesse() const
 {
-    // The scroll area's own hint is limited; all the scrolled controls
+    // The scroll area's own hint is limited; all the scrolled fields
     // instead, with room for a scroll bar in case the screen cuts the height.
-    // Before the first show the nested layouts still count the sections
-    // anordnen() has hidden since.
-    for (QLayout* l : innen_->findChildren<QLayout*>())
+    // The nested layouts still count sections anordnen() has hidden or shown
+    // since they were last asked.
+    for (QLayout* l : findChildren<QLayout*>())
         l->invalidate();
-    const QLayoutItem* protokoll = layout()->itemAt(1);
+    const QSize oben = layout()->itemAt(0)->sizeHint();
     const QSize innen = innen_->sizeHint();
-    const QSize unten = protokoll->sizeHint();
+    const QSize unten = layout()->itemAt(2)->sizeHint();
     const int abstand = std::max(0, layout()->spacing());
     const int breite = innen.width() + rollen_->verticalScrollBar()->sizeHint().width();
-    // The layout shares the height by the stretch factors; the scroll area
-    // must get all of the controls' hint.
-    const int hoehe = std::max(innen.height() + abstand + unten.height(),
-                               (innen.height() * (RollenAnteil + ProtokollAnteil) + RollenAnteil - 1) / RollenAnteil
-                                   + abstand);
-    return QSize(std::max(breite, unten.width()), hoehe).expandedTo(minimumSizeHint());
+    // The layout shares the height beyond the buttons by the stretch factors;
+    // the scroll area must get all of the fields' hint.
+    const int hoehe = oben.height() + abstand
+        + std::max(innen.height() + abstand + unten.height(),
+                   (innen.height() * (RollenAnteil + ProtokollAnteil) + RollenAnteil - 1) / RollenAnteil + abstand);
+    return QSize(std::max({breite, oben.width(), unten.width()}), hoehe).expandedTo(minimumSizeHint());
+}
+
+void TfAnlage::groesseFolgen(const QRect& frei)
+{
+    if (gesetzt_.isValid() && size() != gesetzt_)
+        return;   // the user's size
+    // The frame is not known before the window shows: room for a usual one.
+    const QSize rahmen = isVisible() ? frameGeometry().size() - size() : QSize(16, 48);
+    const QSize g = volleGroesse().boundedTo(frei.size() - rahmen);
+    if (g != size())
+        resize(g);
+    gesetzt_ = size();   // the layout's minimum may have had its say
+    // Grown beyond the screen's edge: back onto it.
+    if (isVisible()) {
+        const QRect f = frameGeometry();
+        const int x = std::max(frei.left(), std::min(f.left(), frei.right() + 1 - f.width()));
+        const int y = std::max(frei.top(), std::min(f.top(), frei.bottom() + 1 - f.height()));
+        if (x != f.left() || y != f.top())
+            move(x, y);
+    }
 }
 
 void TfAnlage::muster(VirtualCard::Pattern p)
@@ -295,16 +320,20 @@ void TfAnlage::halten(LampenFeld* feld, Eingabe setzen, int nr, bool gedrueckt)
         feld->setLampe(nr, belegtFarbe(nr, gedrueckt));
 }
 
-void TfAnlage::anordnen()
+bool TfAnlage::anordnen()
 {
-    auto feldAnordnen = [](LampenFeld* f, std::size_t n, int spalten, int erste) {
+    bool neu = false;
+    auto feldAnordnen = [&neu](LampenFeld* f, std::size_t n, int spalten, int erste) {
         if (f->anzahl() != int(n) || f->anzahl() == 0) {
+            neu = neu || f->anzahl() != int(n);
             f->anordnen(int(n), spalten, erste);
             f->parentWidget()->setVisible(n > 0);
         }
     };
-    if (gBloecke->anzahl() != int(bild_.bloecke.size()))
+    if (gBloecke->anzahl() != int(bild_.bloecke.size())) {
         gBloecke->anordnen(int(bild_.bloecke.size()));
+        neu = true;
+    }
     feldAnordnen(gHBloecke, bild_.hbloecke.size(), Spalten, 201);
     feldAnordnen(gMelder, bild_.melder.size(), Spalten, 1);
     feldAnordnen(gBlockTaster, bild_.blockTaster.size(), Spalten, 1);
@@ -312,13 +341,18 @@ void TfAnlage::anordnen()
     feldAnordnen(gTaster1, bild_.taster1.size(), Spalten, 1);
     for (std::size_t k = 0; k < 3; ++k)
         feldAnordnen(gLed[k], bild_.leds[k].size(), LedSpalten, int(k) * 1000 + 1);
+    return neu;
 }
 
 void TfAnlage::aktualisieren()
 {
     karte_.ansicht(ansicht_);
     bilden(ansicht_, bild_);
-    anordnen();
+    anpassen_ = anordnen() || anpassen_;
+    if (anpassen_ && isVisible() && screen()) {   // a window closed meanwhile: when it shows again
+        anpassen_ = false;
+        groesseFolgen(screen()->availableGeometry());
+    }
 
     if (lSNT->text().isEmpty() || snt_ != bild_.snt) {
         snt_ = bild_.snt;

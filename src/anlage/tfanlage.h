@@ -50,6 +50,10 @@ public:
     // The size that shows every control for the card counts now laid out
     // without scrolling (the log at its own size below).
     QSize volleGroesse() const;
+    // That size within the free screen area frei (room left for the frame),
+    // unless the user has given the window a size of his own; then nothing.
+    // Done at the first show and whenever the card counts change.
+    void groesseFolgen(const QRect& frei);
 
     QLabel* lSNT;
     QLabel* lSpule;
@@ -87,7 +91,7 @@ private:
     void halten(LampenFeld* feld, Eingabe setzen, int nr, bool gedrueckt);
     void blockUmschalten(int b);
     void muster(VirtualCard::Pattern p);
-    void anordnen();
+    bool anordnen();   // true: a field has a new count
 
     VirtualCard& karte_;
     QScrollArea* rollen_;
@@ -97,4 +101,6 @@ private:
     QTimer* wandern_;
     int schritt_ = 0;
     bool snt_ = false;
+    QSize gesetzt_;   // the size groesseFolgen gave last; invalid before the first
+    bool anpassen_ = false;   // counts changed since groesseFolgen
 };

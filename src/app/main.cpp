@@ -8,6 +8,7 @@
 #include "gpioports.h"
 #include "linuxports.h"
 #include "mainwindow.h"
+#include "messages.h"
 #include "optionen.h"
 #include "portio.h"
 #include "privileges.h"
@@ -65,6 +66,9 @@ int main(int argc, char* argv[])
     // A log file that is a pipe whose reader went away fails its write
     // (and the log goes on without the file) instead of ending the program.
     std::signal(SIGPIPE, SIG_IGN);
+    // Ctrl+C, a kill or a logout from the first moment on wait for the
+    // orderly end below instead of ending the program the default way.
+    SignalEnde::auffangen();
 #ifdef __linux__
     // The kernel may delay a timer by its slack (50 us by default) to bunch
     // wake-ups; the 2 ms low phase of the keep-alive line wants it as short
@@ -140,18 +144,28 @@ int main(int argc, char* argv[])
         }
     }
 
+    // Ctrl+C, a kill or a logout end the program as closing its window does
+    // (pulse off, runs stopped, blocks off, layout log closed), with status 0;
+    // a message box open at the start closes first.
+    SignalEnde signale;
+    TfMain* fenster = nullptr;
+    signale.beenden = [&fenster](int) {
+        meldungenBeenden();
+        if (fenster)
+            fenster->close();
+        QApplication::exit(0);
+    };
     MainOptions optionen;
     optionen.portHinweis = hinweis;
     optionen.virtuell = aufruf.virtuell;
     optionen.protokollDatei = aufruf.protokollDatei;
     TfMain fMain(std::move(optionen));
-    // Ctrl+C, a kill or a logout end the program as closing its window does
-    // (pulse off, runs stopped, blocks off, layout log closed), with status 0.
-    SignalEnde signale;
-    signale.beenden = [&fMain](int) {
+    fenster = &fMain;
+    if (signale.endet()) {   // during a message box of the start
         fMain.close();
-        QApplication::exit(0);
-    };
+        setPortBackend(nullptr);
+        return 0;
+    }
     fMain.show();
     std::unique_ptr<Dauerlauf> dauerlauf;
     if (aufruf.dauerlaufMinuten > 0) {

@@ -2,6 +2,7 @@
 
 #include "anlagenbetrieb.h"
 #include "automatikgruppe.h"
+#include "beispielsatz.h"
 #include "coilpage.h"
 #include "configpage.h"
 #include "dateiorte.h"
@@ -271,12 +272,7 @@ void TfMain::FormCreate()
             }
         }
         // The default data files of the route page are loaded here.
-        // The first that fails stops the loading and is named.
-        const Dateiorte orte(ProgrammPfad);
-        QString ladeFehler = pStrecke->liste->standardLaden(orte.standardOrdner(QStringLiteral(".DMA")));
-        if (ladeFehler.isEmpty())
-            ladeFehler = pStrecke->standardLaden(orte.standardOrdner(QStringLiteral(".DST")));
-        if (!ladeFehler.isEmpty())
+        if (const QString ladeFehler = beispielsatzLaden(*pStrecke, ProgrammPfad); !ladeFehler.isEmpty())
             showMessage(ladeFehler);
         pConfig->btnReInit->setEnabled(false);
         VerInfo();
@@ -569,7 +565,12 @@ void TfMain::beispielAnlage(const std::array<int, KartenAnzahl>& karten)
     } catch (const HandlerError& e) {
         showMessage(e.text());
     }
+    const Nachladen satz = beispielsatzNachladen(*pStrecke, ProgrammPfad);
+    if (!satz.fehler.isEmpty())
+        showMessage(satz.fehler);
     seitenwechselIntern_ = true;   // saved already, and no train runs
     pControl->setCurrentIndex(SStrecke);
     seitenwechselIntern_ = false;
+    if (!satz.status.isEmpty())
+        setStatusText(0, satz.status);
 }

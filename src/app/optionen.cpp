@@ -30,6 +30,25 @@ QString fehler(const QString& programm, const QString& was)
     return QStringLiteral("%1: %2\n\"%1 --help\" zeigt, welche Optionen es gibt.\n").arg(programm, was);
 }
 
+const QString MinutenBereich = QStringLiteral("eine Zahl von Minuten (1 bis 10000)");
+
+// What is missing when the command line ends with the option arg, which
+// takes a value; empty for any other argument.
+QString fehlenderWert(const QString& arg)
+{
+    if (arg == QLatin1String("--") + Protokoll)
+        return QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei.");
+    if (arg == QLatin1String("--") + Dauerlauf)
+        return QStringLiteral("Nach --dauerlauf fehlt %1.").arg(MinutenBereich);
+    QString name = arg;
+    while (name.startsWith(QLatin1Char('-')))
+        name.remove(0, 1);
+    for (const char* q : QtMitWert)
+        if (name != arg && name == QLatin1String(q))
+            return QStringLiteral("Nach %1 fehlt ein Wert.").arg(arg);
+    return {};
+}
+
 }  // namespace
 
 QString hilfeText(const QString& programm)
@@ -96,8 +115,8 @@ Optionen optionenLesen(const QStringList& argumente)
             const QString name = unbekannt.first();
             o.text = fehler(programm, QStringLiteral("Unbekannte Option \"%1%2\".")
                                           .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
-        } else if (argumente.size() > 1 && argumente.last().endsWith(Protokoll)) {
-            o.text = fehler(programm, QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei."));
+        } else if (const QString fehlt = fehlenderWert(argumente.last()); argumente.size() > 1 && !fehlt.isEmpty()) {
+            o.text = fehler(programm, fehlt);
         } else {
             // What is left: a value given to an option that takes none ("--virtuell=ja").
             QString was = QStringLiteral("Die Befehlszeile ist ungültig.");
@@ -138,12 +157,17 @@ Optionen optionenLesen(const QStringList& argumente)
         const QString wert = p.value(Dauerlauf);
         bool zahl = false;
         const int minuten = wert.toInt(&zahl);
-        if (!zahl || minuten < 1 || minuten > 10000 || !o.virtuell) {
+        QString was;
+        if (wert.startsWith(QLatin1Char('-')))   // "--dauerlauf --virtuell": the next option taken for the value
+            was = QStringLiteral("Nach --dauerlauf fehlt %1; \"%2\" ist keine.").arg(MinutenBereich, wert);
+        else if (!zahl || minuten < 1 || minuten > 10000)
+            was = QStringLiteral("--dauerlauf braucht %1, nicht \"%2\".").arg(MinutenBereich, wert);
+        else if (!o.virtuell)
+            was = QStringLiteral("--dauerlauf braucht --virtuell: der Dauerlauf bedient die virtuelle Anlage.");
+        if (!was.isEmpty()) {
             o = Optionen{};
             o.aktion = Optionen::Aktion::Fehler;
-            o.text = fehler(programm, QStringLiteral("--dauerlauf braucht --virtuell und eine Zahl von Minuten "
-                                                     "(1 bis 10000), nicht \"%1\".")
-                                          .arg(wert));
+            o.text = fehler(programm, was);
             return o;
         }
         o.dauerlaufMinuten = minuten;

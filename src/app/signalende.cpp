@@ -13,8 +13,9 @@ namespace {
 
 constexpr std::array<int, 3> Signale = {SIGINT, SIGTERM, SIGHUP};
 
-// The pipe from the handler to the UI thread; -1 while no SignalEnde lives.
+// The pipe from the handler to the UI thread; -1 while the signals are not caught.
 int schreibEnde = -1;
+int leseEnde = -1;
 
 extern "C" void signalGekommen(int nr)
 {
@@ -29,20 +30,31 @@ extern "C" void signalGekommen(int nr)
 
 }  // namespace
 
-SignalEnde::SignalEnde(QObject* parent) : QObject(parent)
+bool SignalEnde::auffangen()
 {
+    if (leseEnde >= 0)
+        return true;
     int ende[2];
     if (::pipe2(ende, O_NONBLOCK | O_CLOEXEC) != 0)
-        return;   // no orderly end then; the signals keep their default
+        return false;
+    leseEnde = ende[0];
     schreibEnde = ende[1];
-    leser_ = new QSocketNotifier(ende[0], QSocketNotifier::Read, this);
-    connect(leser_, &QSocketNotifier::activated, this, &SignalEnde::gemeldet);
     struct sigaction a = {};
     a.sa_handler = signalGekommen;
     sigemptyset(&a.sa_mask);
     a.sa_flags = SA_RESTART;
     for (const int s : Signale)
         sigaction(s, &a, nullptr);
+    return true;
+}
+
+SignalEnde::SignalEnde(QObject* parent) : QObject(parent)
+{
+    if (!auffangen())
+        return;   // no orderly end then; the signals keep their default
+    // A signal that came before is in the pipe already and is read at once.
+    leser_ = new QSocketNotifier(leseEnde, QSocketNotifier::Read, this);
+    connect(leser_, &QSocketNotifier::activated, this, &SignalEnde::gemeldet);
 }
 
 SignalEnde::~SignalEnde()
@@ -51,10 +63,10 @@ SignalEnde::~SignalEnde()
         return;
     for (const int s : Signale)
         std::signal(s, SIG_DFL);
-    const int lesen = int(leser_->socket());
     delete leser_;
-    ::close(lesen);
+    ::close(leseEnde);
     ::close(schreibEnde);
+    leseEnde = -1;
     schreibEnde = -1;
 }
 

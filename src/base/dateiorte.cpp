@@ -76,11 +76,22 @@ QString Dateiorte::iniDatei() const
     return konfiguration_ + QString::fromLatin1(config::IniName);
 }
 
-QString Dateiorte::standardOrdner(const QString& endung) const
+QStringList Dateiorte::standardSuche() const
 {
     if (eigenerOrdner_)
-        return programm_;
-    return QFileInfo::exists(daten_ + Stamm + endung) ? daten_ : installiert_;
+        return {programm_};
+    QStringList orte{daten_, programm_, installiert_};
+    orte.removeDuplicates();
+    return orte;
+}
+
+QString Dateiorte::standardOrdner(const QString& endung) const
+{
+    const QStringList orte = standardSuche();
+    for (const QString& ort : orte)
+        if (QFileInfo::exists(ort + Stamm + endung))
+            return ort;
+    return orte.last();
 }
 
 QString Dateiorte::dialogOrdner() const

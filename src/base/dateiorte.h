@@ -14,8 +14,10 @@
 //  - settings: KVXTEST.INI in the user's configuration folder
 //    (~/.config/kvxtest/), created when missing;
 //  - default set: each file QJ.<ext> from the user's data folder
-//    (~/.local/share/kvxtest/) when it lies there, else from the installed
-//    data folder (<prefix>/share/kvxtest/, found from the program directory);
+//    (~/.local/share/kvxtest/) when it lies there, else from the program
+//    directory when it lies there (a copied program folder that is not
+//    writable), else from the installed data folder (<prefix>/share/kvxtest/,
+//    found from the program directory);
 //  - file dialogs: the user's data folder, created when missing.
 //
 // The help text ReadMe.rtf is read from the working directory in either case
@@ -24,6 +26,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Dateiorte
 {
@@ -52,8 +55,10 @@ public:
     QString iniDatei() const;
 
     // The folder from which the default file "QJ" + endung (".DMA", ".DST")
-    // is read.
+    // is read: the first of standardSuche that holds it, else the last.
     QString standardOrdner(const QString& endung) const;
+    // The folders the default files are looked for in, in that order.
+    QStringList standardSuche() const;
 
     // Where the file dialogs open. For an installed program the user's data
     // folder, created here when missing.

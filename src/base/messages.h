@@ -22,6 +22,11 @@ using QuestionSink = std::function<bool(const QString& text)>;
 // "Nein" the default (Enter and Esc answer it).
 QuestionSink questionBoxSink(QWidget* parent);
 
+// The program is ending (a signal came): every open box of messageBoxSink
+// and questionBoxSink closes, as if OK or "Nein" was pressed, and none opens
+// from then on.
+void meldungenBeenden();
+
 inline constexpr const char* AnwendungsTitel = "KVX-Test";
 
 // An error that ends the handler in which it occurs; its text goes to the

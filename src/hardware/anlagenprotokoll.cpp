@@ -87,12 +87,12 @@ bool AnlagenProtokoll::setzen(std::vector<std::uint8_t>& stand, int n, std::uint
     return true;
 }
 
-void AnlagenProtokoll::zeile(Uhr::time_point zeit, const char* was, int nummer, const std::string& zustand)
+void AnlagenProtokoll::zeile(Wann wann, const char* was, int nummer, const std::string& zustand)
 {
-    zeilen_.push_back({zeit, std::string(was) + '\t' + std::to_string(nummer) + '\t' + zustand});
+    zeilen_.push_back({wann, std::string(was) + '\t' + std::to_string(nummer) + '\t' + zustand});
 }
 
-void AnlagenProtokoll::blockZeile(Uhr::time_point zeit, int b, const std::string& text)
+void AnlagenProtokoll::blockZeile(Wann wann, int b, const std::string& text)
 {
     Block& s = bloecke_[static_cast<std::size_t>(b - 1)];
     s.wechsel = 0;
@@ -100,28 +100,34 @@ void AnlagenProtokoll::blockZeile(Uhr::time_point zeit, int b, const std::string
         return;
     s.text = text;
     s.geloggt = true;
-    s.letzteZeile = zeit;
-    zeile(zeit, "Block", b, text);
+    s.letzteZeile = wann.zeit;
+    zeile(wann, "Block", b, text);
 }
 
 // A quiet block's change is logged at once; one that changed or was logged
 // within BlockAbstand waits for bloeckeNachsehen.
-void AnlagenProtokoll::blockGeaendert(Uhr::time_point zeit, int b, std::uint8_t byte)
+void AnlagenProtokoll::blockGeaendert(Wann wann, int b, std::uint8_t byte)
 {
+    const Uhr::time_point zeit = wann.zeit;
     if (static_cast<std::size_t>(b) > bloecke_.size())
         bloecke_.resize(static_cast<std::size_t>(b));
     Block& s = bloecke_[static_cast<std::size_t>(b - 1)];
     const bool blockTeil = ((byte ^ s.byte) & 0xFC) != 0;   // not only the auxiliary blocks
+    if (blockTeil && s.offen && zeit - s.letzteAenderung.zeit >= BlockAbstand) {
+        // The held-back state had settled before this change (no look came in between).
+        blockZeile(s.letzteAenderung, b, blockText(s.byte));
+        s.offen = false;
+    }
     s.byte = byte;
     if (!blockTeil)
         return;
-    const bool ruhig = (!s.geaendert || zeit - s.letzteAenderung >= BlockAbstand)
+    const bool ruhig = (!s.geaendert || zeit - s.letzteAenderung.zeit >= BlockAbstand)
         && (!s.geloggt || zeit - s.letzteZeile >= BlockAbstand);
     s.geaendert = true;
-    s.letzteAenderung = zeit;
+    s.letzteAenderung = wann;
     ++s.wechsel;
     if (ruhig) {
-        blockZeile(zeit, b, blockText(byte));
+        blockZeile(wann, b, blockText(byte));
         s.offen = false;
     } else {
         s.offen = true;
@@ -130,9 +136,12 @@ void AnlagenProtokoll::blockGeaendert(Uhr::time_point zeit, int b, std::uint8_t 
 
 // Blocks with a change not logged yet, once BlockAbstand after their last
 // line: settled ones with their step, dithering ones with the step averaged
-// over the dither. Blocks without one are checked against the card.
-void AnlagenProtokoll::bloeckeNachsehen(Uhr::time_point jetzt, const std::vector<std::uint8_t>& bytes)
+// over the dither, each at the time of its last change. Blocks without one
+// are checked against the card. Returns the time before which no held-back
+// block line can fall: the earliest last change of a block still held back.
+AnlagenProtokoll::Wann AnlagenProtokoll::bloeckeNachsehen(Wann jetzt, const std::vector<std::uint8_t>& bytes)
 {
+    Wann grenze{Uhr::time_point::max(), 0};
     if (bytes.size() > bloecke_.size())
         bloecke_.resize(bytes.size());
     for (std::size_t i = 0; i < bloecke_.size(); ++i) {
@@ -146,60 +155,63 @@ void AnlagenProtokoll::bloeckeNachsehen(Uhr::time_point jetzt, const std::vector
             }
             continue;
         }
-        if (!schluss_ && s.geloggt && jetzt - s.letzteZeile < BlockAbstand)
-            continue;
-        if (schluss_ || jetzt - s.letzteAenderung >= BlockAbstand) {
-            blockZeile(jetzt, b, blockText(byte));
+        if (schluss_ || jetzt.zeit - s.letzteAenderung.zeit >= BlockAbstand) {
+            blockZeile(s.letzteAenderung, b, blockText(byte));
             s.offen = false;
-        } else if (s.wechsel >= 2 && (byte & kPower)) {   // switched off: wait until it settles
-            const VirtualCard::BlockView v = karte_.blockView(b, jetzt);
-            blockZeile(jetzt, b, blockText(v.powered, v.forward, v.averagedSpeed));
+        } else if ((!s.geloggt || s.letzteAenderung.zeit - s.letzteZeile >= BlockAbstand) && s.wechsel >= 2
+                   && (byte & kPower)) {
+            // Still dithering; one switched off waits until it settles.
+            const VirtualCard::BlockView v = karte_.blockView(b, jetzt.zeit);
+            blockZeile(s.letzteAenderung, b, blockText(v.powered, v.forward, v.averagedSpeed));
+        } else {
+            grenze = std::min(grenze, s.letzteAenderung);
         }
     }
+    return grenze;
 }
 
 std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
 {
-    zeilen_.clear();
     const VirtualCard::Ansicht a = karte_.ansicht();
     std::vector<Change> changes;
     karte_.changes(naechste_, a.stand, changes);
     naechste_ = std::max(naechste_, a.stand);
 
     for (const Change& c : changes) {
+        const Wann wann{c.at, c.seq};
         const int n = c.number;
         const bool an = c.value != 0;
         switch (c.kind) {
         case Change::Kind::Snt:
             if (snt_ != an) {
                 snt_ = an;
-                zeile(c.at, "SNT", 0, einAus(an));
+                zeile(wann, "SNT", 0, einAus(an));
             }
             break;
         case Change::Kind::Block:
-            blockGeaendert(c.at, n, c.value);
+            blockGeaendert(wann, n, c.value);
             for (int bit = 0; bit < 2; ++bit) {
                 const int h = 2 * n - 1 + bit;
                 const bool hAn = (c.value >> bit) & 1;
                 if (setzen(hbloecke_, kvx::TasterHBlockBasis + h, hAn ? 1 : 0))
-                    zeile(c.at, "Hilfsblock", kvx::TasterHBlockBasis + h, einAus(hAn));
+                    zeile(wann, "Hilfsblock", kvx::TasterHBlockBasis + h, einAus(hAn));
             }
             break;
         case Change::Kind::Led:
             if (c.sub >= 1 && c.sub <= 3 && setzen(leds_[c.sub - 1], n, c.value))
-                zeile(c.at, "LED", ledCode(c.sub, n), einAus(an));
+                zeile(wann, "LED", ledCode(c.sub, n), einAus(an));
             break;
         case Change::Kind::TurnoutCoil: {
             const auto bit = static_cast<std::uint8_t>(c.sub == 1 ? 1 : 2);
             const std::uint8_t vorher = n < static_cast<int>(weichen_.size()) ? weichen_[static_cast<std::size_t>(n)] : 0;
             const auto nachher = static_cast<std::uint8_t>(an ? vorher | bit : vorher & ~bit);
             if (setzen(weichen_, n, nachher))
-                zeile(c.at, "Weiche", n, an ? (c.sub == 1 ? "gerade ein" : "abzweigend ein") : "aus");
+                zeile(wann, "Weiche", n, an ? (c.sub == 1 ? "gerade ein" : "abzweigend ein") : "aus");
             break;
         }
         case Change::Kind::SignalCoil:
             if (setzen(spulen_, n, c.value))
-                zeile(c.at, "Spule", n, einAus(an));
+                zeile(wann, "Spule", n, einAus(an));
             break;
         default: {
             const Eingang e = eingang(c.kind, n);
@@ -207,7 +219,7 @@ std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
                 : std::string_view(e.was) == "Taster"                           ? taster_
                                                                                  : belegt_;
             if (e.nummer > 0 && setzen(stand, e.nummer, c.value))
-                zeile(c.at, e.was, e.nummer, e.zustand(an));
+                zeile(wann, e.was, e.nummer, e.zustand(an));
             break;
         }
         }
@@ -215,28 +227,36 @@ std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
 
     // What the changes did not say: the keep-alive line falling quiet, the
     // first look, and changes the card no longer kept.
+    // They come after every change the card has told so far.
+    const Wann nun{jetzt, a.stand};
     const bool sntJetzt = !schluss_ && a.keepAliveEdges > 0 && jetzt - a.lastKeepAliveEdge < VirtualCard::SntTimeout;
     if (snt_ && !sntJetzt) {
         snt_ = false;
-        zeile(a.keepAliveEdges > 0 ? a.lastKeepAliveEdge + VirtualCard::SntTimeout : jetzt, "SNT", 0, "aus");
+        zeile(a.keepAliveEdges > 0 ? Wann{a.lastKeepAliveEdge + VirtualCard::SntTimeout, a.stand} : nun, "SNT", 0,
+              "aus");
     } else if (!snt_ && sntJetzt) {
         snt_ = true;
-        zeile(jetzt, "SNT", 0, "ein");
+        zeile(nun, "SNT", 0, "ein");
     }
     std::vector<std::uint8_t> bytes(a.blocks.size());
     for (std::size_t i = 0; i < a.blocks.size(); ++i)
         bytes[i] = a.blocks[i].byte;
-    bloeckeNachsehen(jetzt, bytes);
-    abgleichen(jetzt, a);
+    const Wann grenze = bloeckeNachsehen(nun, bytes);
+    abgleichen(nun, a);
 
-    std::stable_sort(zeilen_.begin(), zeilen_.end(), [](const Zeile& x, const Zeile& y) { return x.zeit < y.zeit; });
+    // Due: what lies before the held-back block lines and not after this look.
+    std::stable_sort(zeilen_.begin(), zeilen_.end(), [](const Zeile& x, const Zeile& y) { return x.wann < y.wann; });
+    const auto faellig = schluss_ ? zeilen_.end()
+                                  : std::find_if(zeilen_.begin(), zeilen_.end(), [&](const Zeile& z) {
+                                        return !(z.wann < grenze) || z.wann.zeit > jetzt;
+                                    });
     std::vector<std::string> texte;
-    texte.reserve(zeilen_.size());
-    for (const Zeile& z : zeilen_) {
-        const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(z.zeit - start_).count();
-        texte.push_back(std::to_string(std::max(0LL, ms)) + '\t' + z.text);
+    texte.reserve(static_cast<std::size_t>(faellig - zeilen_.begin()));
+    for (auto z = zeilen_.begin(); z != faellig; ++z) {
+        const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(z->wann.zeit - start_).count();
+        texte.push_back(std::to_string(std::max(0LL, ms)) + '\t' + z->text);
     }
-    zeilen_.clear();
+    zeilen_.erase(zeilen_.begin(), faellig);
     return texte;
 }
 
@@ -250,7 +270,7 @@ std::vector<std::string> AnlagenProtokoll::abschliessen(Uhr::time_point jetzt)
 
 // Every element the card shows or reports against the log's state; a
 // difference gets its line now.
-void AnlagenProtokoll::abgleichen(Uhr::time_point jetzt, const VirtualCard::Ansicht& a)
+void AnlagenProtokoll::abgleichen(Wann jetzt, const VirtualCard::Ansicht& a)
 {
     // Element n of ist is kept at stand[basis + n] and logged as nummer + n.
     auto liste = [&](std::vector<std::uint8_t>& stand, const std::vector<std::uint8_t>& ist, int basis, int grenze,

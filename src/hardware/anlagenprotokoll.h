@@ -17,6 +17,11 @@
 // route thread gets at most one line per BlockAbstand, with the step averaged
 // over the dither; a single change of a quiet block is logged at once.
 //
+// Every line carries the time of the change it reports (a block's line the
+// time of the last change it takes in), and the lines come in the order of
+// those times: while a block's line is held back, the lines of everything
+// that changed after that block's last change wait for it, a look or two.
+//
 // Not thread-safe itself: one owner calls pruefen (the card is thread-safe).
 #pragma once
 
@@ -35,20 +40,28 @@ public:
 
     explicit AnlagenProtokoll(const VirtualCard& karte, Uhr::time_point start = Uhr::now());
 
-    // The lines of every change since the last look, oldest first, without
-    // line breaks. The first look reports what differs from a dark, quiet
-    // layout. jetzt is on the card's clock (VirtualCard::now()).
+    // The lines of every change since the last look that are due, oldest
+    // first, without line breaks; a line waiting for a held-back block line
+    // comes in a later look. The first look reports what differs from a
+    // dark, quiet layout. jetzt is on the card's clock (VirtualCard::now()).
     std::vector<std::string> pruefen(Uhr::time_point jetzt = Uhr::now());
 
     // The last look, when the program ends after switching the card off: as
     // pruefen, but a block whose line waits for BlockAbstand gets it now, with
-    // the state it has, and the power supply goes off (nothing pulses the
-    // keep-alive line any more).
+    // the state it has, every line held back comes out, and the power supply
+    // goes off (nothing pulses the keep-alive line any more).
     std::vector<std::string> abschliessen(Uhr::time_point jetzt = Uhr::now());
 
 private:
+    // When a change happened: its time and, for changes at the same time,
+    // its place in the card's order.
+    struct Wann {
+        Uhr::time_point zeit{};
+        std::uint64_t folge = 0;
+        bool operator<(const Wann& w) const { return zeit != w.zeit ? zeit < w.zeit : folge < w.folge; }
+    };
     struct Zeile {
-        Uhr::time_point zeit;
+        Wann wann;
         std::string text;
     };
     struct Block {
@@ -57,22 +70,22 @@ private:
         bool geloggt = false;            // a line was written
         Uhr::time_point letzteZeile{};
         bool geaendert = false;          // a change was seen
-        Uhr::time_point letzteAenderung{};
+        Wann letzteAenderung{};
         int wechsel = 0;                 // changes since the last line
         bool offen = false;              // a change not logged yet
     };
 
-    void zeile(Uhr::time_point zeit, const char* was, int nummer, const std::string& zustand);
-    void blockGeaendert(Uhr::time_point zeit, int b, std::uint8_t byte);
-    void blockZeile(Uhr::time_point zeit, int b, const std::string& text);
-    void bloeckeNachsehen(Uhr::time_point jetzt, const std::vector<std::uint8_t>& bytes);
-    void abgleichen(Uhr::time_point jetzt, const VirtualCard::Ansicht& a);
+    void zeile(Wann wann, const char* was, int nummer, const std::string& zustand);
+    void blockGeaendert(Wann wann, int b, std::uint8_t byte);
+    void blockZeile(Wann wann, int b, const std::string& text);
+    Wann bloeckeNachsehen(Wann jetzt, const std::vector<std::uint8_t>& bytes);
+    void abgleichen(Wann jetzt, const VirtualCard::Ansicht& a);
     static bool setzen(std::vector<std::uint8_t>& stand, int n, std::uint8_t wert);   // true: it changed
 
     const VirtualCard& karte_;
     Uhr::time_point start_;
     std::uint64_t naechste_;             // number of the next change of the card to read
-    std::vector<Zeile> zeilen_;          // of the look in progress
+    std::vector<Zeile> zeilen_;          // decided, not given out yet (in the order they were decided)
     bool schluss_ = false;               // the last look
 
     bool snt_ = false;

@@ -49,12 +49,20 @@ GpioPorts::GpioPorts(const gpio::Plan& plan, std::unique_ptr<GpioLeitungen> leit
 GpioPorts::GpioPorts(std::string fehler)
     : fehler_(std::move(fehler))
 {
+    plan_.chip.clear();   // the map named none that could be tried
 }
 
 bool GpioPorts::bereit() const
 {
     std::lock_guard g(mutex_);
     return bereit_;
+}
+
+std::string GpioPorts::simulationsText() const
+{
+    if (plan_.chip.empty())
+        return "Kein Zugriff auf die GPIO-Leitungen, Programm läuft als Simulation!";
+    return "Kein Zugriff auf den GPIO-Baustein " + plan_.chip + ", Programm läuft als Simulation!";
 }
 
 std::string GpioPorts::fehlerText() const

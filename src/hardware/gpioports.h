@@ -49,6 +49,7 @@ public:
 
     bool bereit() const;
     std::string fehlerText() const;   // German reason for the user, empty while there is access
+    std::string simulationsText() const override;   // names the GPIO chip
 
 private:
     struct Ausgang {

@@ -113,7 +113,8 @@ void TkvxHard::PortInit()
         }
     }
     // Told outside the lock: the message may wait for the user.
-    const std::string text = "Kein Porttreiber installiert, Programm läuft als Simulation!";
+    const PortBackend* b = portBackend();
+    const std::string text = b ? b->simulationsText() : NoPortAccess().simulationsText();
     if (Meldung)
         Meldung(text);
     else

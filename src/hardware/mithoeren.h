@@ -20,6 +20,7 @@ public:
     bool enable(std::uint16_t first, std::uint16_t last) override;
     std::uint8_t read(std::uint16_t port) override;
     void write(std::uint16_t port, std::uint8_t value) override;
+    std::string simulationsText() const override { return echt_.simulationsText(); }
 
 private:
     PortBackend& echt_;

@@ -20,6 +20,12 @@ public:
     virtual bool enable(std::uint16_t first, std::uint16_t last) = 0;  // ask for access to a port range
     virtual std::uint8_t read(std::uint16_t port) = 0;
     virtual void write(std::uint16_t port, std::uint8_t value) = 0;    // throws PortError without access
+    // The first line of the message when the card cannot be reached and the
+    // program runs as a simulation: what was missing.
+    virtual std::string simulationsText() const
+    {
+        return "Kein Porttreiber installiert, Programm läuft als Simulation!";
+    }
 };
 
 // Installs the backend for PortLesen/PortSchreiben; returns the one installed before.

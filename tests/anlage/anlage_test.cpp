@@ -5,6 +5,7 @@
 // simulation, a train placed from the window on the route of the sample set,
 // patterns, and "Beispielanlage" on a first start.
 #include "anlagenbetrieb.h"
+#include "automatikgruppe.h"
 #include "blockfeld.h"
 #include "einstellungen.h"
 #include "fahrenpage.h"
@@ -30,10 +31,14 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -43,6 +48,8 @@ namespace {
 const QByteArray Ini = "[Karten]\nBlock=2\nMelder=3\nLeds2=2\n";
 // What the sample set's route needs.
 const QByteArray MusterIni = "[Karten]\nBlock=3\nHilfsBlock=1\nMelder=2\nLeds1=1\nLeds2=1\nLeds3=1\n";
+const QByteArray GroessteIni = "[Karten]\nBlock=50\nHilfsBlock=64\nMelder=64\nWeichen=32\nSignale=32\nTaster1=16\n"
+                               "Taster2=16\nLeds1=25\nLeds2=25\nLeds3=25\n";
 
 // One start with the options of the command line, in a fresh program directory
 // next to the sample set; protokoll names a file in that directory.
@@ -100,6 +107,40 @@ QString zuletzt(const QString& log, const QString& element)
     for (auto z = zeilen.crbegin(); z != zeilen.crend(); ++z)
         if (z->section(u'\t', 1, 2) == element)
             return z->section(u'\t', 3);
+    return {};
+}
+
+// The buttons not fully in view, the window beyond the screen, and with
+// ohneRollen a scroll bar in view; empty when none.
+QString verdeckt(const TfAnlage& a, bool ohneRollen)
+{
+    QStringList was;
+    for (const QPushButton* b : a.findChildren<QPushButton*>())
+        if (b->visibleRegion() != QRegion(b->rect()))
+            was << b->text();
+    if (!a.screen()->availableGeometry().contains(a.geometry()))
+        was << QStringLiteral("Bildschirm");
+    for (const QScrollBar* r : a.findChild<QScrollArea*>()->findChildren<QScrollBar*>())
+        if (ohneRollen && r->isVisible())
+            was << QStringLiteral("Rollbalken");
+    return was.join(QStringLiteral(", "));
+}
+
+// Replays the log: the first line that comes before the line above it in
+// time or leaves two blocks powered; empty when none.
+QString ausserDerReihe(const QString& log)
+{
+    QSet<QString> an;
+    long long vorher = 0;
+    for (const QString& z : log.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList f = z.split(u'\t');
+        if (f.size() == 4 && f[1] == QLatin1String("Block") && f[3].startsWith(QLatin1String("ein")))
+            an.insert(f[2]);
+        else if (f.size() == 4 && f[1] == QLatin1String("Block"))
+            an.remove(f[2]);
+        if (f.size() != 4 || f[0].toLongLong() < std::exchange(vorher, f[0].toLongLong()) || an.size() > 1)
+            return z;
+    }
     return {};
 }
 
@@ -399,9 +440,66 @@ private Q_SLOTS:
         QCOMPARE(w.anlage->protokoll(), log);
     }
 
+    // Every button of the window in view, for the default counts, the
+    // sample's and the largest, at the first show and after "Beispielanlage":
+    // the window follows the counts within the screen (where the fields need
+    // more, they scroll, the buttons stay).
+    void jederKnopfImBild_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("ohneRollen");
+        QTest::newRow("Vorgabe") << QByteArray() << true;
+        QTest::newRow("Beispielsatz") << MusterIni << true;
+        QTest::newRow("größte") << GroessteIni << false;
+    }
+    void jederKnopfImBild()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, ohneRollen);
+        AnlagenStart s(ini, true);
+        zeigen(s);
+        QTRY_VERIFY(s.anlage() && s.anlage()->isVisible());
+        TfAnlage& a = *s.anlage();
+        QTRY_COMPARE(verdeckt(a, ohneRollen), QString());
+        QTest::mouseClick(a.btnBeispiel, Qt::LeftButton);
+        QTRY_VERIFY(a.gLed[2]->isVisible());
+        QTRY_COMPARE(verdeckt(a, ohneRollen), QString());
+    }
+
+    // The drive page's walk from block to block at a dithered step, then
+    // Esc: in the log every block goes off before the next one comes on, the
+    // lines stand in the order of their times, and the supply goes off after
+    // the blocks, as on the card.
+    void protokollInDerReihenfolgeDerKarte()
+    {
+        AnlagenStart s("[Karten]\nBlock=2\n", true);   // blocks 1..4
+        TfMain& w = *s.fenster;
+        zeigen(s);
+        w.pControl->setCurrentIndex(TfMain::SFahren);
+        FahrenPage& p = *w.pFahren;
+        AutomatikGruppe& a = *w.automatik(TfMain::SFahren);
+        p.faTrack->setValue(60);   // steps 7 and 8 in turn
+        a.sVon->setValue(1);
+        a.sBis->setValue(4);
+        a.sTakt->setValue(a.sTakt->minimum());
+        QTest::mouseClick(p.btnStop, Qt::LeftButton);
+        QTest::mouseClick(a.btnAuto, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(s.log().contains(QStringLiteral("\tBlock\t4\tein")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(zuletzt(s.log(), QStringLiteral("Block\t1")).startsWith(QLatin1String("ein")),
+                                 20000);   // round again
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QTRY_COMPARE(zuletzt(s.log(), QStringLiteral("SNT\t0")), QStringLiteral("aus"));
+        const QString log = s.log();
+        QCOMPARE(ausserDerReihe(log), QString());
+        QVERIFY2(log.trimmed().endsWith(QStringLiteral("\tSNT\t0\taus")), qPrintable(log.right(600)));
+        for (int b = 1; b <= 4; ++b)
+            QCOMPARE(zuletzt(log, QStringLiteral("Block\t%1").arg(b)), QStringLiteral("aus"));
+    }
+
     // A first start: the window shows every control; "Beispielanlage" (not
     // while the power supply is on) sets the cards of the sample set as the
-    // Config page would, puts the train into row 1 and shows the route page.
+    // Config page would, loads the sample set again when the user cleared the
+    // route table, puts the train into row 1 and shows the route page.
     // Closed and opened again, the window keeps its place and size.
     void beispielAnlageBeimErstenStart()
     {
@@ -418,15 +516,23 @@ private Q_SLOTS:
         QTRY_VERIFY(!a.btnBeispiel->isEnabled());
         w.mnuSNTausClick();
         QTRY_VERIFY(a.btnBeispiel->isEnabled());
+        w.pStrecke->tabellenLoeschen();
         QTest::mouseClick(a.btnBeispiel, Qt::LeftButton);
+        QCOMPARE(w.statusText(0), QStringLiteral(" Die Streckentabelle war leer: Beispielsatz QJ neu geladen."));
+        QCOMPARE(w.pStrecke->gStrecke->item(1, 4)->text(), QStringLiteral("1"));
         QCOMPARE(Einstellungen::lesen(ProfileFile(s.datei(QStringLiteral("KVXTEST.INI")))).karten,
                  (std::array<int, config::KartenAnzahl>{3, 1, 2, 1, 0, 0, 0, 1, 1, 1}));
         QCOMPARE(w.pControl->currentIndex(), int(TfMain::SStrecke));
         QCOMPARE(a.lZug->text(), QStringLiteral("Zug in Zeile 1"));
         QVERIFY(belegt(s, 1));
 
-        const QRect ort(w.screen()->availableGeometry().topLeft() + QPoint(30, 20), QSize(500, 400));
+        // A size of the user's own stays, also when the counts change.
+        const QRect ort(w.screen()->availableGeometry().topLeft() + QPoint(30, 20), QSize(600, 400));
         a.setGeometry(ort);
+        w.pConfig->spin(config::Melder)->setValue(4);
+        QTRY_COMPARE(a.gMelder->anzahl(), 32);
+        a.aktualisieren();
+        QCOMPARE(a.geometry(), ort);
         a.close();
         w.mnuAnlage->trigger();
         QCOMPARE(a.geometry(), ort);

@@ -80,11 +80,23 @@ private Q_SLOTS:
                                            << QStringLiteral("kvxtest: --virtuell und --gpio schließen einander aus");
         QTest::newRow("GPIO Wert") << QStringList{"kvxtest", "--gpio=17"}
                                    << QStringLiteral("kvxtest: Die Option \"--gpio\" nimmt keinen Wert.\n");
-        const QString dauer = QStringLiteral("kvxtest: --dauerlauf braucht --virtuell und eine Zahl von Minuten "
-                                             "(1 bis 10000), nicht \"%1\".\n");
-        QTest::newRow("Dauerlauf ohne virtuell") << QStringList{"kvxtest", "--dauerlauf", "5"} << dauer.arg(5);
+        // Each message names the option and what it needs.
+        const QString dauer = QStringLiteral("kvxtest: --dauerlauf braucht eine Zahl von Minuten (1 bis 10000), "
+                                             "nicht \"%1\".\n");
+        QTest::newRow("Dauerlauf ohne virtuell")
+            << QStringList{"kvxtest", "--dauerlauf", "5"}
+            << QStringLiteral("kvxtest: --dauerlauf braucht --virtuell: der Dauerlauf bedient die virtuelle Anlage.\n");
         QTest::newRow("Dauerlauf 0") << QStringList{"kvxtest", "--virtuell", "--dauerlauf=0"} << dauer.arg(0);
         QTest::newRow("Dauerlauf Text") << QStringList{"kvxtest", "--virtuell", "--dauerlauf", "x"} << dauer.arg("x");
+        QTest::newRow("Dauerlauf ohne Wert")
+            << QStringList{"kvxtest", "--virtuell", "--dauerlauf"}
+            << QStringLiteral("kvxtest: Nach --dauerlauf fehlt eine Zahl von Minuten (1 bis 10000).\n");
+        QTest::newRow("Dauerlauf vor Option")
+            << QStringList{"kvxtest", "--dauerlauf", "--virtuell"}
+            << QStringLiteral("kvxtest: Nach --dauerlauf fehlt eine Zahl von Minuten (1 bis 10000); \"--virtuell\" "
+                              "ist keine.\n");
+        QTest::newRow("Qt-Option ohne Wert") << QStringList{"kvxtest", "-platform"}
+                                             << QStringLiteral("kvxtest: Nach -platform fehlt ein Wert.\n");
         QTest::newRow("Argument")
             << QStringList{"kvxtest", "QJ.DST"}
             << QStringLiteral("kvxtest: Unerwartetes Argument \"QJ.DST\"; Optionen beginnen mit \"--\".\n");

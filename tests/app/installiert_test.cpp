@@ -140,6 +140,31 @@ private Q_SLOTS:
         QCOMPARE(zelle(fenster_->pStrecke->gStrecke, 1, 4), QStringLiteral("1"));
     }
 
+    // A copied program folder that is not writable: the sample set lying
+    // next to the program is read from there; where it lies nowhere, the
+    // message names every folder it was looked for in.
+    void beispielsatzNebenDemProgramm_data()
+    {
+        QTest::addColumn<bool>("nebenDemProgramm");
+        QTest::newRow("neben dem Programm") << true;
+        QTest::newRow("nirgends") << false;
+    }
+    void beispielsatzNebenDemProgramm()
+    {
+        QFETCH(bool, nebenDemProgramm);
+        QVERIFY(QFile::setPermissions(bin(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        for (const QString& name : QDir(share()).entryList({QStringLiteral("QJ.*")}, QDir::Files))
+            QVERIFY(nebenDemProgramm ? QFile::rename(share() + u'/' + name, bin() + u'/' + name)
+                                     : QFile::remove(share() + u'/' + name));
+        QVERIFY(QFile::setPermissions(bin(), NurLesen));
+        const OhneVorrecht ohne;
+        starten();
+        QCOMPARE(zelle(fenster_->pStrecke->gStrecke, 1, 4), nebenDemProgramm ? QStringLiteral("1") : QString());
+        QCOMPARE(meldungen_.size(), nebenDemProgramm ? 0 : 1);
+        for (const QString& ordner : {bin(), share(), home() + QStringLiteral("/.local/share/kvxtest")})
+            QVERIFY(nebenDemProgramm || meldungen_[0].contains(ordner + u'/'));
+    }
+
     // Started from a folder without help text: the installed one is shown.
     void hilfeAusDenInstalliertenDaten()
     {

@@ -184,6 +184,14 @@ private Q_SLOTS:
         for (int h = 1; h <= 48; ++h)
             QVERIFY(!s.karte.hblockOn(h));
         QVERIFY(!w.tiSNT->isActive());
+        // On the card the blocks and auxiliary blocks went off before the
+        // supply dropped (SntTimeout after the keep-alive line's last edge).
+        const VirtualCard::Ansicht a = s.karte.ansicht();
+        std::vector<VirtualCard::Change> aenderungen;
+        s.karte.changes(0, a.stand, aenderungen);
+        for (const VirtualCard::Change& c : aenderungen)
+            if (c.kind == VirtualCard::Change::Kind::Block && a.keepAliveEdges > 0)
+                QVERIFY2(c.at < a.lastKeepAliveEdge + VirtualCard::SntTimeout, qPrintable(QString::number(c.number)));
         s.karte.clearKeepAliveEdges();
         QTest::qWait(60);   // three ticks' time: the line must not move
         QVERIFY(s.karte.keepAliveEdges().empty());
@@ -259,6 +267,32 @@ private Q_SLOTS:
         QCOMPARE(!w.tiSNT->isActive(), haelt);
         QCOMPARE(w.statusText(0).startsWith(QLatin1String(" Alles aus")), haelt);
         QVERIFY2(meldungen.isEmpty(), qPrintable(meldungen.join(u'|')));
+    }
+
+    // The program itself (a copy: its GPIO map goes into a settings file of
+    // its own) on GPIO lines this machine does not have: Ctrl+C once SIGINT
+    // is caught, while the simulation box is open, closes it: status 0.
+    void signalImStartEndetMitStatusNull()
+    {
+        if (!QDir(QStringLiteral("/dev")).entryList({QStringLiteral("gpiochip*")}, QDir::System).isEmpty())
+            QSKIP("this machine has a GPIO chip");
+        QTemporaryDir dir;
+        const QString programm = dir.filePath(QStringLiteral("kvxtest"));
+        QVERIFY(QFile::copy(QStringLiteral(KVX_PROGRAMM), programm));
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(programm, {QStringLiteral("--gpio"), QStringLiteral("-platform"), QStringLiteral("offscreen")});
+        QVERIFY(p.waitForStarted());
+        const QString status = QStringLiteral("/proc/%1/status").arg(p.processId());
+        const auto faengtInt = [&status] {
+            const QByteArray z = fixture::lesen(status);
+            return (z.mid(z.indexOf("SigCgt:") + 7, 17).trimmed().toULongLong(nullptr, 16) >> (SIGINT - 1)) & 1;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(faengtInt(), 20000);
+        QCOMPARE(::kill(pid_t(p.processId()), SIGINT), 0);
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
     }
 
     // The program itself, driving the sample route on the virtual layout
