@@ -107,7 +107,7 @@ private Q_SLOTS:
         sammeln(log, QStringLiteral("LED"), leds);
         leds.clear();
         QTest::mouseClick(a.btnAuto, Qt::LeftButton);
-        QCOMPARE(a.btnAuto->text(), QStringLiteral("Pause"));
+        QCOMPARE(a.btnAuto->text(), QStringLiteral("Pau&se"));
         QCOMPARE(w.pLeds->LedNr->text(), QStringLiteral("1037"));
         bool allein = true;
         QTRY_VERIFY_WITH_TIMEOUT((sammeln(log, QStringLiteral("LED"), leds), eingeschaltet(leds, allein).size() >= 4),
@@ -119,7 +119,7 @@ private Q_SLOTS:
         const int n = w.pLeds->ledTrack->value();
         QCOMPARE(s.karte.litLeds(2), std::vector<int>{n});
         QCOMPARE(w.pLeds->LedNr->text(), QString::number(1000 + n));
-        QCOMPARE(a.btnAuto->text(), QStringLiteral("Start"));
+        QCOMPARE(a.btnAuto->text(), QStringLiteral("&Start"));
     }
 
     void weichenNacheinanderMitSnt()
@@ -184,13 +184,15 @@ private Q_SLOTS:
         QTest::keyClick(p.btnWa, Qt::Key_Space);
         QVERIFY(a.laeuft());
         QVERIFY(s.karte.coilLog().empty());
-        // Right: the next turnout straight, paused; the track does not move on its own.
+        // Right: the next turnout straight, paused, once the pulse of 4 has ended;
+        // the track does not move on its own.
         QTest::keyClick(p.wTrack, Qt::Key_Right);
-        QCOMPARE(p.wTrack->value(), 5);
+        QTRY_COMPARE(p.wTrack->value(), 5);
         QCOMPARE(s.karte.coilLog(), Spulen{{weiche(5, 1)}});
         QVERIFY(!a.laeuft());
         // F marks the position shown; the big number turns red; F again takes it back.
         a.schritt();
+        QTRY_COMPARE(a.rundgang().lage(), 1);
         QTest::keyClick(p.wTrack, Qt::Key_F);
         QVERIFY(w.fBericht->bericht.fehlerhaft(Pruefbericht::Art::Weiche, 5, Pruefbericht::Abzweigend));
         QVERIFY(rot(p.WNr));
@@ -257,11 +259,16 @@ private Q_SLOTS:
         QTRY_VERIFY(nurDer(4));
         a.schritt();
         QTRY_VERIFY(nurDer(3));
+        // Stepped on before their beat ran out, neither counts; a full beat each, both do.
+        using Bereiche = std::vector<std::pair<int, int>>;
+        QCOMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), Bereiche{});
+        a.sTakt->setValue(0.2);
+        QTRY_COMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), (Bereiche{{3, 4}}));
         // Releasing Start ends the walk, and the run switches everything off.
         QTest::mouseClick(p.btnStop, Qt::LeftButton);
         QVERIFY(!a.aktiv());
         QTRY_VERIFY(!s.karte.block(3).powered && p.btnStop->text() == QStringLiteral("Start"));
-        QCOMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), (std::vector<std::pair<int, int>>{{3, 4}}));
+        QCOMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), (Bereiche{{3, 4}}));
     }
 
     void berichtMitZweiFehlern()
@@ -278,6 +285,7 @@ private Q_SLOTS:
         bereich(weichen, 5, 16);
         QTest::mouseClick(weichen.btnAuto, Qt::LeftButton);
         weichen.schritt();
+        QTRY_COMPARE(weichen.rundgang().lage(), 1);
         QTest::keyClick(w.pWeiche->wTrack, Qt::Key_F);
 
         // The report, shared by the pages, newest first.
@@ -304,7 +312,7 @@ private Q_SLOTS:
         QVERIFY(zeit(0).endsWith(u' ' + f.gFehler->item(1, 0)->text()));
         QVERIFY(zeit(1).endsWith(u' ' + f.gFehler->item(0, 0)->text()));
         QCOMPARE(z.mid(z.indexOf(QString()) + 1).join(u'\n'),
-                 QStringLiteral("LED\t1037-1038\tgeprüft\nLED\t1037\tfehlerhaft\t%1\n\n"
+                 QStringLiteral("LED\t1037\tgeprüft\nLED\t1037\tfehlerhaft\t%1\n\n"
                                 "Weiche\t5\tgeprüft\nWeiche\t5\tabzweigend fehlerhaft\t%2\n")
                      .arg(zeit(0), zeit(1)));
         pfad = s.dir.filePath(QStringLiteral("fehlt/bericht.txt"));
