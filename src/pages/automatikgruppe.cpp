@@ -282,6 +282,8 @@ void AutomatikGruppe::anhalten()
     timer_->stop();
     gezeigt_ = false;
     eigenerImpuls_ = false;
+    if (aufraeumen)
+        aufraeumen();   // a pulse ends here, not later on its timer
     if (!spulen())
         wartet_ = Vorhaben::Zeigen;
 }

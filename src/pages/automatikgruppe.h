@@ -93,9 +93,10 @@ public:
     void vor();           // Right, +, remote up: the next element, paused
     void zurueck();       // Left, -, remote down: the element before, paused
     void markieren();     // F, remote left: the element in work faulty, or no longer
-    // Paused for a reset, which darkens the chains and cuts a pulse: the next
-    // nachholen lights the LED in work again (a block shows again); a coil
-    // waits to be pulsed when the walk runs on.
+    // Paused for a reset, which darkens the chains: what the walk lit or
+    // powered is switched off (aufraeumen, a pulse ends); the next nachholen
+    // lights the LED in work again (a block shows again); a coil waits to be
+    // pulsed when the walk runs on.
     void anhalten();
     void beenden();       // the walk ends; aufraeumen runs
     // The user chose element n on the page: a started walk goes on from there.
@@ -117,6 +118,8 @@ public:
     // own pulse counts its coil as tested only then; a waiting step follows.
     void impulsEnde(bool voll);
 
+    // A step waits: for the end of the tick or of a pulse.
+    bool wartet() const { return wartet_ != Vorhaben::Nichts; }
     // A step fell into the keep-alive tick and waits.
     bool aufgeschoben() const { return aufgeschoben_; }
     // The waiting step, or after a reset the element in work shown again.
