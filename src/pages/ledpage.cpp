@@ -158,6 +158,8 @@ void LedPage::ausWaehlen()
     btnLedAus->setChecked(true);
     ledTrack->setEnabled(true);
     LedNr->setText(QStringLiteral("0"));
+    if (btnLedAus->hasFocus())
+        ledTrack->setFocus();   // the arrows move the track again, as after a chain
 }
 
 void LedPage::wheelEvent(QWheelEvent* event)
