@@ -410,6 +410,8 @@ void TfMain::mnuResetClick()
     AlleLedAus();
     Pause(500);
     setStatusText(0, QString());
+    for (int seite : {SLeds, SWeiche, SSignal, SFahren})   // a paused walk shows its element again
+        QMetaObject::invokeMethod(automatik(seite), &AutomatikGruppe::nachholen, Qt::QueuedConnection);
 }
 
 void TfMain::mnuReInitClick()

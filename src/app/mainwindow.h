@@ -228,6 +228,7 @@ private:
     bool ersteAnzeige_ = true;
     QString nachDemDurchlauf_;   // the status text of an Esc during a switching pass, shown after it
     bool imTakt_ = false;   // the keep-alive tick runs: the step of a walk waits for its end
+    bool imAnlauf_ = false;   // the supply starts up: a walk shows its element again after it
     fernsteuerung::Taktraster taktraster_{std::chrono::milliseconds(fernsteuerung::PeriodeMs)};   // the ticks' 20 ms grid
     bool iniAbgelehnt_ = false;   // the settings file was too large or no regular file
     bool hints_ = true;

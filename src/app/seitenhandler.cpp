@@ -135,9 +135,15 @@ void TfMain::STrackMouseDown(Qt::MouseButton b) { if (b == Qt::RightButton) btnI
 void TfMain::mnuSNTeinClick()
 {
     fernsteuerung::sntMenue(*pControl, {pStrecke, pFahren, pConfig}, *mnuSNTein, *mnuSNTaus, true, seitenwechselIntern_);
-    kvx->KettenReset();
-    mnuResetClick();
-    fernsteuerung::anlauf(*kvx);
+    {
+        // The start-up clears the LED chains once more: a paused walk's LED is lit after it.
+        const QScopedValueRollback<bool> anlauf(imAnlauf_, true);
+        kvx->KettenReset();
+        mnuResetClick();
+        fernsteuerung::anlauf(*kvx);
+    }
+    if (AutomatikGruppe* a = automatik(aktuelleSeite_))
+        a->nachholen();
     if (mnuSNTaus->isEnabled()) {   // not switched off again during the start-up
         // What changed while the supply was off was seen by no poll: the
         // first one now gives the starting states.
@@ -347,7 +353,7 @@ void TfMain::automatikVerbinden()
     for (int seite : {SLeds, SWeiche, SSignal, SFahren}) {
         AutomatikGruppe* a = automatik(seite);
         a->bericht = &fBericht->bericht;
-        a->gesperrt = [this] { return imTakt_; };
+        a->gesperrt = [this] { return imTakt_ || imAnlauf_; };
         connect(a, &AutomatikGruppe::meldung, this, [this](const QString& t) { setStatusText(0, t); });
         connect(a, &AutomatikGruppe::berichtAnzeigen, fBericht, &PruefberichtFenster::zeigen);
         connect(fBericht, &PruefberichtFenster::geaendert, a, &AutomatikGruppe::farbeZeigen);

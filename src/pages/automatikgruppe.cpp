@@ -27,6 +27,7 @@ QSpinBox* nummernFeld(const QString& name, const QString& hint, QWidget* parent)
 {
     auto* s = new QSpinBox(parent);
     s->setObjectName(name);
+    s->setKeyboardTracking(false);   // a number counts once typed in full
     s->setRange(1, 1);
     s->setToolTip(hint);
     s->setMinimumWidth(70);
@@ -47,11 +48,10 @@ AutomatikGruppe::AutomatikGruppe(const QString& name, Pruefbericht::Art art, dou
     if (grosseZahl_)
         zahlFarbe_ = grosseZahl_->palette().color(QPalette::WindowText);
 
-    btnAuto = new QPushButton(QStringLiteral("Start"), this);
+    btnAuto = new QPushButton(this);
     btnAuto->setObjectName(name + QStringLiteral("Auto"));
     btnAuto->setCheckable(true);
-    btnAuto->setFocusPolicy(Qt::NoFocus);   // the page's selection keeps the focus
-    btnAuto->setToolTip(QStringLiteral("Rundgang starten oder anhalten (Leertaste)"));
+    btnAuto->setToolTip(QStringLiteral("Rundgang starten oder anhalten (Leertaste, Alt+S)"));
     btnAuto->setMinimumWidth(80);
 
     sTakt = new QDoubleSpinBox(this);
@@ -61,13 +61,13 @@ AutomatikGruppe::AutomatikGruppe(const QString& name, Pruefbericht::Art art, dou
     sTakt->setSingleStep(0.1);
     sTakt->setSuffix(QStringLiteral(" s"));
     sTakt->setValue(takt);
+    sTakt->setKeyboardTracking(false);
     sTakt->setToolTip(QStringLiteral("Sekunden je Element"));
     sVon = nummernFeld(name + QStringLiteral("Von"), QStringLiteral("Erstes Element des Rundgangs"), this);
     sBis = nummernFeld(name + QStringLiteral("Bis"), QStringLiteral("Letztes Element des Rundgangs"), this);
 
     btnBericht = new QPushButton(QStringLiteral("Bericht ..."), this);
     btnBericht->setObjectName(name + QStringLiteral("Bericht"));
-    btnBericht->setFocusPolicy(Qt::NoFocus);
     btnBericht->setToolTip(QStringLiteral("Prüfbericht anzeigen: fehlerhafte Elemente, speichern, leeren"));
 
     auto* grid = new QGridLayout(this);
@@ -81,8 +81,9 @@ AutomatikGruppe::AutomatikGruppe(const QString& name, Pruefbericht::Art art, dou
     grid->addWidget(btnBericht, 2, 0, 1, 4);
 
     timer_ = new QTimer(this);
+    timer_->setSingleShot(true);
     timer_->setInterval(int(std::lround(takt * 1000)));
-    connect(timer_, &QTimer::timeout, this, &AutomatikGruppe::schritt);
+    connect(timer_, &QTimer::timeout, this, &AutomatikGruppe::taktEnde);
     connect(sTakt, &QDoubleSpinBox::valueChanged, this,
             [this](double s) { timer_->setInterval(int(std::lround(s * 1000))); });
     connect(sVon, &QSpinBox::valueChanged, this, [this](int von) {
@@ -104,6 +105,7 @@ AutomatikGruppe::AutomatikGruppe(const QString& name, Pruefbericht::Art art, dou
         });
     connect(btnAuto, &QPushButton::clicked, this, &AutomatikGruppe::btnAutoClick);
     connect(btnBericht, &QPushButton::clicked, this, &AutomatikGruppe::berichtAnzeigen);
+    knopfZeigen();
     setAnzahl(0);
 }
 
@@ -160,38 +162,85 @@ void AutomatikGruppe::starten()
         fokus_->setFocus();
     if (!aktiv_) {
         aktiv_ = true;
+        gezeigt_ = false;
         rundgang_.anfangen();
-        zeigenJetzt();
     }
-    timer_->start();
+    if (gezeigt_)
+        timer_->start();   // a full beat for the element in work
+    else
+        anfordern(Vorhaben::Zeigen);
 }
 
 void AutomatikGruppe::pausieren()
 {
-    timer_->stop();
-    aufgeschoben_ = false;
+    // Right and Left still come; a beat's step does not.
+    if (wartet_ == Vorhaben::Schritt || wartet_ == Vorhaben::Zeigen)
+        wartet_ = Vorhaben::Nichts;
     btnAuto->setChecked(false);
     knopfZeigen();
 }
 
 void AutomatikGruppe::schritt()
 {
+    if (aktiv_)
+        anfordern(Vorhaben::Schritt);
+}
+
+void AutomatikGruppe::taktEnde()
+{
     if (!aktiv_)
+        return;
+    if (!spulen() && bericht)
+        bericht->geprueft(art_, nummer());
+    if (laeuft())
+        schritt();
+}
+
+void AutomatikGruppe::anfordern(Vorhaben was)
+{
+    wartet_ = was;
+    ausfuehren();
+}
+
+void AutomatikGruppe::ausfuehren()
+{
+    if (!aktiv_ || wartet_ == Vorhaben::Nichts)
         return;
     if (gesperrt && gesperrt()) {
         aufgeschoben_ = true;
         return;
     }
-    rundgang_.weiter();
+    if (belegt && belegt())
+        return;   // impulsEnde brings it back
+    switch (std::exchange(wartet_, Vorhaben::Nichts)) {
+    case Vorhaben::Schritt:
+        if (gezeigt_)
+            rundgang_.weiter();
+        break;
+    case Vorhaben::Vor: rundgang_.vor(); break;
+    case Vorhaben::Zurueck: rundgang_.zurueck(); break;
+    case Vorhaben::Zeigen:
+    case Vorhaben::Nichts: break;
+    }
     zeigenJetzt();
 }
 
 void AutomatikGruppe::nachholen()
 {
-    if (!std::exchange(aufgeschoben_, false))
-        return;
-    if (laeuft())
-        schritt();
+    aufgeschoben_ = false;
+    ausfuehren();
+}
+
+void AutomatikGruppe::impulsEnde(bool voll)
+{
+    if (std::exchange(eigenerImpuls_, false)) {
+        if (voll && bericht)
+            bericht->geprueft(art_, nummer());
+        gezeigt_ = gezeigt_ && voll;
+    }
+    // Not from inside the pulse's end step: the next pulse starts after it.
+    if (aktiv_ && wartet_ != Vorhaben::Nichts)
+        QMetaObject::invokeMethod(this, [this] { ausfuehren(); }, Qt::QueuedConnection);
 }
 
 void AutomatikGruppe::vor()
@@ -199,8 +248,7 @@ void AutomatikGruppe::vor()
     if (!aktiv_)
         return;
     pausieren();
-    rundgang_.vor();
-    zeigenJetzt();
+    anfordern(Vorhaben::Vor);
 }
 
 void AutomatikGruppe::zurueck()
@@ -208,8 +256,7 @@ void AutomatikGruppe::zurueck()
     if (!aktiv_)
         return;
     pausieren();
-    rundgang_.zurueck();
-    zeigenJetzt();
+    anfordern(Vorhaben::Zurueck);
 }
 
 void AutomatikGruppe::markieren()
@@ -229,8 +276,16 @@ void AutomatikGruppe::markieren()
 
 void AutomatikGruppe::anhalten()
 {
-    if (laeuft())
-        pausieren();
+    if (!aktiv_)
+        return;
+    pausieren();
+    timer_->stop();
+    gezeigt_ = false;
+    eigenerImpuls_ = false;
+    if (aufraeumen)
+        aufraeumen();   // a pulse ends here, not later on its timer
+    if (!spulen())
+        wartet_ = Vorhaben::Zeigen;
 }
 
 void AutomatikGruppe::beenden()
@@ -238,7 +293,12 @@ void AutomatikGruppe::beenden()
     if (!aktiv_)
         return;
     pausieren();
+    timer_->stop();
     aktiv_ = false;
+    wartet_ = Vorhaben::Nichts;
+    aufgeschoben_ = false;
+    gezeigt_ = false;
+    eigenerImpuls_ = false;
     farbeZeigen();
     if (aufraeumen)
         aufraeumen();
@@ -249,6 +309,11 @@ void AutomatikGruppe::auswahlFolgen(int n)
     if (!aktiv_ || n == rundgang_.element())
         return;
     rundgang_.setElement(n);
+    eigenerImpuls_ = false;
+    // An LED or a block the page shows itself; a coil only chosen comes next.
+    gezeigt_ = !spulen();
+    if (gezeigt_)
+        timer_->start();
     farbeZeigen();
 }
 
@@ -284,10 +349,11 @@ bool AutomatikGruppe::wirdBearbeitet(const QWidget* w)
 
 void AutomatikGruppe::taste(const QKeyEvent& taste)
 {
+    if (taste.isAutoRepeat())
+        return;
     switch (taste.key()) {
     case Qt::Key_Space:
-        if (!taste.isAutoRepeat())
-            umschalten();
+        umschalten();
         break;
     case Qt::Key_Right:
     case Qt::Key_Plus:
@@ -298,8 +364,7 @@ void AutomatikGruppe::taste(const QKeyEvent& taste)
         zurueck();
         break;
     case Qt::Key_F:
-        if (!taste.isAutoRepeat())
-            markieren();
+        markieren();
         break;
     default:
         break;
@@ -320,16 +385,24 @@ void AutomatikGruppe::fernTaste(fernsteuerung::Aktion aktion)
 
 void AutomatikGruppe::zeigenJetzt()
 {
+    eigenerImpuls_ = false;
     if (zeigen)
         zeigen(rundgang_.element(), rundgang_.lage());
-    if (bericht)
-        bericht->geprueft(art_, nummer());
+    eigenerImpuls_ = spulen() && belegt && belegt();
+    gezeigt_ = true;
+    timer_->start();
     farbeZeigen();
+}
+
+bool AutomatikGruppe::spulen() const
+{
+    return art_ == Pruefbericht::Art::Weiche || art_ == Pruefbericht::Art::Signal;
 }
 
 void AutomatikGruppe::knopfZeigen()
 {
-    btnAuto->setText(laeuft() ? QStringLiteral("Pause") : QStringLiteral("Start"));
+    // Alt+S in both states.
+    btnAuto->setText(laeuft() ? QStringLiteral("Pau&se") : QStringLiteral("&Start"));
 }
 
 void AutomatikGruppe::farbeZeigen()

@@ -8,14 +8,24 @@
 //
 // While a walk is started (running or paused) the window gives it the keys
 // of the page (Space, Right/Left, +/-, F) and, on the turnout and signal
-// pages, the four remote buttons. Every element a step shows counts as tested
-// in the session's Pruefbericht; F marks the element in work as faulty, a
-// second F takes the mark back.
+// pages, the four remote buttons; a key held down steps once, its repeats do
+// nothing. An element counts as tested in the session's Pruefbericht once it
+// has stood shown for its whole time: an LED or a block for a full beat, a
+// coil for its whole pulse. F marks the element in work as faulty (and
+// tested), a second F takes the mark back.
 //
 // The page binds the hooks: what a step shows, what an ended walk switches
-// off. A step never runs inside the keep-alive tick: when the beat falls into
-// it (gesperrt), the step waits, and the window has it made up right after
-// the tick (nachholen).
+// off. A step waits while a coil pulse runs (belegt): the next coil is
+// powered only once the one before has had its whole switching time, however
+// fast the beat, the keys or the remote ask; the latest step asked for comes
+// when the pulse ends. A step never runs inside the keep-alive tick: when it
+// falls into it (gesperrt), it waits, and the window has it made up right
+// after the tick (nachholen).
+//
+// Whatever pauses a walk leaves the element in work shown: lit, or for a coil
+// nothing powered and that coil the next to be pulsed. Resuming starts with
+// the element in work: shown again when a reset darkened it or cut its pulse,
+// then a full beat before the next.
 #pragma once
 
 #include "fernsteuerung.h"
@@ -61,6 +71,8 @@ public:
     std::function<int(int n)> berichtNummer;
     // True while the keep-alive tick runs: a step waits until it is over.
     std::function<bool()> gesperrt;
+    // True while a coil pulse runs: a step waits for its end (impulsEnde).
+    std::function<bool()> belegt;
     Pruefbericht* bericht = nullptr;
 
     // The page has elements 1..anzahl; von and bis stay within them, bis
@@ -75,11 +87,17 @@ public:
     Pruefbericht::Art art() const { return art_; }
 
     void umschalten();    // Space, remote right: pauses, or runs on (starts from von)
-    void schritt();       // the beat: the next position, or the next element
+    // The next position, or the next element; the element in work again when
+    // it is not shown (its pulse was cut). The beat calls it while running.
+    void schritt();
     void vor();           // Right, +, remote up: the next element, paused
     void zurueck();       // Left, -, remote down: the element before, paused
     void markieren();     // F, remote left: the element in work faulty, or no longer
-    void anhalten();      // paused, where it stands (Reset)
+    // Paused for a reset, which darkens the chains: what the walk lit or
+    // powered is switched off (aufraeumen, a pulse ends); the next nachholen
+    // lights the LED in work again (a block shows again); a coil waits to be
+    // pulsed when the walk runs on.
+    void anhalten();
     void beenden();       // the walk ends; aufraeumen runs
     // The user chose element n on the page: a started walk goes on from there.
     void auswahlFolgen(int n);
@@ -88,7 +106,7 @@ public:
     static bool istTaste(const QKeyEvent& taste);
     // A widget whose keys stay its own during a walk: text fields and spin boxes.
     static bool wirdBearbeitet(const QWidget* w);
-    // A key press of the walk while it is started.
+    // A key press of the walk while it is started; a repeat of a held key does nothing.
     void taste(const QKeyEvent& taste);
     // An action of the remote while it is started.
     void fernTaste(fernsteuerung::Aktion aktion);
@@ -96,8 +114,15 @@ public:
     // The report changed: the big number red while the element in work is marked.
     void farbeZeigen();
 
-    // A beat fell into the keep-alive tick and waits.
+    // A coil pulse ended; voll: it ran its whole switching time. The walk's
+    // own pulse counts its coil as tested only then; a waiting step follows.
+    void impulsEnde(bool voll);
+
+    // A step waits: for the end of the tick or of a pulse.
+    bool wartet() const { return wartet_ != Vorhaben::Nichts; }
+    // A step fell into the keep-alive tick and waits.
     bool aufgeschoben() const { return aufgeschoben_; }
+    // The waiting step, or after a reset the element in work shown again.
     void nachholen();
 
 Q_SIGNALS:
@@ -105,9 +130,17 @@ Q_SIGNALS:
     void berichtAnzeigen();
 
 private:
+    // What waits to be done: a step of the beat, Right or Left, or the
+    // element in work shown (again).
+    enum class Vorhaben { Nichts, Schritt, Vor, Zurueck, Zeigen };
+
     void btnAutoClick(bool unten);
     void starten();
     void pausieren();
+    void anfordern(Vorhaben was);
+    void ausfuehren();     // the waiting step, unless the tick or a pulse holds it back
+    void taktEnde();       // the element in work stood its beat
+    bool spulen() const;   // the walk pulses coils
     void zeigenJetzt();
     void knopfZeigen();
     void bereichSetzen();
@@ -119,9 +152,12 @@ private:
     QLabel* grosseZahl_;
     QWidget* fokus_;
     QColor zahlFarbe_;
-    QTimer* timer_;
+    QTimer* timer_;   // one beat from the element's showing on
     int anzahl_ = 0;
     bool bereit_ = true;
     bool aktiv_ = false;
     bool aufgeschoben_ = false;
+    Vorhaben wartet_ = Vorhaben::Nichts;
+    bool gezeigt_ = false;          // the element in work is shown (lit, being or been pulsed)
+    bool eigenerImpuls_ = false;    // the pulse running is the walk's, for the element in work
 };

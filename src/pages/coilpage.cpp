@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QSlider>
 #include <QTextBlockFormat>
@@ -28,6 +29,23 @@ QToolButton* pfeil(Qt::ArrowType richtung, QWidget* parent)
     b->setAutoRepeatInterval(50);
     b->setFixedSize(28, 28);
     return b;
+}
+
+// The switching time in large digits, typed in place.
+QLineEdit* zeitFeld(const QString& name, QWidget* parent)
+{
+    auto* z = new QLineEdit(QString::number(CoilSelection::ZeitMin), parent);
+    z->setObjectName(name);
+    z->setAlignment(Qt::AlignCenter);
+    z->setFont(panels::arialBlack(37));
+    z->setMaxLength(6);
+    z->setToolTip(QStringLiteral("Schaltzeit in ms eingeben (Enter) oder mit den Pfeilen ändern"));
+    QPalette p = z->palette();
+    p.setColor(QPalette::Text, panels::Gray);
+    p.setColor(QPalette::Base, panels::Silver);
+    z->setPalette(p);
+    z->setFixedSize(140, 56);
+    return z;
 }
 
 QTextEdit* anleitung(const QString& name, const QStringList& zeilen, QWidget* parent)
@@ -120,9 +138,9 @@ CoilSelection::CoilSelection(const SpulenSeite& seite, QWidget* parent)
 
     zeitTitel = new QLabel(QStringLiteral("Schaltzeit (ms)"), this);
     zeitTitel->setObjectName(seite.zeitTitel);
-    zeit = panels::numberPanel(seite.zeit, QString::number(ZeitMin), 37, panels::Gray, panels::Silver, this);
-    zeit->setFixedSize(140, 56);
+    zeit = zeitFeld(seite.zeit, this);
     zeitKnopf = new AufAb(seite.zeitKnopf, ZeitMin, ZeitMax, ZeitSchritt, this);
+    connect(zeit, &QLineEdit::editingFinished, this, &CoilSelection::zeitUebernehmen);
     memo = anleitung(seite.memo, seite.memoZeilen, this);
     automatik = new AutomatikGruppe(seite.automatik, seite.art, AutomatikTakt, nr, track, this);
     automatik->setFixedWidth(300);
@@ -208,6 +226,13 @@ void CoilSelection::setAnzahl(int count)
     automatik->setAnzahl(anzahl_);
 }
 
+void CoilSelection::setImpuls(SpulenImpuls* geteilt)
+{
+    impuls = geteilt;
+    automatik->belegt = [geteilt] { return geteilt->laeuft(); };
+    connect(geteilt, &SpulenImpuls::beendet, automatik, &AutomatikGruppe::impulsEnde);
+}
+
 void CoilSelection::nummerZeigen()
 {
     nr->setText(QString::number(track->value()));
@@ -219,6 +244,22 @@ void CoilSelection::zeitZeigen()
     zeit->setText(QString::number(zeitKnopf->value()));
 }
 
+void CoilSelection::zeitUebernehmen()
+{
+    if (!zeit->isModified())
+        return;
+    bool ok = false;
+    const int ms = zeit->text().trimmed().toInt(&ok);
+    if (ok && ms >= ZeitMin && ms <= ZeitMax)
+        zeitKnopf->setValue(ms);
+    else
+        Q_EMIT meldung(QStringLiteral(" Schaltzeit \"%1\" ungültig: eine Zahl von %2 bis %3 ms eingeben")
+                           .arg(zeit->text().trimmed())
+                           .arg(ZeitMin)
+                           .arg(ZeitMax));
+    zeitZeigen();   // also when the value was the same: the field is no longer being typed in
+}
+
 int CoilSelection::nummer() const
 {
     bool ok = false;
@@ -228,7 +269,7 @@ int CoilSelection::nummer() const
 
 int CoilSelection::schaltzeit() const
 {
-    return schaltzeitAusText(zeit->text());
+    return zeit->isModified() ? zeitKnopf->value() : schaltzeitAusText(zeit->text());
 }
 
 void CoilSelection::impulsGeben(QAbstractButton* knopf, std::function<void(int n)> ein, std::function<void()> aus)

@@ -1,8 +1,8 @@
 // The turnout and the signal page share their frame: a vertical track bar
 // selecting the coil with its range labels and the large number of the
 // selection, the coil buttons with "Impuls aus" in one group, the switching
-// time with its up-down control, the instructions, and the group "Automatik"
-// that walks the coils. The frame also gives the pulse: for the number shown,
+// time (typed, or stepped with its up-down control), the instructions, and
+// the group "Automatik" that walks the coils. The frame also gives the pulse: for the number shown,
 // for the switching time shown, through the one SpulenImpuls both pages share.
 #pragma once
 
@@ -17,6 +17,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QSlider;
 class QTextEdit;
 class QToolButton;
@@ -69,13 +70,16 @@ public:
     QLabel* lMax;
     QLabel* nr;
     QLabel* zeitTitel;
-    QLabel* zeit;
+    QLineEdit* zeit;   // the switching time in large digits, typed and taken with Enter or on leaving
     AufAb* zeitKnopf;
     QTextEdit* memo;
     AutomatikGruppe* automatik;   // the walk; an ended walk ends the running pulse
     QButtonGroup* gruppe;
     QToolButton* btnAus = nullptr;
     SpulenImpuls* impuls = nullptr;   // shared by both pages, set by the window
+
+    // The pulse both pages share; the walk waits for its end.
+    void setImpuls(SpulenImpuls* geteilt);
 
     // A coil button of the group, in the button row.
     QToolButton* spulenKnopf(const QString& name, const QString& caption, const QString& hint);
@@ -89,10 +93,14 @@ public:
 
     void nummerZeigen();   // the number panel := track bar position
     void zeitZeigen();     // the time panel := up-down position
+    // A time typed into the panel: taken when it is a number of ZeitMin..ZeitMax
+    // ms, else the status bar says why and the time stays as it was.
+    void zeitUebernehmen();
 
     // The number shown, or 0 when it is no coil of the chain.
     int nummer() const;
-    // The switching time shown in ms, kept within ZeitMin..ZeitMax.
+    // The switching time shown in ms, kept within ZeitMin..ZeitMax; while a
+    // time is being typed, the one before it.
     int schaltzeit() const;
 
     // The pulse: ein(n) for the number shown, knopf down; after the switching

@@ -25,7 +25,6 @@ QPushButton* kettenKnopf(const QString& name, const QString& caption, const QStr
     b->setObjectName(name);
     b->setToolTip(hint);
     b->setCheckable(true);
-    b->setFocusPolicy(Qt::NoFocus);   // the track keeps the focus
     b->setMinimumSize(110, 40);
     return b;
 }
@@ -66,7 +65,7 @@ LedPage::LedPage(QWidget* parent)
 
     lLedMin = new QLabel(QStringLiteral("1"), this);
     lLedMin->setObjectName(QStringLiteral("lLedMin"));
-    lLedMax = new QLabel(QStringLiteral("64"), this);
+    lLedMax = new QLabel(this);   // the chosen chain's count, none before a chain is chosen
     lLedMax->setObjectName(QStringLiteral("lLedMax"));
 
     LedNr = panels::numberPanel(QStringLiteral("LedNr"), QStringLiteral("0"), 64, panels::Navy, panels::Silver, this);
@@ -159,6 +158,8 @@ void LedPage::ausWaehlen()
     btnLedAus->setChecked(true);
     ledTrack->setEnabled(true);
     LedNr->setText(QStringLiteral("0"));
+    if (btnLedAus->hasFocus())
+        ledTrack->setFocus();   // the arrows move the track again, as after a chain
 }
 
 void LedPage::wheelEvent(QWheelEvent* event)

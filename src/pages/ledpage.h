@@ -46,7 +46,8 @@ public:
     // nothing changes; on a chain without LEDs only the number shows.
     void ledZeigen(TkvxHard& kvx);
 
-    // All off: "0", "LED AUS" down, the track free to move; a walk ends.
+    // All off: "0", "LED AUS" down, the track free to move (with the focus,
+    // when the button had it); a walk ends.
     void ausWaehlen();
 
 protected:

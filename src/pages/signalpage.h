@@ -4,6 +4,7 @@
 #include "automatikgruppe.h"
 #include "coilpage.h"
 
+#include <QLineEdit>
 #include <QObject>
 #include <QSlider>
 #include <QString>
@@ -26,7 +27,7 @@ public:
     QToolButton* btnISEin;
     QToolButton* btnISAus;
     QLabel* Label36;
-    QLabel* sZeitS;
+    QLineEdit* sZeitS;
     AufAb* btnSZeit;
     QTextEdit* Memo1;
     AutomatikGruppe* automatik;   // the walk: one coil after the other
@@ -41,7 +42,7 @@ public:
     template <class Fenster>
     void verbinden(Fenster* f, SpulenImpuls* impuls)
     {
-        auswahl->impuls = impuls;
+        auswahl->setImpuls(impuls);
         automatik->zeigen = [this, f](int n, int) {
             STrack->setValue(n);
             f->btnISEinClick();

@@ -7,7 +7,7 @@ SpulenImpuls::SpulenImpuls(QObject* parent)
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &SpulenImpuls::beenden);
+    connect(&timer_, &QTimer::timeout, this, [this] { ende(true); });
 }
 
 void SpulenImpuls::starten(int ms, std::function<void()> ein, std::function<void()> aus)
@@ -21,8 +21,15 @@ void SpulenImpuls::starten(int ms, std::function<void()> ein, std::function<void
 
 void SpulenImpuls::beenden()
 {
+    ende(false);
+}
+
+void SpulenImpuls::ende(bool voll)
+{
     timer_.stop();
     // Taken out first: an end step that starts a pulse of its own keeps it.
-    if (std::function<void()> aus = std::exchange(aus_, nullptr))
+    if (std::function<void()> aus = std::exchange(aus_, nullptr)) {
         aus();
+        Q_EMIT beendet(voll);
+    }
 }

@@ -5,6 +5,7 @@
 // and never are two coils powered together. A pulse ends itself after its
 // switching time on a single-shot timer; whoever starts it returns at once,
 // so the keep-alive tick goes on toggling the line throughout the pulse.
+// Every end is told (beendet), with whether the pulse had its whole time.
 #pragma once
 
 #include <QObject>
@@ -13,6 +14,7 @@
 #include <functional>
 
 class SpulenImpuls : public QObject {
+    Q_OBJECT
 public:
     explicit SpulenImpuls(QObject* parent = nullptr);
 
@@ -25,10 +27,17 @@ public:
 
     bool laeuft() const { return timer_.isActive(); }
 
+Q_SIGNALS:
+    // After the end step; voll: the pulse ran its whole switching time, not
+    // ended sooner by beenden or by the next pulse.
+    void beendet(bool voll);
+
     // A pulse still running when the object goes is not ended here: its owner
     // ends it while the card can still be reached (the window when it closes).
 
 private:
+    void ende(bool voll);
+
     QTimer timer_;
     std::function<void()> aus_;
 };

@@ -4,6 +4,7 @@
 #include "automatikgruppe.h"
 #include "coilpage.h"
 
+#include <QLineEdit>
 #include <QObject>
 #include <QSlider>
 #include <QString>
@@ -29,7 +30,7 @@ public:
     QToolButton* btnWa;
     QToolButton* btnIAus;
     QLabel* Label35;
-    QLabel* sZeit;
+    QLineEdit* sZeit;
     AufAb* btnWZeit;
     QTextEdit* Memo2;
     AutomatikGruppe* automatik;   // the walk: each turnout straight, then diverging
@@ -44,7 +45,7 @@ public:
     template <class Fenster>
     void verbinden(Fenster* f, SpulenImpuls* impuls)
     {
-        auswahl->impuls = impuls;
+        auswahl->setImpuls(impuls);
         automatik->zeigen = [this, f](int n, int lage) {
             wTrack->setValue(n);
             if (lage == 0)

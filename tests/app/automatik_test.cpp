@@ -6,14 +6,17 @@
 // walk ends.
 #include "anlagenprotokoll.h"
 #include "automatikgruppe.h"
+#include "coilpage.h"
 #include "fahrenpage.h"
 #include "fensterstart.h"
 #include "ledpage.h"
 #include "pruefberichtfenster.h"
 #include "signalpage.h"
+#include "spulenimpuls.h"
 #include "weichepage.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -47,6 +50,16 @@ void bereich(AutomatikGruppe& a, int von, int bis, double takt = 10)
     a.sVon->setValue(von);
     a.sBis->setValue(bis);
     a.sTakt->setValue(takt);
+}
+
+// The walk over chain 2 from von to bis started, at its first LED.
+AutomatikGruppe& ledRundgang(TfMain& w, int von, int bis)
+{
+    AutomatikGruppe& a = seite(w, TfMain::SLeds);
+    QTest::mouseClick(w.pLeds->btnLed2, Qt::LeftButton);
+    bereich(a, von, bis);
+    QTest::mouseClick(a.btnAuto, Qt::LeftButton);
+    return a;
 }
 
 // The lines of one kind in the layout log since the last look, without their time.
@@ -107,7 +120,7 @@ private Q_SLOTS:
         sammeln(log, QStringLiteral("LED"), leds);
         leds.clear();
         QTest::mouseClick(a.btnAuto, Qt::LeftButton);
-        QCOMPARE(a.btnAuto->text(), QStringLiteral("Pause"));
+        QCOMPARE(a.btnAuto->text(), QStringLiteral("Pau&se"));
         QCOMPARE(w.pLeds->LedNr->text(), QStringLiteral("1037"));
         bool allein = true;
         QTRY_VERIFY_WITH_TIMEOUT((sammeln(log, QStringLiteral("LED"), leds), eingeschaltet(leds, allein).size() >= 4),
@@ -119,7 +132,7 @@ private Q_SLOTS:
         const int n = w.pLeds->ledTrack->value();
         QCOMPARE(s.karte.litLeds(2), std::vector<int>{n});
         QCOMPARE(w.pLeds->LedNr->text(), QString::number(1000 + n));
-        QCOMPARE(a.btnAuto->text(), QStringLiteral("Start"));
+        QCOMPARE(a.btnAuto->text(), QStringLiteral("&Start"));
     }
 
     void weichenNacheinanderMitSnt()
@@ -184,13 +197,15 @@ private Q_SLOTS:
         QTest::keyClick(p.btnWa, Qt::Key_Space);
         QVERIFY(a.laeuft());
         QVERIFY(s.karte.coilLog().empty());
-        // Right: the next turnout straight, paused; the track does not move on its own.
+        // Right: the next turnout straight, paused, once the pulse of 4 has ended;
+        // the track does not move on its own.
         QTest::keyClick(p.wTrack, Qt::Key_Right);
-        QCOMPARE(p.wTrack->value(), 5);
+        QTRY_COMPARE(p.wTrack->value(), 5);
         QCOMPARE(s.karte.coilLog(), Spulen{{weiche(5, 1)}});
         QVERIFY(!a.laeuft());
         // F marks the position shown; the big number turns red; F again takes it back.
         a.schritt();
+        QTRY_COMPARE(a.rundgang().lage(), 1);
         QTest::keyClick(p.wTrack, Qt::Key_F);
         QVERIFY(w.fBericht->bericht.fehlerhaft(Pruefbericht::Art::Weiche, 5, Pruefbericht::Abzweigend));
         QVERIFY(rot(p.WNr));
@@ -257,27 +272,151 @@ private Q_SLOTS:
         QTRY_VERIFY(nurDer(4));
         a.schritt();
         QTRY_VERIFY(nurDer(3));
+        // Stepped on before their beat ran out, neither counts; a full beat each, both do.
+        using Bereiche = std::vector<std::pair<int, int>>;
+        QCOMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), Bereiche{});
+        a.sTakt->setValue(0.2);
+        QTRY_COMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), (Bereiche{{3, 4}}));
         // Releasing Start ends the walk, and the run switches everything off.
         QTest::mouseClick(p.btnStop, Qt::LeftButton);
         QVERIFY(!a.aktiv());
         QTRY_VERIFY(!s.karte.block(3).powered && p.btnStop->text() == QStringLiteral("Start"));
-        QCOMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), (std::vector<std::pair<int, int>>{{3, 4}}));
+        QCOMPARE(w.fBericht->bericht.bereiche(Pruefbericht::Art::Block), (Bereiche{{3, 4}}));
+    }
+
+    // However fast the remote or the keys ask, each coil has its whole pulse
+    // and only then the next; a held key steps once; the report lists the
+    // coils pulsed in full.
+    void nurVolleImpulse_data()
+    {
+        QTest::addColumn<int>("nr");
+        QTest::addColumn<int>("wiederholungen");   // of Right; -1: the remote's "Auf" held
+        QTest::addColumn<QList<int>>("folge");
+        QTest::newRow("Weichen, Auf-Taster gehalten") << int(TfMain::SWeiche) << -1 << QList<int>{1, 2, 3, 1};
+        QTest::newRow("Signale, Rechts gehalten") << int(TfMain::SSignal) << 20 << QList<int>{1, 2};
+    }
+    void nurVolleImpulse()
+    {
+        QFETCH(int, nr);
+        QFETCH(int, wiederholungen);
+        QFETCH(QList<int>, folge);
+        Start s(Ini, true, Anlage);
+        TfMain& w = *s.fenster;
+        AutomatikGruppe& a = seite(w, nr);
+        CoilSelection& c = nr == TfMain::SWeiche ? *w.pWeiche->auswahl : *w.pSignal->auswahl;
+        w.mnuSNTeinClick();
+        bereich(a, 1, 3);
+        QTest::mouseClick(a.btnAuto, Qt::LeftButton);   // coil 1, then paused
+        QTest::mouseClick(a.btnAuto, Qt::LeftButton);
+        if (wiederholungen < 0) {
+            s.karte.setBlockButton(1, true);
+            QTRY_VERIFY_WITH_TIMEOUT(s.karte.coilLog().size() >= 4, 10000);
+            s.karte.setBlockButton(1, false);
+        } else {
+            QTRY_VERIFY(!c.impuls->laeuft());
+            for (int i = 0; i <= wiederholungen; ++i) {   // Right held: its press, then the repeats
+                QKeyEvent rechts(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), i > 0);
+                QApplication::sendEvent(c.track, &rechts);
+            }
+        }
+        QTRY_VERIFY(w.LetzterTaster == 0 && !a.wartet() && !c.impuls->laeuft());
+        QList<int> ist;
+        for (const std::vector<Coil>& spulen : s.karte.coilLog())
+            ist << (spulen.size() == 1 ? spulen[0].number : 0);
+        QCOMPARE(wiederholungen < 0 ? ist.mid(0, 4) : ist, folge);
+        // A pulse cut short would not count.
+        QCOMPARE(w.fBericht->bericht.bereiche(a.art()),
+                 (std::vector<std::pair<int, int>>{{1, *std::max_element(ist.begin(), ist.end())}}));
+        w.mnuSNTausClick();
+    }
+
+    // Whatever pauses a walk leaves its element in work shown, an LED lit, a
+    // coil unpowered; F marks it, and running on (Alt+S) starts with it.
+    void pauseLaesstDasElementStehen_data()
+    {
+        QTest::addColumn<int>("nr");
+        QTest::addColumn<bool>("snt");   // SNT-ein, else Reset
+        QTest::newRow("LED, SNT-ein") << int(TfMain::SLeds) << true;
+        QTest::newRow("LED, Reset") << int(TfMain::SLeds) << false;
+        QTest::newRow("Weiche im Impuls, SNT-ein") << int(TfMain::SWeiche) << true;
+        QTest::newRow("Signal im Impuls, Reset") << int(TfMain::SSignal) << false;
+    }
+    void pauseLaesstDasElementStehen()
+    {
+        QFETCH(int, nr);
+        QFETCH(bool, snt);
+        Start s(Ini, true, Anlage);
+        TfMain& w = *s.fenster;
+        const bool led = nr == TfMain::SLeds;
+        w.pWeiche->btnWZeit->setValue(5000);
+        w.pSignal->btnSZeit->setValue(5000);
+        AutomatikGruppe& a = led ? ledRundgang(w, 3, 9) : seite(w, nr);
+        if (!led)
+            QTest::mouseClick(a.btnAuto, Qt::LeftButton);
+        const Spulen gepulst = s.karte.coilLog();
+        snt ? w.mnuSNTeinClick() : w.mnuResetClick();
+        QVERIFY(!a.laeuft());
+        if (led)
+            QTRY_COMPARE(s.karte.litLeds(2), std::vector<int>{3});
+        QVERIFY(s.karte.poweredCoils().empty());
+        QTest::keyClick(w.focusWidget(), Qt::Key_F);
+        QVERIFY(w.fBericht->bericht.fehlerhaft(a.art(), led ? 1003 : 1, nr == TfMain::SWeiche ? 1 : 0));
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::keyClick(&w, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(a.laeuft());
+        QCOMPARE(a.rundgang().element(), led ? 3 : 1);
+        if (led)
+            QCOMPARE(s.karte.litLeds(2), std::vector<int>{3});
+        else
+            QCOMPARE(s.karte.coilLog(), (Spulen{gepulst[0], gepulst[0]}));
+        a.beenden();
+    }
+
+    // von and bis take a typed number once it is finished; a walk under way
+    // goes on within the new range from where it stands.
+    void vonBisNachDerEingabe_data()
+    {
+        QTest::addColumn<bool>("bisFeld");
+        QTest::addColumn<QString>("getippt");
+        QTest::addColumn<QString>("danach");   // von-bis, and the element after 22
+        QTest::newRow("bis zweistellig") << true << "22" << "20-22 20";
+        QTest::newRow("bis unter von") << true << "5" << "5-5 5";
+        QTest::newRow("von zweistellig") << false << "21" << "21-32 23";
+    }
+    void vonBisNachDerEingabe()
+    {
+        QFETCH(bool, bisFeld);
+        QFETCH(QString, getippt);
+        QFETCH(QString, danach);
+        Start s(Ini, true, Anlage);
+        AutomatikGruppe& a = ledRundgang(*s.fenster, 20, 32);
+        a.schritt();
+        a.schritt();
+        const auto stand = [&a] {
+            return QStringLiteral("%1-%2 %3").arg(a.sVon->value()).arg(a.sBis->value()).arg(a.rundgang().element());
+        };
+        QSpinBox* feld = bisFeld ? a.sBis : a.sVon;
+        feld->selectAll();
+        QTest::keyClicks(feld, getippt);
+        QCOMPARE(stand(), QStringLiteral("20-32 22"));   // nothing yet
+        QTest::keyClick(feld, Qt::Key_Return);
+        a.schritt();
+        QCOMPARE(stand(), danach);
+        QVERIFY(a.laeuft());
     }
 
     void berichtMitZweiFehlern()
     {
         Start s(Ini, true, Anlage);
         TfMain& w = *s.fenster;
-        AutomatikGruppe& led = seite(w, TfMain::SLeds);
-        QTest::mouseClick(w.pLeds->btnLed2, Qt::LeftButton);
-        bereich(led, 37, 96);
-        QTest::mouseClick(led.btnAuto, Qt::LeftButton);
+        ledRundgang(w, 37, 96);
         QTest::keyClick(w.pLeds->ledTrack, Qt::Key_F);
         QTest::keyClick(w.pLeds->ledTrack, Qt::Key_Plus);
         AutomatikGruppe& weichen = seite(w, TfMain::SWeiche);
         bereich(weichen, 5, 16);
         QTest::mouseClick(weichen.btnAuto, Qt::LeftButton);
         weichen.schritt();
+        QTRY_COMPARE(weichen.rundgang().lage(), 1);
         QTest::keyClick(w.pWeiche->wTrack, Qt::Key_F);
 
         // The report, shared by the pages, newest first.
@@ -304,7 +443,7 @@ private Q_SLOTS:
         QVERIFY(zeit(0).endsWith(u' ' + f.gFehler->item(1, 0)->text()));
         QVERIFY(zeit(1).endsWith(u' ' + f.gFehler->item(0, 0)->text()));
         QCOMPARE(z.mid(z.indexOf(QString()) + 1).join(u'\n'),
-                 QStringLiteral("LED\t1037-1038\tgeprüft\nLED\t1037\tfehlerhaft\t%1\n\n"
+                 QStringLiteral("LED\t1037\tgeprüft\nLED\t1037\tfehlerhaft\t%1\n\n"
                                 "Weiche\t5\tgeprüft\nWeiche\t5\tabzweigend fehlerhaft\t%2\n")
                      .arg(zeit(0), zeit(1)));
         pfad = s.dir.filePath(QStringLiteral("fehlt/bericht.txt"));

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -174,6 +175,17 @@ private Q_SLOTS:
 
         QTest::mouseClick(s.fenster->pSignal->btnSZeit->hoch, Qt::LeftButton);
         QCOMPARE(s.fenster->pSignal->sZeitS->text(), QStringLiteral("210"));
+
+        // Typed: taken on Enter when it is 200..5000 ms, else named in the status bar.
+        int vorher = 5000;
+        for (const char* getippt : {"4321", "9000", "1,5s"}) {
+            p.sZeit->selectAll();
+            QTest::keyClicks(p.sZeit, QString::fromLatin1(getippt));
+            QCOMPARE(p.auswahl->schaltzeit(), std::exchange(vorher, 4321));   // while typing, the time before
+            QTest::keyClick(p.sZeit, Qt::Key_Return);
+            QCOMPARE(p.sZeit->text(), QStringLiteral("4321"));
+            QCOMPARE(s.fenster->statusText(0).contains(QStringLiteral("200 bis 5000 ms")), getippt[0] != '4');
+        }
     }
 
     void maustastenAufSchiebereglerUndSeite()

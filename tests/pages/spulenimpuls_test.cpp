@@ -14,13 +14,18 @@ private Q_SLOTS:
         SpulenImpuls impuls;
         QStringList ablauf;
         auto schritt = [&ablauf](const char* s) { return [&ablauf, s] { ablauf << QString::fromLatin1(s); }; };
+        // Each end is told once, after its end step; full only when the time ran out.
+        QObject::connect(&impuls, &SpulenImpuls::beendet, &impuls,
+                         [&ablauf](bool voll) { ablauf << (voll ? QStringLiteral("voll") : QStringLiteral("kurz")); });
         impuls.starten(5000, schritt("ein 1"), schritt("aus 1"));
         impuls.starten(5000, schritt("ein 2"), schritt("aus 2"));
-        QCOMPARE(ablauf, (QStringList{"ein 1", "aus 1", "ein 2"}));
+        QCOMPARE(ablauf, (QStringList{"ein 1", "aus 1", "kurz", "ein 2"}));
         impuls.beenden();
         impuls.beenden();
-        QCOMPARE(ablauf, (QStringList{"ein 1", "aus 1", "ein 2", "aus 2"}));
+        QCOMPARE(ablauf, (QStringList{"ein 1", "aus 1", "kurz", "ein 2", "aus 2", "kurz"}));
         QVERIFY(!impuls.laeuft());
+        impuls.starten(1, schritt("ein 3"), schritt("aus 3"));
+        QTRY_COMPARE(ablauf.mid(6), (QStringList{"ein 3", "aus 3", "voll"}));
     }
 
     void schaltzeitImBereich()
