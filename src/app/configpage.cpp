@@ -176,6 +176,32 @@ ConfigPage::ConfigPage(QWidget* parent)
     grid->addWidget(gbSteuerpult, 13, 2, 1, 2, Qt::AlignHCenter);
     grid->setRowStretch(14, 1);
     grid->setColumnStretch(4, 1);
+
+    gbWeb = new QGroupBox(QStringLiteral("Web-Seite"), this);
+    gbWeb->setObjectName(QStringLiteral("gbWeb"));
+    eWeb = new QLineEdit(gbWeb);
+    eWeb->setObjectName(QStringLiteral("eWeb"));
+    eWeb->setPlaceholderText(QStringLiteral("aus"));
+    eWeb->setToolTip(QStringLiteral("PORT (nur dieser Rechner) oder ADRESSE:PORT, etwa 0.0.0.0:8080 für das "
+                                    "Heimnetz; leer: aus"));
+    btnSchluessel = new QPushButton(QStringLiteral("Neuer Schlüssel"), gbWeb);
+    btnSchluessel->setObjectName(QStringLiteral("btnSchluessel"));
+    btnSchluessel->setToolTip(QStringLiteral("Neuer Zugangsschlüssel; jede verbundene Seite wird getrennt"));
+    lWebAdresse = new QLabel(gbWeb);
+    lWebAdresse->setObjectName(QStringLiteral("lWebAdresse"));
+    lWebAdresse->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lWebAdresse->setWordWrap(true);
+    lWebAdresse->setMaximumWidth(180);
+    lQr = new QLabel(gbWeb);
+    lQr->setObjectName(QStringLiteral("lQr"));
+    auto* web = new QVBoxLayout(gbWeb);
+    web->addWidget(new QLabel(QStringLiteral("Adresse:Port"), gbWeb));
+    web->addWidget(eWeb);
+    web->addWidget(btnSchluessel);
+    web->addWidget(lWebAdresse);
+    web->addWidget(lQr);
+    web->addStretch(1);
+    grid->addWidget(gbWeb, 2, 5, 12, 1);
 }
 
 int ConfigPage::setzeKarten(Karte k, int value)
@@ -202,6 +228,7 @@ void ConfigPage::zeigen(const Einstellungen& e)
         felder[i]->setText(QString::number(e.taster[i]));
     }
     cbHints->setChecked(e.hints);
+    eWeb->setText(e.web);
 }
 
 Einstellungen ConfigPage::einstellungen() const
@@ -218,6 +245,7 @@ Einstellungen ConfigPage::einstellungen() const
         e.taster[i] = *zahl;
     }
     e.hints = cbHints->isChecked();
+    e.web = eWeb->text().trimmed();
     return e;
 }
 
