@@ -321,7 +321,7 @@ private Q_SLOTS:
                 p->ws.sendTextMessage(QStringLiteral(R"({"befehl":"sichtbar","an":false})"));
             else
                 p->ws.abort();
-            QTRY_VERIFY_WITH_TIMEOUT(!a.w().pFahren->zugFaehrt() && !a.s.karte.block(1).powered, 2000);
+            QTRY_VERIFY(!a.w().pFahren->zugFaehrt() && !a.s.karte.block(1).powered);
             QVERIFY2(a.w().statusText(0).contains(verbergen ? QStringLiteral("Web-Seite verborgen: Fahrt gestoppt")
                                                             : QStringLiteral("Fahrt gestoppt")),
                      qPrintable(a.w().statusText(0)));
@@ -333,7 +333,7 @@ private Q_SLOTS:
         QTRY_VERIFY(p->offen());
         a.w().pFahren->btnStop->click();
         QVERIFY(a.w().pFahren->zugFaehrt());
-        QTRY_VERIFY_WITH_TIMEOUT(a.server().clients() == 0, 3000);   // the test client never says "lebt"
+        QTRY_VERIFY_WITH_TIMEOUT(a.server().clients() == 0, 10000);   // the test client never says "lebt"
         QVERIFY(a.w().pFahren->zugFaehrt());
         a.w().mnuAllesAusClick();
     }

@@ -135,6 +135,7 @@
       $('letzter-' + gi).textContent = g.letzter > 0 ? g.letzter : '';
     });
     if (zustand) document.querySelectorAll('.raster').forEach((r) => r.classList.toggle('ohne-snt', !zustand.snt));
+    window.kvxBelegungUm = Date.now();   // when the grid last changed, for the delay measurement
   }
 
   // ------------------------------------------------------ commands

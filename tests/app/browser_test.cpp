@@ -1,0 +1,263 @@
+// The web page in a real browser: Debian's Chromium, headless, driven through
+// chromedriver's WebDriver interface over loopback, against the main window
+// on the virtual card. Without the key the page shows no layout; with it the
+// grid follows the card, Weiter lights the next LED of a walk, and
+// "Alles aus" switches every block off. KVX_BILD=datei.png keeps a
+// phone-sized picture of the page.
+#include "automatikgruppe.h"
+#include "fahrenpage.h"
+#include "fensterstart.h"
+#include "ledpage.h"
+#include "webanbindung.h"
+#include "webserver.h"
+
+#include <QDateTime>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QByteArray Ini("[Karten]\nBlock=2\nHilfsBlock=1\nMelder=1\nLeds1=1\n");
+const QString ElementSchluessel = QStringLiteral("element-6066-11e4-a52e-4f735466cecf");
+
+quint16 freierPort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();
+}
+
+// chromedriver with one headless Chromium session. Every call waits for its
+// answer with the event loop running, so that the program under test serves
+// the browser meanwhile.
+class Browser {
+public:
+    bool starten()
+    {
+        const QString treiber = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
+        if (treiber.isEmpty())
+            return false;
+        port_ = freierPort();
+        treiber_.setProgram(treiber);
+        treiber_.setArguments({QStringLiteral("--port=%1").arg(port_)});
+        treiber_.start();
+        if (!treiber_.waitForStarted())
+            return false;
+        QElapsedTimer uhr;
+        uhr.start();
+        while (!aufruf("GET", QStringLiteral("/status"))[QStringLiteral("ready")].toBool()) {
+            if (uhr.elapsed() > 10000)
+                return false;
+            QTest::qWait(50);
+        }
+        const QJsonArray args{QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                              QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
+                              QStringLiteral("--no-first-run"), QStringLiteral("--disable-background-networking"),
+                              QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
+                              QStringLiteral("--window-size=390,844"),
+                              QStringLiteral("--user-data-dir=") + profil_.path()};
+        // A phone held upright.
+        const QJsonObject telefon{{QStringLiteral("deviceMetrics"),
+                                   QJsonObject{{QStringLiteral("width"), 390},
+                                               {QStringLiteral("height"), 844},
+                                               {QStringLiteral("pixelRatio"), 1}}}};
+        const QJsonObject chrome{{QStringLiteral("args"), args}, {QStringLiteral("mobileEmulation"), telefon}};
+        const QJsonObject faehigkeiten{
+            {QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("browserName"), QStringLiteral("chrome")},
+                                                        {QStringLiteral("goog:chromeOptions"), chrome}}}};
+        sitzung_ = aufruf("POST", QStringLiteral("/session"), QJsonObject{{QStringLiteral("capabilities"), faehigkeiten}})
+                       [QStringLiteral("sessionId")].toString();
+        return !sitzung_.isEmpty();
+    }
+
+    ~Browser()
+    {
+        if (!sitzung_.isEmpty())
+            aufruf("DELETE", QStringLiteral("/session/") + sitzung_);
+        treiber_.terminate();
+        if (!treiber_.waitForFinished(5000))
+            treiber_.kill();
+        treiber_.waitForFinished(2000);
+    }
+
+    void oeffnen(const QString& url) { sitzungsAufruf("POST", QStringLiteral("/url"), {{QStringLiteral("url"), url}}); }
+
+    // Runs script in the page; its return value.
+    QJsonValue js(const QString& script)
+    {
+        return sitzungsAufruf("POST", QStringLiteral("/execute/sync"),
+                              {{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
+    }
+
+    // A real click on the element the CSS selector names.
+    bool klicken(const QString& selektor)
+    {
+        const QJsonValue e = sitzungsAufruf("POST", QStringLiteral("/element"),
+                                            {{QStringLiteral("using"), QStringLiteral("css selector")},
+                                             {QStringLiteral("value"), selektor}});
+        const QString id = e.toObject()[ElementSchluessel].toString();
+        if (id.isEmpty())
+            return false;
+        sitzungsAufruf("POST", QStringLiteral("/element/%1/click").arg(id), QJsonObject());
+        return true;
+    }
+
+    QByteArray bildschirm()
+    {
+        return QByteArray::fromBase64(sitzungsAufruf("GET", QStringLiteral("/screenshot")).toString().toLatin1());
+    }
+
+private:
+    QJsonValue sitzungsAufruf(const QByteArray& verb, const QString& pfad, const QJsonObject& inhalt = {})
+    {
+        const QJsonObject a = aufruf(verb, QStringLiteral("/session/") + sitzung_ + pfad, inhalt);
+        return a.contains(QStringLiteral("value")) && a.size() == 1 ? a[QStringLiteral("value")] : QJsonValue(a);
+    }
+
+    QJsonObject aufruf(const QByteArray& verb, const QString& pfad, const QJsonObject& inhalt = {})
+    {
+        QNetworkRequest r(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(pfad)));
+        r.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        QNetworkReply* antwort = netz_.sendCustomRequest(
+            r, verb, verb == "GET" || verb == "DELETE" ? QByteArray() : QJsonDocument(inhalt).toJson());
+        QElapsedTimer uhr;
+        uhr.start();
+        while (!antwort->isFinished() && uhr.elapsed() < 60000)
+            QTest::qWait(2);
+        const QJsonObject o = QJsonDocument::fromJson(antwort->readAll()).object();
+        antwort->deleteLater();
+        const QJsonValue v = o[QStringLiteral("value")];
+        return v.isObject() ? v.toObject() : QJsonObject{{QStringLiteral("value"), v}};
+    }
+
+    QJsonValue sitzungsAufruf(const QByteArray& verb, const QString& pfad, std::initializer_list<std::pair<QString, QJsonValue>> felder)
+    {
+        QJsonObject o;
+        for (const auto& [k, v] : felder)
+            o[k] = v;
+        return sitzungsAufruf(verb, pfad, o);
+    }
+
+    QProcess treiber_;
+    QTemporaryDir profil_;
+    QNetworkAccessManager netz_;
+    quint16 port_ = 0;
+    QString sitzung_;
+};
+
+}  // namespace
+
+class BrowserTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { setPauseFunktion(&fixture::schnellePause); }
+
+    void seiteImBrowser()
+    {
+        Start s(Ini, true, VirtualLayout{.led1Cards = 1});
+        TfMain& w = *s.fenster;
+        w.show();
+        WebAnbindung web(w, QStringLiteral("127.0.0.1:0"));
+        Browser b;
+        if (!b.starten())
+            QFAIL("chromedriver or Chromium did not start (Debian packages chromium, chromium-driver)");
+        const QString url = web.server().url();
+
+        // Without the key: no layout.
+        b.oeffnen(QStringLiteral("http://127.0.0.1:%1/").arg(web.server().port()));
+        QVERIFY(b.js(QStringLiteral("return document.body.innerText")).toString().contains(QStringLiteral("Zugangsschlüssel")));
+        QCOMPARE(b.js(QStringLiteral("return document.querySelectorAll('#gruppen, .raster').length")).toInt(), 0);
+
+        // With it: the grid follows the card once the supply is on.
+        w.pControl->setCurrentIndex(TfMain::SMelder);
+        b.oeffnen(url);
+        QTRY_COMPARE_WITH_TIMEOUT(b.js(QStringLiteral("return document.getElementById('verbindung').textContent")).toString(),
+                                  QStringLiteral("Verbunden"), 10000);
+        QVERIFY(b.klicken(QStringLiteral("#btn-snt")));
+        QTRY_VERIFY(w.tiSNT->isActive());
+        const QString zelle = QStringLiteral("return (document.querySelector('#raster-0 [data-nr=\"2\"]') || {}).className || ''");
+        QTRY_COMPARE_WITH_TIMEOUT(b.js(zelle).toString(), QString(), 10000);
+        QElapsedTimer uhr;
+        uhr.start();
+        s.karte.setBlockOccupied(2, true);
+        QTRY_COMPARE_WITH_TIMEOUT(b.js(zelle).toString(), QStringLiteral("an"), 5000);
+        qInfo("card change seen in the browser after at most %lld ms (WebDriver round trips included)", uhr.elapsed());
+        // The delay from a card change to the grid in the page, on the
+        // machine's one clock: 20 changes, each waited for.
+        std::vector<qint64> verzug;
+        for (int i = 0; i < 20; ++i) {
+            const qint64 vorher = b.js(QStringLiteral("return window.kvxBelegungUm || 0")).toInteger();
+            const qint64 t0 = QDateTime::currentMSecsSinceEpoch();
+            s.karte.setMelder(1, i % 2 == 0);
+            QTRY_VERIFY_WITH_TIMEOUT(b.js(QStringLiteral("return window.kvxBelegungUm || 0")).toInteger() > vorher, 5000);
+            verzug.push_back(b.js(QStringLiteral("return window.kvxBelegungUm")).toInteger() - t0);
+        }
+        std::sort(verzug.begin(), verzug.end());
+        qInfo("card to page: median %lld ms, longest %lld ms", verzug[verzug.size() / 2], verzug.back());
+        s.karte.setMelder(1, false);
+        s.karte.setMelder(5, true);
+        s.karte.setHBlockOccupied(1, true);
+        QTRY_COMPARE(b.js(QStringLiteral("return document.getElementById('letzter-1').textContent")).toString(),
+                     QStringLiteral("201"));
+
+        if (const QString bild = qEnvironmentVariable("KVX_BILD"); !bild.isEmpty()) {
+            QFile f(bild);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(b.bildschirm());
+        }
+
+        // A walk on the LED page: Weiter lights the next LED on the card.
+        QVERIFY(b.klicken(QStringLiteral("nav [data-ansicht=automatik]")));
+        QCOMPARE(b.js(QStringLiteral("const s = document.getElementById('seite'); s.value = '3'; "
+                                     "s.dispatchEvent(new Event('change')); return s.value"))
+                     .toString(),
+                 QStringLiteral("3"));
+        QTRY_COMPARE(w.pControl->currentIndex(), int(TfMain::SLeds));
+        QTest::mouseClick(w.pLeds->btnLed1, Qt::LeftButton);
+        w.automatik(TfMain::SLeds)->sTakt->setValue(10);
+        QTRY_VERIFY(!b.js(QStringLiteral("return document.getElementById('btn-start').disabled")).toBool());
+        QVERIFY(b.klicken(QStringLiteral("#btn-start")));
+        QTRY_VERIFY(w.automatik(TfMain::SLeds)->laeuft());
+        QTRY_COMPARE(s.karte.litLeds(1), std::vector<int>{1});
+        QTRY_VERIFY(!b.js(QStringLiteral("return document.getElementById('btn-weiter').disabled")).toBool());
+        QVERIFY(b.klicken(QStringLiteral("#btn-weiter")));
+        QTRY_COMPARE(s.karte.litLeds(1), std::vector<int>{2});
+        QTRY_COMPARE(b.js(QStringLiteral("return document.getElementById('auto-nummer').textContent")).toString(),
+                     QStringLiteral("2"));
+
+        // A train on the drive page, started from the page; "Alles aus" stops it.
+        QVERIFY(b.klicken(QStringLiteral("#alles-aus")));
+        QTRY_VERIFY(!w.tiSNT->isActive());
+        w.pControl->setCurrentIndex(TfMain::SFahren);
+        w.pFahren->faTrack->setValue(9);
+        QVERIFY(b.klicken(QStringLiteral("nav [data-ansicht=fahren]")));
+        QTRY_VERIFY(!b.js(QStringLiteral("return document.getElementById('btn-fahrt').disabled")).toBool());
+        QVERIFY(b.klicken(QStringLiteral("#btn-fahrt")));
+        QTRY_VERIFY(s.karte.block(1).powered);
+        QVERIFY(b.klicken(QStringLiteral("#alles-aus")));
+        QTRY_VERIFY(!w.pFahren->zugFaehrt());
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(s.karte.block(n), VirtualCard::BlockState{});
+    }
+};
+
+QTEST_MAIN(BrowserTest)
+#include "browser_test.moc"
