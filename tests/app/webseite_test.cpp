@@ -305,26 +305,40 @@ private Q_SLOTS:
         QTRY_VERIFY(!p->letzte(QStringLiteral("zustand"))[QStringLiteral("snt")].toBool());
     }
 
-    // A run or a walk the page started stops when the page goes or is hidden;
-    // one started in the window does not.
+    // A run or a walk the page started stops when the page goes or is hidden,
+    // and the status bar says why.
     void totmann()
     {
-        for (const bool verbergen : {false, true}) {
+        struct Fall {
+            bool walk;
+            bool verbergen;
+            const char* grund;
+        };
+        for (const Fall& f : {Fall{false, false, "Verbindung getrennt: Fahrt gestoppt."},
+                              Fall{false, true, "Web-Seite verborgen: Fahrt gestoppt."},
+                              Fall{true, false, "Verbindung getrennt: Automatik gestoppt."},
+                              Fall{true, true, "Web-Seite verborgen: Automatik gestoppt."}}) {
             Aufbau a;
-            a.w().pControl->setCurrentIndex(TfMain::SFahren);
-            a.w().pFahren->faTrack->setValue(9);
             auto p = a.seite();
             QTRY_VERIFY(p->offen());
-            QCOMPARE(p->senden(R"({"befehl":"fahrt"})"), QStringLiteral("ok"));
-            QTRY_VERIFY(a.s.karte.block(1).powered);
-            if (verbergen)
+            if (f.walk) {
+                a.w().pControl->setCurrentIndex(TfMain::SLeds);
+                QTest::mouseClick(a.w().pLeds->btnLed1, Qt::LeftButton);
+                QCOMPARE(p->senden(R"({"befehl":"start"})"), QStringLiteral("ok"));
+                QTRY_VERIFY(ledAn(a.s));
+            } else {
+                a.w().pControl->setCurrentIndex(TfMain::SFahren);
+                a.w().pFahren->faTrack->setValue(9);
+                QCOMPARE(p->senden(R"({"befehl":"fahrt"})"), QStringLiteral("ok"));
+                QTRY_VERIFY(a.s.karte.block(1).powered);
+            }
+            if (f.verbergen)
                 p->ws.sendTextMessage(QStringLiteral(R"({"befehl":"sichtbar","an":false})"));
             else
                 p->ws.abort();
-            QTRY_VERIFY(!a.w().pFahren->zugFaehrt() && !a.s.karte.block(1).powered);
-            QVERIFY2(a.w().statusText(0).contains(verbergen ? QStringLiteral("Web-Seite verborgen: Fahrt gestoppt")
-                                                            : QStringLiteral("Fahrt gestoppt")),
-                     qPrintable(a.w().statusText(0)));
+            QTRY_VERIFY(!a.w().pFahren->zugFaehrt() && !a.w().automatik(TfMain::SLeds)->aktiv());
+            QVERIFY(!a.s.karte.block(1).powered && !ledAn(a.s));
+            QCOMPARE(a.w().statusText(0), QStringLiteral(" ") + QString::fromUtf8(f.grund));
         }
         // A page that goes silent counts as gone; the window's own run stays.
         Aufbau a;
