@@ -252,7 +252,7 @@ void WebServer::anfrageLesen(QTcpSocket* s)
             antworten(s, 400, "text/plain; charset=utf-8", "WebSocket erwartet.\n");
             return;
         }
-        if (clients() + upgrades_ >= MaxClients) {
+        if (clients() >= MaxClients) {
             antworten(s, 503, "text/plain; charset=utf-8", "Schon 8 Seiten verbunden.\n");
             return;
         }
@@ -260,7 +260,6 @@ void WebServer::anfrageLesen(QTcpSocket* s)
         disconnect(s, &QTcpSocket::readyRead, this, nullptr);
         disconnect(s, &QTcpSocket::disconnected, s, nullptr);
         delete s->findChild<QTimer*>(QStringLiteral("frist"));
-        ++upgrades_;
         s->setParent(nullptr);
         ws_->handleConnection(s);
         // It starts reading on the next readyRead; the head is already here.
@@ -284,8 +283,7 @@ void WebServer::anfrageLesen(QTcpSocket* s)
 void WebServer::neuerClient()
 {
     while (QWebSocket* w = ws_->nextPendingConnection()) {
-        upgrades_ = std::max(0, upgrades_ - 1);
-        if (clients() >= MaxClients) {
+        if (clients() >= MaxClients) {   // upgrades that came in together
             w->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Schon 8 Seiten verbunden."));
             w->deleteLater();
             continue;

@@ -108,7 +108,6 @@ private:
     QByteArray schluessel_;
     std::map<int, Client> clients_;
     int naechsteId_ = 1;
-    int upgrades_ = 0;   // handed to ws_, not yet connected
 };
 
 }  // namespace web
