@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -177,6 +178,8 @@ ConfigPage::ConfigPage(QWidget* parent)
     grid->setRowStretch(14, 1);
     grid->setColumnStretch(4, 1);
 
+    // The web page below everything: its address with the key in one line
+    // beside its QR code.
     gbWeb = new QGroupBox(QStringLiteral("Web-Seite"), this);
     gbWeb->setObjectName(QStringLiteral("gbWeb"));
     eWeb = new QLineEdit(gbWeb);
@@ -190,18 +193,18 @@ ConfigPage::ConfigPage(QWidget* parent)
     lWebAdresse = new QLabel(gbWeb);
     lWebAdresse->setObjectName(QStringLiteral("lWebAdresse"));
     lWebAdresse->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lWebAdresse->setWordWrap(true);
-    lWebAdresse->setMaximumWidth(180);
     lQr = new QLabel(gbWeb);
     lQr->setObjectName(QStringLiteral("lQr"));
-    auto* web = new QVBoxLayout(gbWeb);
-    web->addWidget(new QLabel(QStringLiteral("Adresse:Port"), gbWeb));
-    web->addWidget(eWeb);
-    web->addWidget(btnSchluessel);
-    web->addWidget(lWebAdresse);
+    auto* feld = new QVBoxLayout;
+    feld->addWidget(new QLabel(QStringLiteral("Adresse:Port"), gbWeb));
+    feld->addWidget(eWeb);
+    feld->addWidget(btnSchluessel);
+    auto* web = new QHBoxLayout(gbWeb);
+    web->setContentsMargins(6, 2, 6, 2);
+    web->addLayout(feld);
+    web->addWidget(lWebAdresse, 1);
     web->addWidget(lQr);
-    web->addStretch(1);
-    grid->addWidget(gbWeb, 2, 5, 12, 1);
+    grid->addWidget(gbWeb, 14, 0, 1, 5, Qt::AlignTop);
 }
 
 int ConfigPage::setzeKarten(Karte k, int value)
