@@ -9,6 +9,7 @@
 #include "webserver.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -170,9 +171,17 @@ void WebAnbindung::befehl(int client, const web::Befehl& b)
 QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
 {
     using web::Art;
+    // "Alles aus" always: the person at the layout cannot close a box on the
+    // screen, and stopping must never wait for it.
+    if (b.art == Art::AllesAus) {
+        t_.mnuAllesAus->trigger();
+        return {};
+    }
+    // While a box or a file dialog holds the screen, the window takes nothing else.
+    if (QApplication::activeModalWidget())
+        return QStringLiteral("Im Hauptfenster ist ein Dialog offen; er muss erst geschlossen werden.");
     switch (b.art) {
     case Art::AllesAus:
-        t_.mnuAllesAus->trigger();
         return {};
     case Art::Snt: {
         QAction* a = b.an ? t_.mnuSNTein : t_.mnuSNTaus;

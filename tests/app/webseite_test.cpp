@@ -11,6 +11,8 @@
 #include "webserver.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -150,6 +152,21 @@ private Q_SLOTS:
         const std::vector<Fall> faelle{
             {"SNT ein", seite(TfMain::SMelder), R"({"befehl":"snt","an":true})", "ok",
              [](Aufbau& a) { return a.w().tiSNT->isActive() && a.w().mnuSNTaus->isEnabled(); }},
+            {"SNT ein bei offenem Dialog",
+             [](Aufbau& a) {
+                 a.w().pControl->setCurrentIndex(TfMain::SMelder);
+                 auto* d = new QDialog(&a.w());
+                 d->setAttribute(Qt::WA_DeleteOnClose);
+                 d->setModal(true);
+                 d->show();
+             },
+             R"({"befehl":"snt","an":true})", "Dialog offen",
+             [](Aufbau& a) {
+                 const bool aus = !a.w().tiSNT->isActive();
+                 if (QWidget* d = QApplication::activeModalWidget())
+                     d->close();
+                 return aus;
+             }},
             {"SNT ein auf Config", {}, R"({"befehl":"snt","an":true})", "nicht eingeschaltet werden", unveraendert},
             {"SNT aus ohne SNT", {}, R"({"befehl":"snt","an":false})", "nicht eingeschaltet", unveraendert},
             {"Seite Fahren", {}, R"({"befehl":"seite","nr":6})", "ok",
