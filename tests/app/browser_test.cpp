@@ -45,115 +45,86 @@ quint16 freierPort()
     return s.serverPort();
 }
 
-// chromedriver with one headless Chromium session. Every call waits for its
-// answer with the event loop running, so that the program under test serves
-// the browser meanwhile.
+// chromedriver with one headless Chromium session, as a phone held upright.
+// Every call waits for its answer with the event loop running, so that the
+// program under test serves the browser meanwhile.
 class Browser {
 public:
     bool starten()
     {
         const QString treiber = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
-        if (treiber.isEmpty())
-            return false;
         port_ = freierPort();
-        treiber_.setProgram(treiber);
-        treiber_.setArguments({QStringLiteral("--port=%1").arg(port_)});
-        treiber_.start();
-        if (!treiber_.waitForStarted())
+        treiber_.start(treiber, {QStringLiteral("--port=%1").arg(port_)});
+        if (treiber.isEmpty() || !treiber_.waitForStarted())
             return false;
         QElapsedTimer uhr;
         uhr.start();
-        while (!aufruf("GET", QStringLiteral("/status"))[QStringLiteral("ready")].toBool()) {
-            if (uhr.elapsed() > 10000)
-                return false;
+        while (!aufruf("GET", QStringLiteral("/status"))[QStringLiteral("ready")].toBool() && uhr.elapsed() < 10000)
             QTest::qWait(50);
-        }
-        const QJsonArray args{QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
-                              QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
-                              QStringLiteral("--no-first-run"), QStringLiteral("--disable-background-networking"),
-                              QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-                              QStringLiteral("--window-size=390,844"),
-                              QStringLiteral("--user-data-dir=") + profil_.path()};
-        // A phone held upright.
-        const QJsonObject telefon{{QStringLiteral("deviceMetrics"),
-                                   QJsonObject{{QStringLiteral("width"), 390},
-                                               {QStringLiteral("height"), 844},
-                                               {QStringLiteral("pixelRatio"), 1}}}};
-        const QJsonObject chrome{{QStringLiteral("args"), args}, {QStringLiteral("mobileEmulation"), telefon}};
-        const QJsonObject faehigkeiten{
-            {QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("browserName"), QStringLiteral("chrome")},
-                                                        {QStringLiteral("goog:chromeOptions"), chrome}}}};
-        sitzung_ = aufruf("POST", QStringLiteral("/session"), QJsonObject{{QStringLiteral("capabilities"), faehigkeiten}})
-                       [QStringLiteral("sessionId")].toString();
-        return !sitzung_.isEmpty();
+        QJsonArray args;
+        for (const char* a : {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                              "--disable-background-networking", "--disable-component-update", "--disable-sync"})
+            args.append(QString::fromLatin1(a));
+        args.append(QStringLiteral("--user-data-dir=") + profil_.path());
+        const QJsonObject telefon{{QStringLiteral("width"), 390}, {QStringLiteral("height"), 844},
+                                  {QStringLiteral("pixelRatio"), 1}};
+        const QJsonObject chrome{{QStringLiteral("args"), args},
+                                 {QStringLiteral("mobileEmulation"), QJsonObject{{QStringLiteral("deviceMetrics"), telefon}}}};
+        const QJsonObject immer{{QStringLiteral("browserName"), QStringLiteral("chrome")},
+                                {QStringLiteral("goog:chromeOptions"), chrome}};
+        sitzung_ = QStringLiteral("/session/")
+                   + aufruf("POST", QStringLiteral("/session"),
+                            {{QStringLiteral("capabilities"), QJsonObject{{QStringLiteral("alwaysMatch"), immer}}}})
+                         [QStringLiteral("sessionId")].toString();
+        return sitzung_.size() > 9;
     }
 
     ~Browser()
     {
-        if (!sitzung_.isEmpty())
-            aufruf("DELETE", QStringLiteral("/session/") + sitzung_);
+        if (sitzung_.size() > 9)
+            aufruf("DELETE", sitzung_);
         treiber_.terminate();
         if (!treiber_.waitForFinished(5000))
             treiber_.kill();
-        treiber_.waitForFinished(2000);
     }
 
-    void oeffnen(const QString& url) { sitzungsAufruf("POST", QStringLiteral("/url"), {{QStringLiteral("url"), url}}); }
+    void oeffnen(const QString& url) { aufruf("POST", sitzung_ + QStringLiteral("/url"), {{QStringLiteral("url"), url}}); }
 
     // Runs script in the page; its return value.
     QJsonValue js(const QString& script)
     {
-        return sitzungsAufruf("POST", QStringLiteral("/execute/sync"),
-                              {{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
+        return aufruf("POST", sitzung_ + QStringLiteral("/execute/sync"),
+                      {{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
     }
 
     // A real click on the element the CSS selector names.
     bool klicken(const QString& selektor)
     {
-        const QJsonValue e = sitzungsAufruf("POST", QStringLiteral("/element"),
-                                            {{QStringLiteral("using"), QStringLiteral("css selector")},
-                                             {QStringLiteral("value"), selektor}});
-        const QString id = e.toObject()[ElementSchluessel].toString();
-        if (id.isEmpty())
-            return false;
-        sitzungsAufruf("POST", QStringLiteral("/element/%1/click").arg(id), QJsonObject());
-        return true;
+        const QString id = aufruf("POST", sitzung_ + QStringLiteral("/element"),
+                                  {{QStringLiteral("using"), QStringLiteral("css selector")},
+                                   {QStringLiteral("value"), selektor}})[ElementSchluessel]
+                               .toString();
+        return !id.isEmpty() && aufruf("POST", sitzung_ + QStringLiteral("/element/%1/click").arg(id), {}).isNull();
     }
 
     QByteArray bildschirm()
     {
-        return QByteArray::fromBase64(sitzungsAufruf("GET", QStringLiteral("/screenshot")).toString().toLatin1());
+        return QByteArray::fromBase64(aufruf("GET", sitzung_ + QStringLiteral("/screenshot")).toString().toLatin1());
     }
 
 private:
-    QJsonValue sitzungsAufruf(const QByteArray& verb, const QString& pfad, const QJsonObject& inhalt = {})
-    {
-        const QJsonObject a = aufruf(verb, QStringLiteral("/session/") + sitzung_ + pfad, inhalt);
-        return a.contains(QStringLiteral("value")) && a.size() == 1 ? a[QStringLiteral("value")] : QJsonValue(a);
-    }
-
-    QJsonObject aufruf(const QByteArray& verb, const QString& pfad, const QJsonObject& inhalt = {})
+    // The "value" of the answer.
+    QJsonValue aufruf(const QByteArray& verb, const QString& pfad, const QJsonObject& inhalt = {})
     {
         QNetworkRequest r(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(pfad)));
         r.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        QNetworkReply* antwort = netz_.sendCustomRequest(
-            r, verb, verb == "GET" || verb == "DELETE" ? QByteArray() : QJsonDocument(inhalt).toJson());
-        QElapsedTimer uhr;
-        uhr.start();
-        while (!antwort->isFinished() && uhr.elapsed() < 60000)
+        r.setTransferTimeout(60000);   // a browser that hangs fails the test instead of holding it
+        QNetworkReply* antwort =
+            netz_.sendCustomRequest(r, verb, verb == "POST" ? QJsonDocument(inhalt).toJson() : QByteArray());
+        while (!antwort->isFinished())
             QTest::qWait(2);
-        const QJsonObject o = QJsonDocument::fromJson(antwort->readAll()).object();
         antwort->deleteLater();
-        const QJsonValue v = o[QStringLiteral("value")];
-        return v.isObject() ? v.toObject() : QJsonObject{{QStringLiteral("value"), v}};
-    }
-
-    QJsonValue sitzungsAufruf(const QByteArray& verb, const QString& pfad, std::initializer_list<std::pair<QString, QJsonValue>> felder)
-    {
-        QJsonObject o;
-        for (const auto& [k, v] : felder)
-            o[k] = v;
-        return sitzungsAufruf(verb, pfad, o);
+        return QJsonDocument::fromJson(antwort->readAll()).object()[QStringLiteral("value")];
     }
 
     QProcess treiber_;
@@ -195,11 +166,8 @@ private Q_SLOTS:
         QTRY_VERIFY(w.tiSNT->isActive());
         const QString zelle = QStringLiteral("return (document.querySelector('#raster-0 [data-nr=\"2\"]') || {}).className || ''");
         QTRY_COMPARE_WITH_TIMEOUT(b.js(zelle).toString(), QString(), 10000);
-        QElapsedTimer uhr;
-        uhr.start();
         s.karte.setBlockOccupied(2, true);
-        QTRY_COMPARE_WITH_TIMEOUT(b.js(zelle).toString(), QStringLiteral("an"), 5000);
-        qInfo("card change seen in the browser after at most %lld ms (WebDriver round trips included)", uhr.elapsed());
+        QTRY_COMPARE(b.js(zelle).toString(), QStringLiteral("an"));
         // The delay from a card change to the grid in the page, on the
         // machine's one clock: 20 changes, each waited for.
         std::vector<qint64> verzug;
