@@ -23,6 +23,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 namespace {
 

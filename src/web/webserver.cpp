@@ -11,6 +11,9 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
+#include <utility>
+#include <vector>
+
 namespace web {
 
 namespace {
