@@ -215,9 +215,13 @@ private Q_SLOTS:
         QVERIFY(b.klicken(QStringLiteral("#alles-aus")));
         QTRY_VERIFY(!w.tiSNT->isActive());
         w.pControl->setCurrentIndex(TfMain::SFahren);
-        w.pFahren->faTrack->setValue(9);
         QVERIFY(b.klicken(QStringLiteral("nav [data-ansicht=fahren]")));
         QTRY_VERIFY(!b.js(QStringLiteral("return document.getElementById('btn-fahrt').disabled")).toBool());
+        // A finger sliding the speed: 200 moves at once cost no connection, the last one counts.
+        b.js(QStringLiteral("const r = document.getElementById('fa-tempo'); for (let i = 0; i <= 200; ++i) "
+                            "{ r.value = String(i % 16); r.dispatchEvent(new Event('input')); } return 0"));
+        QTRY_COMPARE(w.pFahren->faTrack->value(), 200 % 16);
+        QCOMPARE(web.server().clients(), 1);
         QVERIFY(b.klicken(QStringLiteral("#btn-fahrt")));
         QTRY_VERIFY(s.karte.block(1).powered);
         QVERIFY(b.klicken(QStringLiteral("#alles-aus")));

@@ -153,7 +153,20 @@
   const block = (d) => { if (zustand && zustand.fahren) senden({ befehl: 'block', nr: zustand.fahren.block + d }); };
   $('fa-block-minus').addEventListener('click', () => block(-1));
   $('fa-block-plus').addEventListener('click', () => block(1));
-  $('fa-tempo').addEventListener('input', (e) => senden({ befehl: 'tempo', nr: Number(e.target.value) }));
+  // A finger on the slider moves it sixty times a second: at most ten
+  // commands a second go out (the program takes fifty), the last one always.
+  let tempoOffen = false;
+  const tempoSenden = () => {
+    const nr = Number($('fa-tempo').value);
+    if (tempoOffen) return;
+    senden({ befehl: 'tempo', nr: nr });
+    tempoOffen = true;
+    setTimeout(() => {
+      tempoOffen = false;
+      if (Number($('fa-tempo').value) !== nr) tempoSenden();
+    }, 100);
+  };
+  $('fa-tempo').addEventListener('input', tempoSenden);
   $('btn-vor').addEventListener('click', () => senden({ befehl: 'richtung', vor: true }));
   $('btn-rueck').addEventListener('click', () => senden({ befehl: 'richtung', vor: false }));
   $('btn-fahrt').addEventListener('click', () => senden({ befehl: 'fahrt' }));
