@@ -69,8 +69,7 @@ const std::uint8_t* gruppenBild(const TkvxHard& k, std::size_t g)
 }  // namespace
 
 WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
-    : QObject(&fenster)
-    , t_(fenster)
+    : t_(fenster)
     , server_(new web::WebServer(this))
     , zustandTimer_(new QTimer(this))
 {
@@ -96,7 +95,13 @@ WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
         t_.showMessage(f);
 }
 
-WebAnbindung::~WebAnbindung() = default;
+// The pages are closed without stopping anything more: the window has ended
+// its runs itself when it closed.
+WebAnbindung::~WebAnbindung()
+{
+    server_->disconnect(this);
+    server_->beenden();
+}
 
 QString WebAnbindung::starten(const QString& adresse)
 {

@@ -32,7 +32,8 @@ class WebAnbindung : public QObject {
     Q_OBJECT
 public:
     // adresse: that of --web, taking the place of the setting for this run;
-    // empty: the setting on the Config page (empty there: no server).
+    // empty: the setting on the Config page (empty there: no server). Goes
+    // before the window does.
     explicit WebAnbindung(TfMain& fenster, const QString& adresse = {});
     ~WebAnbindung() override;
 
