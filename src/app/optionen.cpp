@@ -64,7 +64,8 @@ QString hilfeText(const QString& programm)
                "                      selbst, im Wechsel jede Minute die Beispielstrecke mit\n"
                "                      fahrendem Zug und die Melderseite mit wandernder\n"
                "                      Belegung, und endet nach MINUTEN (für soak.sh).\n"
-               "  --web [ADRESSE:]PORT Startet die Web-Seite für das Telefon: ohne ADRESSE nur\n"
+               "  --web [ADRESSE:]PORT\n"
+               "                      Startet die Web-Seite für das Telefon: ohne ADRESSE nur\n"
                "                      auf diesem Rechner (127.0.0.1), mit 0.0.0.0 im Heimnetz.\n"
                "                      Die Adresse mit Zugangsschlüssel steht auf der Seite\n"
                "                      \"Config\" (mit QR-Code) und in der Standardausgabe.\n")
