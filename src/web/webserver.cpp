@@ -265,8 +265,12 @@ void WebServer::anfrageLesen(QTcpSocket* s)
         delete s->findChild<QTimer*>(QStringLiteral("frist"));
         s->setParent(nullptr);
         ws_->handleConnection(s);
-        // It starts reading on the next readyRead; the head is already here.
-        QMetaObject::invokeMethod(s, "readyRead", Qt::QueuedConnection);
+        // Some versions read the head only on the next readyRead, others
+        // announce what is waiting themselves: a head still unread gets one.
+        QTimer::singleShot(0, s, [s] {
+            if (s->bytesAvailable() > 0)
+                Q_EMIT s->readyRead();
+        });
         return;
     }
     for (const Datei& d : Dateien) {
