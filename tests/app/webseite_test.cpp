@@ -263,17 +263,18 @@ private Q_SLOTS:
         Seite falsch(a.server(), QByteArray(32, 'a'));
         Seite fremd(a.server(), k, QStringLiteral("http://boese.example"));
         Seite ohne(a.server(), k, QStringLiteral(""));
-        QTest::qWait(200);
-        QVERIFY(!falsch.offen() && !fremd.offen() && !ohne.offen());
+        const auto zu = [](const Seite& p) { return p.ws.state() == QAbstractSocket::UnconnectedState; };
+        QTRY_VERIFY(zu(falsch) && zu(fremd) && zu(ohne));
         QCOMPARE(a.server().clients(), 0);
 
         // At most 8 pages.
         std::vector<std::unique_ptr<Seite>> seiten;
         for (int i = 0; i < 9; ++i)
             seiten.push_back(a.seite());
-        QTRY_COMPARE(a.server().clients(), 8);
-        QTest::qWait(200);
-        QCOMPARE(int(std::count_if(seiten.begin(), seiten.end(), [](const auto& p) { return p->offen(); })), 8);
+        const auto anzahl = [&](auto bedingung) { return int(std::count_if(seiten.begin(), seiten.end(), bedingung)); };
+        QTRY_COMPARE(anzahl([](const auto& p) { return p->offen(); }), 8);
+        QTRY_COMPARE(anzahl([&](const auto& p) { return zu(*p); }), 1);
+        QCOMPARE(a.server().clients(), 8);
 
         // A new key ends every session.
         a.w().pConfig->btnSchluessel->click();
