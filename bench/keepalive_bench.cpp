@@ -13,11 +13,20 @@
 //   runqueue_wait_ms  how long the UI thread waited for a processor in all
 //             (other work on the machine: the higher, the less the
 //             period figures say about the program).
+//
+// BM_KeepAliveMelderWeb runs the same with the web page's server on
+// loopback and its largest number of pages connected: eight WebSocket
+// clients on a thread of their own (standing for the phones), each getting
+// the occupancy that changes on every tick. Beside the figures above:
+//   messages_per_client  occupancy messages each client got, on average,
+//   message_kb           the size of one.
 #include "fernsteuerung.h"
 #include "kvxhard.h"
 #include "mainwindow.h"
 #include "portio.h"
 #include "virtualcard.h"
+#include "webanbindung.h"
+#include "webserver.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -25,7 +34,9 @@
 #include <QStringList>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
+#include <QWebSocket>
 
 #include <benchmark/benchmark.h>
 
@@ -34,7 +45,9 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #ifdef __linux__
@@ -88,6 +101,14 @@ private:
     int schritt_ = 0;
     std::function<void(int)> beiFlanke_;
 };
+
+// Lets the event loop run for that long.
+void eventsFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 double ms(std::chrono::steady_clock::duration d)
 {
@@ -149,7 +170,50 @@ Phasen auswerten(const std::vector<VirtualCard::Edge>& flanken)
     return p;
 }
 
-void BM_KeepAliveMelder(benchmark::State& state)
+// The phones: clients on their own thread that say they are there twice a
+// second and count what they get.
+class Telefone {
+public:
+    Telefone(int anzahl, const QUrl& url, const QString& origin)
+    {
+        thread_.start();
+        for (int i = 0; i < anzahl; ++i) {
+            QMetaObject::invokeMethod(&kontext_, [this, url, origin] {
+                auto* ws = new QWebSocket(origin, QWebSocketProtocol::VersionLatest, &kontext_);
+                QObject::connect(ws, &QWebSocket::connected, [this] { ++verbunden; });
+                QObject::connect(ws, &QWebSocket::textMessageReceived, [this](const QString& t) {
+                    if (t.contains(QLatin1String("\"typ\":\"belegung\""))) {
+                        ++belegungen;
+                        groesse = int(t.size());
+                    }
+                });
+                auto* lebt = new QTimer(ws);
+                QObject::connect(lebt, &QTimer::timeout, ws,
+                                 [ws] { ws->sendTextMessage(QStringLiteral(R"({"befehl":"lebt"})")); });
+                lebt->start(500);
+                ws->open(url);
+            });
+        }
+    }
+    ~Telefone()
+    {
+        QMetaObject::invokeMethod(&kontext_, [this] { qDeleteAll(kontext_.children()); }, Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+    }
+    std::atomic<int> verbunden{0};
+    std::atomic<int> belegungen{0};
+    std::atomic<int> groesse{0};
+
+private:
+    struct Kontext : QObject {
+        explicit Kontext(QThread& t) { moveToThread(&t); }
+    };
+    QThread thread_;
+    Kontext kontext_{thread_};
+};
+
+void keepAliveMessen(benchmark::State& state, int telefone)
 {
 #ifdef __linux__
     // As the program does: the timers of the UI thread wake as close to their
@@ -180,9 +244,32 @@ void BM_KeepAliveMelder(benchmark::State& state)
         state.SkipWithError("the occupancy page cannot be shown");
         return;
     }
+    std::unique_ptr<WebAnbindung> web;
+    std::unique_ptr<Telefone> phones;
+    if (telefone > 0) {
+        web = std::make_unique<WebAnbindung>(w, QStringLiteral("127.0.0.1:0"));
+        const quint16 port = web->server().port();
+        phones = std::make_unique<Telefone>(
+            telefone, QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?k=%2").arg(port).arg(QString::fromLatin1(web->server().schluessel()))),
+            QStringLiteral("http://127.0.0.1:%1").arg(port));
+        QEventLoop warten;
+        QTimer pruefen;
+        QObject::connect(&pruefen, &QTimer::timeout, &warten, [&] {
+            if (web->server().clients() == telefone && phones->verbunden == telefone)
+                warten.quit();
+        });
+        pruefen.start(10);
+        QTimer::singleShot(10000, &warten, &QEventLoop::quit);
+        warten.exec();
+        if (web->server().clients() != telefone) {
+            state.SkipWithError("the clients did not connect");
+            return;
+        }
+    }
     w.mnuSNTeinClick();   // returns after the start-up pattern
 
     for (auto _ : state) {
+        const int belegungenVorher = phones ? phones->belegungen.load() : 0;
         QEventLoop loop;
         karte.clearKeepAliveEdges();
         // kTicks + 1 falling edges: kTicks + 1 rising ones, the last right after the quit.
@@ -213,12 +300,28 @@ void BM_KeepAliveMelder(benchmark::State& state)
         state.counters["cpu_percent"] = wand > 0 ? 100.0 * cpu / wand : 0.0;
         if (wartenStart >= 0)
             state.counters["runqueue_wait_ms"] = 1000.0 * warten;
+        if (phones) {
+            eventsFor(200);   // the last messages on their way
+            state.counters["messages_per_client"] = double(phones->belegungen - belegungenVorher) / telefone;
+            state.counters["message_kb"] = phones->groesse / 1024.0;
+        }
     }
     w.mnuSNTausClick();
     for (const QString& m : meldungen)
         std::fprintf(stderr, "KeepAliveMelder: message: %s\n", qPrintable(m));
 }
 
+void BM_KeepAliveMelder(benchmark::State& state)
+{
+    keepAliveMessen(state, 0);
+}
+
+void BM_KeepAliveMelderWeb(benchmark::State& state)
+{
+    keepAliveMessen(state, web::MaxClients);
+}
+
 }  // namespace
 
 BENCHMARK(BM_KeepAliveMelder)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KeepAliveMelderWeb)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

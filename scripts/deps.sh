@@ -17,11 +17,13 @@ kvx_install() {
 }
 
 # What every build needs; Qt's German translations for its own dialogs;
-# libgpiod for the card's lines on a GPIO header (--gpio).
+# libgpiod for the card's lines on a GPIO header (--gpio); Qt's WebSockets
+# and libqrencode for the web page and the QR code of its address.
 KVX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libcap-dev libgpiod-dev qt6-base-dev qt6-translations-l10n
-                    fonts-liberation2)
-# The tests also check the desktop entry and the AppStream metadata.
-KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream)
+                    fonts-liberation2 qt6-websockets-dev libqrencode-dev)
+# The tests also check the desktop entry and the AppStream metadata, and
+# open the web page in a headless Chromium through chromedriver.
+KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream chromium chromium-driver python3)
 # The Debian package (cpack -G DEB): dpkg-shlibdeps finds its dependencies,
 # file picks out the binaries for it.
 KVX_PACKAGE_PACKAGES=(dpkg-dev file)

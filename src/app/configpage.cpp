@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -176,6 +177,35 @@ ConfigPage::ConfigPage(QWidget* parent)
     grid->addWidget(gbSteuerpult, 13, 2, 1, 2, Qt::AlignHCenter);
     grid->setRowStretch(14, 1);
     grid->setColumnStretch(4, 1);
+
+    // The web page below everything: its address and the key button in one
+    // line, the address with the key under them, the QR code of that beside
+    // the remote's buttons, where the page has room.
+    gbWeb = new QGroupBox(QStringLiteral("Web-Seite"), this);
+    gbWeb->setObjectName(QStringLiteral("gbWeb"));
+    eWeb = new QLineEdit(gbWeb);
+    eWeb->setObjectName(QStringLiteral("eWeb"));
+    eWeb->setPlaceholderText(QStringLiteral("aus"));
+    eWeb->setToolTip(QStringLiteral("PORT (nur dieser Rechner) oder ADRESSE:PORT, etwa 0.0.0.0:8080 für das "
+                                    "Heimnetz; leer: aus"));
+    btnSchluessel = new QPushButton(QStringLiteral("Neuer Schlüssel"), gbWeb);
+    btnSchluessel->setObjectName(QStringLiteral("btnSchluessel"));
+    btnSchluessel->setToolTip(QStringLiteral("Neuer Zugangsschlüssel; jede verbundene Seite wird getrennt"));
+    lWebAdresse = new QLabel(gbWeb);
+    lWebAdresse->setObjectName(QStringLiteral("lWebAdresse"));
+    lWebAdresse->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lQr = new QLabel(this);
+    lQr->setObjectName(QStringLiteral("lQr"));
+    auto* web = new QGridLayout(gbWeb);
+    web->setContentsMargins(6, 2, 6, 2);
+    web->setVerticalSpacing(2);
+    web->addWidget(new QLabel(QStringLiteral("Adresse:Port"), gbWeb), 0, 0);
+    web->addWidget(eWeb, 0, 1);
+    web->addWidget(btnSchluessel, 0, 2);
+    web->addWidget(lWebAdresse, 1, 0, 1, 3);
+    web->setColumnStretch(1, 1);
+    grid->addWidget(lQr, 13, 4, 2, 1, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(gbWeb, 14, 0, 1, 4, Qt::AlignTop);
 }
 
 int ConfigPage::setzeKarten(Karte k, int value)
@@ -202,6 +232,7 @@ void ConfigPage::zeigen(const Einstellungen& e)
         felder[i]->setText(QString::number(e.taster[i]));
     }
     cbHints->setChecked(e.hints);
+    eWeb->setText(e.web);
 }
 
 Einstellungen ConfigPage::einstellungen() const
@@ -218,6 +249,7 @@ Einstellungen ConfigPage::einstellungen() const
         e.taster[i] = *zahl;
     }
     e.hints = cbHints->isChecked();
+    e.web = eWeb->text().trimmed();
     return e;
 }
 

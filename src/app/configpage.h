@@ -53,6 +53,13 @@ public:
     QLineEdit* tLinks;
     QCheckBox* cbHints;
     QPushButton* btnReInit;
+    // The web page: its address (empty: off), a new access key, the address
+    // with the key and its QR code.
+    QGroupBox* gbWeb;
+    QLineEdit* eWeb;
+    QPushButton* btnSchluessel;
+    QLabel* lWebAdresse;
+    QLabel* lQr;
 
 Q_SIGNALS:
     void kartenChanged(config::Karte karte);  // a spin edit's value changed

@@ -6,6 +6,10 @@
 
 using namespace config;
 
+namespace {
+const char* const WebKey = "Web";   // [Sonstiges] Web=ADRESSE:PORT
+}
+
 Einstellungen Einstellungen::lesen(const ProfileFile& ini)
 {
     Einstellungen e;
@@ -18,6 +22,7 @@ Einstellungen Einstellungen::lesen(const ProfileFile& ini)
     for (int i = 0; i < 4; ++i)
         e.taster[i] = ini.readInt(taster, QString::fromLatin1(TasterKeys[i]), 0);
     e.hints = ini.readInt(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(HintsKey), 1) == 1;
+    e.web = ini.readString(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(WebKey), QString()).trimmed();
     return e;
 }
 
@@ -66,5 +71,6 @@ QList<ProfileFile::Entry> Einstellungen::eintraege() const
         e.append({taster, QString::fromLatin1(TasterKeys[i]), QString::number(this->taster[i])});
     e.append({QString::fromLatin1(SectionSonstiges), QString::fromLatin1(HintsKey),
               hints ? QStringLiteral("1") : QStringLiteral("0")});
+    e.append({QString::fromLatin1(SectionSonstiges), QString::fromLatin1(WebKey), web});
     return e;
 }

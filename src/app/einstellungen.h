@@ -16,6 +16,7 @@ struct Einstellungen {
     std::array<int, config::KartenAnzahl> karten{};   // card counts, in range
     std::array<int, 4> taster{};                      // Oben, Unten, Rechts, Links as entered
     bool hints = true;
+    QString web;                                      // the web page's address; empty: off
 
     // The settings of the file, or the defaults where a key is missing or
     // not a whole number; card counts are brought into their range.

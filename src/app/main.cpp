@@ -15,6 +15,7 @@
 #include "profile.h"
 #include "qtdeutsch.h"
 #include "signalende.h"
+#include "webanbindung.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -167,6 +168,8 @@ int main(int argc, char* argv[])
         return 0;
     }
     fMain.show();
+    // The web page, with --web at that address, else as set on the Config page.
+    WebAnbindung web(fMain, aufruf.web);
     std::unique_ptr<Dauerlauf> dauerlauf;
     if (aufruf.dauerlaufMinuten > 0) {
         dauerlauf = std::make_unique<Dauerlauf>(fMain, std::chrono::minutes(aufruf.dauerlaufMinuten));

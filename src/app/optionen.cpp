@@ -4,6 +4,8 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include "webserver.h"
+
 namespace {
 
 const QString Hilfe = QStringLiteral("help");
@@ -12,6 +14,7 @@ const QString Virtuell = QStringLiteral("virtuell");
 const QString Gpio = QStringLiteral("gpio");
 const QString Protokoll = QStringLiteral("protokoll");
 const QString Dauerlauf = QStringLiteral("dauerlauf");
+const QString Web = QStringLiteral("web");
 
 // QApplication takes these itself; they must not count as unknown here.
 const char* const QtMitWert[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -55,6 +58,7 @@ QString hilfeText(const QString& programm)
 {
     return QStringLiteral(
                "Aufruf: %1 [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
+               "          [--web [ADRESSE:]PORT]\n"
                "\n"
                "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
                "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
@@ -78,7 +82,12 @@ QString hilfeText(const QString& programm)
                "  --dauerlauf MINUTEN Dauerlauf (mit --virtuell): Das Programm bedient sich\n"
                "                      selbst, im Wechsel jede Minute die Beispielstrecke mit\n"
                "                      fahrendem Zug und die Melderseite mit wandernder\n"
-               "                      Belegung, und endet nach MINUTEN (für soak.sh).\n")
+               "                      Belegung, und endet nach MINUTEN (für soak.sh).\n"
+               "  --web [ADRESSE:]PORT\n"
+               "                      Startet die Web-Seite für das Telefon: ohne ADRESSE nur\n"
+               "                      auf diesem Rechner (127.0.0.1), mit 0.0.0.0 im Heimnetz.\n"
+               "                      Die Adresse mit Zugangsschlüssel steht auf der Seite\n"
+               "                      \"Config\" (mit QR-Code) und in der Standardausgabe.\n")
         .arg(programm);
 }
 
@@ -97,6 +106,7 @@ Optionen optionenLesen(const QStringList& argumente)
     p.addOption(QCommandLineOption(Gpio));
     p.addOption(QCommandLineOption(Protokoll, QString(), QStringLiteral("DATEI")));
     p.addOption(QCommandLineOption(Dauerlauf, QString(), QStringLiteral("MINUTEN")));
+    p.addOption(QCommandLineOption(Web, QString(), QStringLiteral("ADRESSE:PORT")));
     for (const char* name : QtMitWert) {
         QCommandLineOption q(QString::fromLatin1(name), QString(), QStringLiteral("wert"));
         q.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -171,6 +181,16 @@ Optionen optionenLesen(const QStringList& argumente)
             return o;
         }
         o.dauerlaufMinuten = minuten;
+    }
+    if (p.isSet(Web)) {
+        QString was;
+        o.web = p.value(Web).trimmed();
+        if (!web::adresseLesen(o.web, &was)) {
+            o = Optionen{};
+            o.aktion = Optionen::Aktion::Fehler;
+            o.text = fehler(programm, QStringLiteral("--web: ") + was);
+            return o;
+        }
     }
     if (p.isSet(Protokoll)) {
         const QStringList dateien = p.values(Protokoll);

@@ -7,6 +7,7 @@
 #include "anlagenbild.h"
 #include "lampenfeld.h"
 #include "optionen.h"
+#include "webserver.h"
 #include "tfanlage.h"
 #include "zugstrecke.h"
 
@@ -35,6 +36,14 @@ private Q_SLOTS:
         QCOMPARE(o.protokollDatei, QStringLiteral("/tmp/p.txt"));
         QCOMPARE(optionenLesen({"kvxtest", "--protokoll=a b.txt"}).protokollDatei, QStringLiteral("a b.txt"));
         QCOMPARE(optionenLesen({"kvxtest", "--protokoll", "./-name"}).protokollDatei, QStringLiteral("./-name"));
+        // The web page: a port alone, an address with it, IPv6 in brackets.
+        for (const char* web : {"8080", "0.0.0.0:8080", "192.168.1.20:80", "[::1]:8080"}) {
+            o = optionenLesen({"kvxtest", "--web", web});
+            QCOMPARE(o.aktion, A::Starten);
+            QCOMPARE(o.web, QString::fromLatin1(web));
+            QVERIFY(web::adresseLesen(o.web));
+        }
+        QCOMPARE(web::adresseLesen(QStringLiteral("8080"))->host, QHostAddress(QHostAddress::LocalHost));
 
         // QApplication's own options are left to it.
         o = optionenLesen({"kvxtest", "-platform", "offscreen", "-virtuell", "-reverse"});
@@ -97,6 +106,9 @@ private Q_SLOTS:
                               "ist keine.\n");
         QTest::newRow("Qt-Option ohne Wert") << QStringList{"kvxtest", "-platform"}
                                              << QStringLiteral("kvxtest: Nach -platform fehlt ein Wert.\n");
+        const QString web = QStringLiteral("kvxtest: --web: \"%1\" ist keine Adresse für die Web-Seite");
+        for (const char* falsch : {"x", "70000", "-1", "999.1.1.1:80", "localhost:", "[::1]8080"})
+            QTest::newRow(falsch) << QStringList{"kvxtest", "--web", falsch} << web.arg(QString::fromLatin1(falsch));
         QTest::newRow("Argument")
             << QStringList{"kvxtest", "QJ.DST"}
             << QStringLiteral("kvxtest: Unerwartetes Argument \"QJ.DST\"; Optionen beginnen mit \"--\".\n");

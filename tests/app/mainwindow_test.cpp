@@ -80,7 +80,7 @@ private Q_SLOTS:
             "[Karten]\r\nBlock=1\r\nHilfsBlock=1\r\nMelder=1\r\nWeichen=1\r\nSignale=0\r\n"
             "Taster1=0\r\nTaster2=0\r\nLeds1=0\r\nLeds2=0\r\nLeds3=0\r\n\r\n"
             "[Taster]\r\nOben=0\r\nUnten=0\r\nRechts=0\r\nLinks=0\r\n\r\n"
-            "[Sonstiges]\r\nHints=1\r\n";
+            "[Sonstiges]\r\nHints=1\r\nWeb=\r\n";
         QCOMPARE(s.ini(), erwartet);
 
         // The window frame.

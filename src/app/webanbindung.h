@@ -1,0 +1,74 @@
+// The web page bound to the main window: starts the server (--web or the
+// setting on the Config page), shows its address and QR code on the Config
+// page, runs the page's commands through the window's own actions and
+// pushes what the window shows: the supply, the pages, the walk of the page
+// in view, the drive page, and the occupancy and push buttons as the
+// keep-alive tick reads them.
+//
+// A command may do what a user in front of the window could do at that
+// moment, nothing more: a disabled action, a hidden tab, a page that cannot
+// be left refuse it with the reason. A drive run or a walk that a page
+// started stops, as "Alles aus" stops it, when that page is lost or hidden.
+#pragma once
+
+#include "befehl.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QTimer;
+class TfMain;
+
+namespace web {
+class WebServer;
+}
+
+class WebAnbindung : public QObject {
+    Q_OBJECT
+public:
+    // adresse: that of --web, taking the place of the setting for this run;
+    // empty: the setting on the Config page (empty there: no server). Goes
+    // before the window does.
+    explicit WebAnbindung(TfMain& fenster, const QString& adresse = {});
+    ~WebAnbindung() override;
+
+    web::WebServer& server() const { return *server_; }
+    // Starts the server anew at adresse (empty: stops it); the error, empty
+    // when it runs or was meant to stop.
+    QString starten(const QString& adresse);
+    // What the page shows, as pushed to it.
+    QByteArray zustand() const;
+    QByteArray belegung() const { return belegung_; }
+
+    // Runs one command of client; the error in German, empty when it ran.
+    QString ausfuehren(int client, const web::Befehl& b);
+
+private:
+    void befehl(int client, const web::Befehl& b);
+    void verloren(int client, const QString& grund);
+    void nachTakt();
+    void belegungSenden();
+    void zustandSenden(bool immer);
+    void adresseZeigen();
+    void feldUebernommen();
+    QString automatikBefehl(int client, const web::Befehl& b);
+    QString fahrBefehl(int client, const web::Befehl& b);
+
+    TfMain& t_;
+    web::WebServer* server_;
+    QTimer* zustandTimer_;
+    QString adresse_;   // the server runs there; empty: none
+    QByteArray zustand_;
+    QByteArray belegung_;
+    std::array<std::vector<std::uint8_t>, 6> bilder_;   // the inputs last pushed, by group
+    std::array<int, 6> letzte_{};                        // the element of each group that changed last
+    bool belegungOffen_ = false;
+    int fahrtVon_ = 0;        // the page that started the drive run; 0: none
+    int automatikVon_ = 0;    // the page that started the walk
+    int automatikSeite_ = -1;
+};
