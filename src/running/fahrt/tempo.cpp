@@ -42,7 +42,7 @@ void laufBeginnen(TkvxHard& kvx)
 {
     kvx.KettenReset();
     kvx.SntEin();
-    schlafen(StartPuls);
+    schlafen(kvx::SntStartPuls);
     kvx.SntAus();
     kvx.LedKettenLoeschen();
 }

@@ -28,14 +28,8 @@ void tempoSenden(TkvxHard& kvx, int block, bool vorwaerts, int position);
 // One keep-alive pulse: line high, 2 ms, line low.
 void sntPuls(TkvxHard& kvx);
 
-// How long the line stays high at the start of a run. The cards' supply goes
-// off once the line has not changed for 100 ms; half of that leaves room for
-// a late wake-up, so a supply that the start pulse switched on (or that was
-// on already) stays on into the cycles.
-inline constexpr std::chrono::milliseconds StartPuls{50};
-
 // The start of a run, before its first cycle: chain reset, the start pulse
-// (line high for StartPuls, then low), LED chains cleared.
+// (line high for kvx::SntStartPuls, then low), LED chains cleared.
 void laufBeginnen(TkvxHard& kvx);
 
 // Sleeps the calling (worker) thread for the time given, the last 80 µs
