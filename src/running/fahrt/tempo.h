@@ -1,7 +1,7 @@
 // What the drive and the route thread share, in plain C++ so that the thread
 // bodies run and are tested without Qt: the speed slots that turn a slider
-// position into eight block commands, the keep-alive pulse of a cycle and the
-// counter of cycles per second.
+// position into eight block commands, the start of a run, the keep-alive
+// pulse of a cycle and the counter of cycles per second.
 #pragma once
 
 #include <array>
