@@ -275,8 +275,6 @@ private Q_SLOTS:
         QFETCH(int, seite);
         Start s(QByteArrayLiteral("[Karten]\nBlock=3\nHilfsBlock=1\nMelder=2\nLeds1=1\nLeds2=1\nLeds3=1\n"));
         TfMain& w = *s.fenster;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.pControl->setCurrentIndex(seite);
         QCOMPARE(w.pControl->currentIndex(), seite);
         QPushButton* start = seite == TfMain::SFahren ? w.pFahren->btnStop : w.pStrecke->stGO;
