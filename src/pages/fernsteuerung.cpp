@@ -124,7 +124,7 @@ void anlauf(TkvxHard& kvx)
     kvx.LedKettenLoeschen();
     Pause(200);
     kvx.SntEin();
-    Pause(100);
+    Pause(static_cast<int>(kvx::SntStartPuls.count()));
     kvx.SntAus();
     for (int i = 0; i < 10; ++i) {
         kvx.SntAus();

@@ -133,7 +133,8 @@ void takt(TkvxHard& kvx, QTabWidget& seiten, Taktraster& raster, const Taster& t
           int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen, const RundgangTasten& walk = {});
 
 // Switching the power supply on, after the chain reset: LED chains cleared,
-// 200 ms low, 100 ms high, then ten times 2 ms low and 2 ms high, ending high.
+// 200 ms low, high for kvx::SntStartPuls (50 ms), then ten times 2 ms low and
+// 2 ms high, ending high.
 void anlauf(TkvxHard& kvx);
 
 // The menu items and tabs for the power supply on (an) or off: while it is

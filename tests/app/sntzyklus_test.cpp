@@ -1,12 +1,15 @@
 // The power supply of the layout's cards on the virtual card: the start-up
 // pattern and the 20 ms tick on the keep-alive line, the menu rule of the
-// pages, the remote control on the turnout page and the polling of the
-// monitoring pages from the tick.
+// pages, the remote control on the turnout page, the polling of the
+// monitoring pages from the tick, and the line kept alive by the train runs.
+#include "anlagenprotokoll.h"
 #include "counterpanel.h"
+#include "fahrenpage.h"
 #include "fensterstart.h"
 #include "kvxhard.h"
 #include "melderpage.h"
 #include "monitorsection.h"
+#include "streckepage.h"
 #include "tasterpage.h"
 #include "weichepage.h"
 
@@ -16,7 +19,9 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <vector>
 
 using fixture::EchtePause;
@@ -90,13 +95,15 @@ private Q_SLOTS:
         QCOMPARE(w.statusText(0), QStringLiteral(" SNT ist eingeschaltet ..."));
         QVERIFY(w.tiSNT->isActive());
 
-        // Low through the chain reset and Reset (1100 ms), high for 100 ms,
-        // then ten times 2 ms low and 2 ms high, ending high.
+        // Low through the chain reset and Reset (1100 ms), high for the start
+        // pulse, short of the time after which the supply drops again, then
+        // ten times 2 ms low and 2 ms high, ending high.
         QCOMPARE(l.wechsel.size(), std::size_t(22));
         for (std::size_t i = 0; i < l.wechsel.size(); ++i)
             QCOMPARE(l.wechsel[i].hoch, i % 2 == 1);
         QVERIFY2(l.dauer(0) >= 1000 && l.dauer(0) < 3000, qPrintable(QString::number(l.dauer(0))));
-        QVERIFY2(l.dauer(1) >= 90 && l.dauer(1) < 600, qPrintable(QString::number(l.dauer(1))));
+        QVERIFY2(l.dauer(1) >= ms(kvx::SntStartPuls) && l.dauer(1) < ms(VirtualCard::SntTimeout),
+                 qPrintable(QString::number(l.dauer(1))));
         for (std::size_t i = 2; i < 21; ++i)
             QVERIFY2(l.dauer(i) >= 1 && l.dauer(i) < 100, qPrintable(QString::number(l.dauer(i))));
 
@@ -251,6 +258,46 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(pMel->text(), QStringLiteral("17"));
         QCOMPARE(pMel->textColor(), QColor(255, 0, 0));
+    }
+
+    void fahrtHaeltDieLeitungAmLeben_data()
+    {
+        QTest::addColumn<int>("seite");
+        QTest::newRow("Fahren") << int(TfMain::SFahren);
+        QTest::newRow("Strecken") << int(TfMain::SStrecke);
+    }
+
+    // Start on a running page with the supply off: from the run's first edge
+    // on, the line never stands still long enough for the supply to drop, and
+    // the layout log shows it switched on once and never off before Stop.
+    void fahrtHaeltDieLeitungAmLeben()
+    {
+        QFETCH(int, seite);
+        Start s(QByteArrayLiteral("[Karten]\nBlock=3\nHilfsBlock=1\nMelder=2\nLeds1=1\nLeds2=1\nLeds3=1\n"));
+        TfMain& w = *s.fenster;
+        w.pControl->setCurrentIndex(seite);
+        QCOMPARE(w.pControl->currentIndex(), seite);
+        QPushButton* start = seite == TfMain::SFahren ? w.pFahren->btnStop : w.pStrecke->stGO;
+        AnlagenProtokoll protokoll(s.karte);
+        protokoll.pruefen(s.karte.now());
+        s.karte.clearKeepAliveEdges();
+
+        QTest::mouseClick(start, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(s.karte.keepAliveEdges().size() >= 100, 20000);
+        const std::vector<std::string> zeilen = protokoll.pruefen(s.karte.now());
+        const auto kanten = s.karte.keepAliveEdges();
+        QTest::mouseClick(start, Qt::LeftButton);
+        QTRY_COMPARE(start->text(), QStringLiteral("Start"));
+
+        Uhr::duration laengste{};
+        for (std::size_t i = 1; i < kanten.size(); ++i)
+            laengste = std::max(laengste, kanten[i].at - kanten[i - 1].at);
+        QVERIFY2(laengste < VirtualCard::SntTimeout, qPrintable(QStringLiteral("%1 ms").arg(ms(laengste))));
+        QStringList snt;   // without the time
+        for (const std::string& z : zeilen)
+            if (z.find("\tSNT\t") != std::string::npos)
+                snt << QString::fromStdString(z.substr(z.find('\t') + 1));
+        QCOMPARE(snt, QStringList{QStringLiteral("SNT\t0\tein")});
     }
 };
 

@@ -4,7 +4,6 @@
 #include "tempo.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 
 namespace fahrt {
@@ -23,11 +22,7 @@ void KvxFahren(TkvxHard& kvx, FahrZustand& zustand, const ZyklenMeldung& proSeku
     ZyklusZaehler zaehler;
     if (proSekunde)
         proSekunde(0);
-    kvx.KettenReset();
-    kvx.SntEin();
-    schlafen(std::chrono::milliseconds(100));
-    kvx.SntAus();
-    kvx.LedKettenLoeschen();
+    laufBeginnen(kvx);
     int vorigerBlock = 0;   // the block of the cycle before
     do {
         sntPuls(kvx);

@@ -31,11 +31,12 @@ struct FahrZustand {
 // Called on the drive thread; must not block.
 using ZyklenMeldung = std::function<void(int)>;
 
-// The body of the drive thread: chain reset, a 100 ms keep-alive pulse, LED
-// chains cleared, then cycles (keep-alive pulse, counter, page state, the
-// auxiliary block if used, the speed slots of the block) until a cycle ends
-// with Start released. A block the state has left is switched off before the
-// new one is powered. At least one cycle runs. Allocates nothing per cycle.
+// The body of the drive thread: the start of a run (laufBeginnen: chain
+// reset, start pulse, LED chains cleared), then cycles (keep-alive pulse,
+// counter, page state, the auxiliary block if used, the speed slots of the
+// block) until a cycle ends with Start released. A block the state has left
+// is switched off before the new one is powered. At least one cycle runs.
+// Allocates nothing per cycle.
 void KvxFahren(TkvxHard& kvx, FahrZustand& zustand, const ZyklenMeldung& proSekunde);
 
 // One drive thread at a time, started running and always joined: by warten()

@@ -1,7 +1,6 @@
 #include "strecke.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 
 namespace fahrt {
@@ -254,12 +253,8 @@ void StreckenLauf::anfang()
     paar_ = startPaar(vorwaerts_);
     melder_.paar(paar_);
     zaehler_ = ZyklusZaehler();
-    kvx_.KettenReset();
     melder_.zyklen(0);
-    kvx_.SntEin();
-    schlafen(std::chrono::milliseconds(100));
-    kvx_.SntAus();
-    kvx_.LedKettenLoeschen();
+    laufBeginnen(kvx_);
 }
 
 bool StreckenLauf::zyklus()

@@ -196,8 +196,8 @@ class StreckenLauf {
 public:
     StreckenLauf(TkvxHard& kvx, const StreckenSeite& seite, StreckenMelder& melder);
 
-    // Start pair from the direction, counter, chain reset, a 100 ms
-    // keep-alive pulse, LED chains cleared.
+    // Start pair from the direction, counter, the start of a run
+    // (laufBeginnen: chain reset, start pulse, LED chains cleared).
     void anfang();
 
     // One cycle: keep-alive pulse and counter, input cycle, marking, LED

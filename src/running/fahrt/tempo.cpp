@@ -38,6 +38,15 @@ void sntPuls(TkvxHard& kvx)
     kvx.SntAus();
 }
 
+void laufBeginnen(TkvxHard& kvx)
+{
+    kvx.KettenReset();
+    kvx.SntEin();
+    schlafen(kvx::SntStartPuls);
+    kvx.SntAus();
+    kvx.LedKettenLoeschen();
+}
+
 namespace {
 
 std::atomic<SchlafFunktion> ersatz{nullptr};

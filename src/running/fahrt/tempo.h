@@ -1,7 +1,7 @@
 // What the drive and the route thread share, in plain C++ so that the thread
 // bodies run and are tested without Qt: the speed slots that turn a slider
-// position into eight block commands, the keep-alive pulse of a cycle and the
-// counter of cycles per second.
+// position into eight block commands, the start of a run, the keep-alive
+// pulse of a cycle and the counter of cycles per second.
 #pragma once
 
 #include <array>
@@ -27,6 +27,10 @@ void tempoSenden(TkvxHard& kvx, int block, bool vorwaerts, int position);
 
 // One keep-alive pulse: line high, 2 ms, line low.
 void sntPuls(TkvxHard& kvx);
+
+// The start of a run, before its first cycle: chain reset, the start pulse
+// (line high for kvx::SntStartPuls, then low), LED chains cleared.
+void laufBeginnen(TkvxHard& kvx);
 
 // Sleeps the calling (worker) thread for the time given, the last 80 µs
 // awake so that it ends on time.

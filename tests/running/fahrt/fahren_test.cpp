@@ -165,7 +165,7 @@ TEST_F(Fahrt, StartUpResetsTheChainsPulsesAndClearsTheLeds)
     using std::chrono::milliseconds;
     for (std::size_t i = 0; i < kanten.size(); i += 2) {
         ASSERT_TRUE(kanten[i].rising);
-        EXPECT_GE(kanten[i + 1].at - kanten[i].at, i == 0 ? milliseconds(100) : milliseconds(2)) << "pulse " << i / 2;
+        EXPECT_GE(kanten[i + 1].at - kanten[i].at, i == 0 ? kvx::SntStartPuls : milliseconds(2)) << "pulse " << i / 2;
     }
     EXPECT_FALSE(rig.card.keepAlive().level);
 }
