@@ -74,10 +74,10 @@ inline constexpr int TasterKette1Basis = 512;   // chain-1 button k at 512 + k
 inline constexpr int ResetTakte = 800;
 
 // The keep-alive line starts toggling (the supply switched on, the start of a
-// train run) with the line high for this long. The cards' supply goes off
-// once the line has not changed for 100 ms; half of that leaves room for a
-// late wake-up, so a supply that is on stays on into the pulses that follow.
-inline constexpr std::chrono::milliseconds SntStartPuls{50};
+// train run) with the line high for this long: the supply's start pulse. The
+// supply must hold through it, so the virtual card lets it go off only after
+// a longer time without an edge (VirtualCard::SntTimeout).
+inline constexpr std::chrono::milliseconds SntStartPuls{100};
 
 // The card counts: elements of each kind (LEDs per chain) and the input steps.
 struct Anzahlen {

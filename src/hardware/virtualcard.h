@@ -151,7 +151,9 @@ public:
         std::uint8_t value = 0;
     };
 
-    static constexpr Clock::duration SntTimeout = std::chrono::milliseconds(100);
+    // The supply holds through the start pulse of 100 ms high (kvx::SntStartPuls)
+    // and goes off when the line has not changed for longer.
+    static constexpr Clock::duration SntTimeout = std::chrono::milliseconds(150);
     static constexpr Clock::duration AverageWindow = std::chrono::milliseconds(50);
     static constexpr std::size_t MaxChanges = 1 << 16;
 

@@ -133,7 +133,7 @@ void takt(TkvxHard& kvx, QTabWidget& seiten, Taktraster& raster, const Taster& t
           int& tasterZaehler, Auswahl auswahl, const Ausloeser& ausloesen, const RundgangTasten& walk = {});
 
 // Switching the power supply on, after the chain reset: LED chains cleared,
-// 200 ms low, high for kvx::SntStartPuls (50 ms), then ten times 2 ms low and
+// 200 ms low, high for kvx::SntStartPuls (100 ms), then ten times 2 ms low and
 // 2 ms high, ending high.
 void anlauf(TkvxHard& kvx);
 

@@ -58,7 +58,7 @@ std::vector<std::pair<long long, std::string>> zeilenVon(const Zeilen& zeilen, c
     return r;
 }
 
-TEST(AnlagenProtokoll, PowerSupplyOnWithTheFirstEdgeOffAfter100MsWithoutOne)
+TEST(AnlagenProtokoll, PowerSupplyOnWithTheFirstEdgeOffAfter150MsWithoutOne)
 {
     Protokollrig p;
     p.um(10, [](TkvxHard& k) { k.SntEin(); });
@@ -66,15 +66,15 @@ TEST(AnlagenProtokoll, PowerSupplyOnWithTheFirstEdgeOffAfter100MsWithoutOne)
     EXPECT_EQ(p.pruefen(20), Zeilen{"10\tSNT\t0\tein"});
     p.um(30, [](TkvxHard& k) { k.SntEin(); });
     p.um(32, [](TkvxHard& k) { k.SntAus(); });
-    EXPECT_EQ(p.pruefen(131), Zeilen{});
-    EXPECT_EQ(p.pruefen(150), Zeilen{"132\tSNT\t0\taus"});
+    EXPECT_EQ(p.pruefen(181), Zeilen{});
+    EXPECT_EQ(p.pruefen(190), Zeilen{"182\tSNT\t0\taus"});
     EXPECT_EQ(p.pruefen(400), Zeilen{});
 
     // Off and on again between two looks: both lines, in order.
     p.um(500, [](TkvxHard& k) { k.SntEin(); });
     p.um(502, [](TkvxHard& k) { k.SntAus(); });
     p.um(700, [](TkvxHard& k) { k.SntEin(); });
-    EXPECT_EQ(p.pruefen(710), (Zeilen{"500\tSNT\t0\tein", "602\tSNT\t0\taus", "700\tSNT\t0\tein"}));
+    EXPECT_EQ(p.pruefen(710), (Zeilen{"500\tSNT\t0\tein", "652\tSNT\t0\taus", "700\tSNT\t0\tein"}));
 }
 
 TEST(AnlagenProtokoll, CoilPulsesOnAndOffEvenWithinOneLook)
