@@ -31,4 +31,4 @@ KVX_BENCH_PACKAGES=(libbenchmark-dev)
 KVX_FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The cross build for arm64 (scripts/debian13.sh): the compilers and qemu to
 # run its tests; the arm64 development packages are those of the lists above.
-KVX_CROSS_ARM64_PACKAGES=(crossbuild-essential-arm64 qemu-user)
+KVX_CROSS_ARM64_PACKAGES=(crossbuild-essential-arm64 pkgconf:arm64 qemu-user)
