@@ -44,6 +44,7 @@ innen() {
         echo "In den apt-Quellen dieses Rechners steht kein Debian-Spiegel." >&2
         exit 1
     fi
+    kvx_install debootstrap
     chroot_anlegen "$spiegel"
     quellen_schreiben "$spiegel" "$sicherheit"
     pakete_installieren
