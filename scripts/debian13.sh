@@ -187,8 +187,8 @@ bauen_arm64() {
         cmake --build "$b" -j "$KVX_JOBS"
         (cd "$b" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -LE browser)
     else
-        cmake --build "$b" -j "$KVX_JOBS" --target kvxtest kvx-gpiobild kvxhard_tests fahrt_tests profile_test \
-            configuration_test dateiorte_test datendatei_test
+        cmake --build "$b" -j "$KVX_JOBS" --target kvxtest kvxtest_man kvx-gpiobild kvxhard_tests fahrt_tests \
+            profile_test configuration_test dateiorte_test datendatei_test
         (cd "$b" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -L qemu -LE browser)
     fi
     rm -f "$b"/kvxtest_*.deb

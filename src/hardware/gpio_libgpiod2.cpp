@@ -76,7 +76,7 @@ public:
             return grund;
         gpiod_chip_info* info = gpiod_chip_get_info(chip_);
         if (!info)
-            return gpio::oeffnenFehler(name_, errno);
+            return gpio::oeffnenFehler(name_, {}, errno);
         anzahl_ = static_cast<unsigned>(gpiod_chip_info_get_num_lines(info));
         gpiod_chip_info_free(info);
         return {};

@@ -74,8 +74,11 @@ Fundort bausteinSuchen(const std::string& chip, const std::string& ordner, const
     return {ordner + "/" + Vorsilbe + "0", std::string(Vorsilbe) + "0"};
 }
 
-std::string oeffnenFehler(const std::string& chip, int fehler)
+std::string oeffnenFehler(const std::string& chip, const std::string& pfad, int fehler)
 {
+    std::error_code e;
+    if (fehler == ENODEV && !pfad.empty() && std::filesystem::exists(pfad, e))
+        fehler = ENOTTY;
     switch (fehler) {
     case ENOENT:
     case ENODEV:

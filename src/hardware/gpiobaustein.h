@@ -36,8 +36,10 @@ struct Fundort {
 // ordner (/dev).
 Fundort bausteinSuchen(const std::string& chip, const std::string& ordner, const EtikettLesen& etikett);
 
-// Why the chip could not be opened, from the system's error number.
-std::string oeffnenFehler(const std::string& chip, int fehler);
+// Why the chip at pfad could not be opened, from the system's error number.
+// libgpiod 2 says ENODEV for a device that is no GPIO chip, libgpiod 1.6
+// ENOTTY: either way the text says it is none.
+std::string oeffnenFehler(const std::string& chip, const std::string& pfad, int fehler);
 
 // Opens the chip that chip names, looked for under /dev, with oeffnen (the
 // library's call, null and errno when it fails); chip becomes the name the
@@ -49,10 +51,10 @@ std::string bausteinOeffnen(std::string& chip, Chip*& offen, Chip* (*oeffnen)(co
     const Fundort f = bausteinSuchen(chip, "/dev", etikett);
     chip = f.name;
     if (f.pfad.empty())
-        return oeffnenFehler(chip, ENOENT);
+        return oeffnenFehler(chip, f.pfad, ENOENT);
     errno = 0;
     offen = oeffnen(f.pfad.c_str());
-    return offen ? std::string() : oeffnenFehler(chip, errno);
+    return offen ? std::string() : oeffnenFehler(chip, f.pfad, errno);
 }
 
 // The system's text for an error number.
