@@ -52,21 +52,25 @@ innen() {
 
     einhaengen
     trap aushaengen EXIT
+    local fehler=0
     if [ "$teile" = alle ] || [ "$teile" = amd64 ]; then
-        teil amd64 im_chroot bauen_amd64
+        teil amd64 im_chroot bauen_amd64 || fehler=1
     fi
     if [ "$teile" = alle ] || [ "$teile" = arm64 ]; then
-        teil arm64 im_chroot bauen_arm64
+        teil arm64 im_chroot bauen_arm64 || fehler=1
     fi
+    return $fehler
 }
 
-# teil NAME BEFEHL...: runs one part and says how long it took.
+# teil NAME BEFEHL...: runs one part and says how long it took and whether
+# it passed; a part that fails does not keep the next from running.
 teil() {
-    local name=$1 start=$SECONDS
+    local name=$1 start=$SECONDS rc=0
     shift
     echo "=== Debian 13 $name"
-    "$@"
-    echo "=== Debian 13 $name: $((SECONDS - start)) s"
+    "$@" || rc=$?
+    echo "=== Debian 13 $name: $((SECONDS - start)) s, $([ $rc -eq 0 ] && echo bestanden || echo "FEHLER ($rc)")"
+    return $rc
 }
 
 chroot_anlegen() {
@@ -136,6 +140,9 @@ pakete_installieren() {
 einhaengen() {
     mkdir -p "$ROOT/src/kvxtest" "$ROOT/build"
     mount -t proc proc "$ROOT/proc"
+    # libgpiod asks sysfs whether a device is a GPIO chip.
+    mount --bind /sys "$ROOT/sys"
+    mount -o remount,bind,ro "$ROOT/sys"
     mount --bind /dev "$ROOT/dev"
     mount -t tmpfs -o mode=1777 shm "$ROOT/dev/shm"
     mount -t devpts -o newinstance,ptmxmode=0666 devpts "$ROOT/dev/pts"
@@ -145,7 +152,7 @@ einhaengen() {
 
 aushaengen() {
     local m
-    for m in src/kvxtest dev/pts dev/shm dev proc; do
+    for m in src/kvxtest dev/pts dev/shm dev sys proc; do
         umount -l "$ROOT/$m" 2>/dev/null || true
     done
 }
