@@ -159,7 +159,7 @@ aushaengen() {
 
 # im_chroot FUNKTION: runs one of the functions below inside the chroot.
 im_chroot() {
-    chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
+    chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive \
         CCACHE_DIR=/var/cache/ccache CCACHE_BASEDIR=/src/kvxtest CCACHE_MAXSIZE=5G \
         KVX_JOBS="${KVX_JOBS:-$(nproc)}" KVX_ARM64_ALLE="${KVX_ARM64_ALLE:-0}" \
         bash -c "$(declare -f "$1"); $(declare -p KVX_CMAKE_TYP); set -euo pipefail; cd /src/kvxtest; $1"
