@@ -175,9 +175,11 @@ bauen_amd64() {
     cmake -S . -B "$b" -G Ninja "${KVX_CMAKE_TYP[@]}" -DKVX_BUILD_TESTS=ON -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
     cmake --build "$b" -j "$KVX_JOBS"
     (cd "$b" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j "$KVX_JOBS" -LE browser)
-    # The package as a user gets it: installed, started.
+    # The package as a user gets it: installed with what it depends on (from
+    # the mirror as it is now), started.
     rm -f "$b"/kvxtest_*.deb
     (cd "$b" && cpack -G DEB >/dev/null)
+    apt-get update -qq
     apt-get install -y -qq "$(ls "$b"/kvxtest_*_amd64.deb)" >/dev/null
     QT_QPA_PLATFORM=offscreen kvxtest --version
     dpkg -r kvxtest >/dev/null
