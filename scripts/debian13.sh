@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and tests the program on Debian 13 (trixie), in a chroot that this
-# script makes with debootstrap: every test of a Release build for amd64, its
+# script makes with debootstrap: every test of a Debug build for amd64, its
 # Debian package installed and started, then a cross build for arm64 whose
 # tests run under qemu-aarch64, and its package. As root.
 #
@@ -8,8 +8,9 @@
 #   scripts/debian13.sh amd64      # only the amd64 part (or: arm64)
 #   scripts/debian13.sh chroot     # only make or refresh the chroot
 #
-# Under qemu the arm64 run builds the program and runs the tests that need
-# no window (ctest label qemu); KVX_ARM64_ALLE=1 builds and runs every test.
+# Under qemu the arm64 run runs every test, the window tests offscreen;
+# KVX_ARM64_KURZ=1 builds only the program and the tests that need no window
+# (ctest label qemu).
 #
 # The chroot lies in /var/cache/kvxtest/trixie (KVX_CHROOT) and is kept
 # between runs; it installs the package lists of scripts/deps.sh as they are
@@ -161,7 +162,7 @@ aushaengen() {
 im_chroot() {
     chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive \
         CCACHE_DIR=/var/cache/ccache CCACHE_BASEDIR=/src/kvxtest CCACHE_MAXSIZE=5G \
-        KVX_JOBS="${KVX_JOBS:-$(nproc)}" KVX_ARM64_ALLE="${KVX_ARM64_ALLE:-0}" \
+        KVX_JOBS="${KVX_JOBS:-$(nproc)}" KVX_ARM64_KURZ="${KVX_ARM64_KURZ:-0}" \
         bash -c "$(declare -f "$1"); $(declare -p KVX_CMAKE_TYP); set -euo pipefail; cd /src/kvxtest; $1"
 }
 
@@ -185,14 +186,14 @@ bauen_amd64() {
     dpkg -r kvxtest >/dev/null
 }
 
-# The program and the tests that need no window (ctest label qemu), or with
-# KVX_ARM64_ALLE=1 everything, the window tests under qemu too.
+# Every test under qemu, the window tests offscreen; with KVX_ARM64_KURZ=1
+# only the program and the tests that need no window (ctest label qemu).
 bauen_arm64() {
     local b=/build/arm64
     rm -rf "$b"
     cmake -S . -B "$b" -G Ninja "${KVX_CMAKE_TYP[@]}" -DKVX_BUILD_TESTS=ON -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
         -DCMAKE_TOOLCHAIN_FILE=/src/kvxtest/scripts/aarch64-linux-gnu.cmake
-    if [ "$KVX_ARM64_ALLE" = 1 ]; then
+    if [ "$KVX_ARM64_KURZ" != 1 ]; then
         cmake --build "$b" -j "$KVX_JOBS"
         (cd "$b" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -LE browser)
     else
