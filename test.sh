@@ -3,12 +3,12 @@
 # UndefinedBehaviorSanitizer and runs every test; builds the card's tests a
 # second time with ThreadSanitizer and runs them too. Exit code: the tests'
 # result. Among the tests: desktop-file-validate on the desktop entry,
-# appstreamcli validate on the AppStream metadata, and an install into a
-# scratch prefix (packaging/CMakeLists.txt).
+# appstreamcli validate on the AppStream metadata, an install into a scratch
+# prefix and the Debian package (packaging/CMakeLists.txt).
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
-kvx_install "${KVX_BUILD_PACKAGES[@]}" "${KVX_TEST_PACKAGES[@]}"
+kvx_install "${KVX_BUILD_PACKAGES[@]}" "${KVX_TEST_PACKAGES[@]}" "${KVX_PACKAGE_PACKAGES[@]}"
 
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVX_SANITIZE=ON -DKVX_BUILD_TESTS=ON
 cmake --build build-test

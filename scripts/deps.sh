@@ -31,3 +31,7 @@ KVX_BENCH_PACKAGES=(libbenchmark-dev)
 # ./fuzz.sh: clang with its runtime libraries (libFuzzer and the sanitizers;
 # on Debian 12 libclang-rt-dev brings libclang-rt-14-dev).
 KVX_FUZZ_PACKAGES=(clang libclang-rt-dev)
+# The cross build for arm64 (scripts/debian13.sh): the compilers, the arm64
+# pkg-config and qemu to run its tests; the arm64 development packages are
+# those of the lists above.
+KVX_CROSS_ARM64_PACKAGES=(crossbuild-essential-arm64 pkgconf:arm64 qemu-user)

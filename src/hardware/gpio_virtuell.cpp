@@ -10,8 +10,10 @@ GpioVirtuell::GpioVirtuell(const gpio::Plan& plan, VirtualCard* karte, Reihenfol
 {
 }
 
-std::string GpioVirtuell::oeffnen(const std::string& chip)
+std::string GpioVirtuell::oeffnen(std::string& chip)
 {
+    if (chip.empty())
+        chip = "gpiochip0";
     if (ohneBaustein_)
         return "Den GPIO-Baustein " + chip + " gibt es auf diesem Rechner nicht.";
     return {};

@@ -40,7 +40,7 @@ public:
     long setzAufrufe() const { return setzAufrufe_; }
     long leseAufrufe() const { return leseAufrufe_; }
 
-    std::string oeffnen(const std::string& chip) override;
+    std::string oeffnen(std::string& chip) override;
     std::string pruefen(unsigned leitung) override;
     int anfordern(const std::vector<unsigned>& leitungen, bool ausgang, std::string& fehler) override;
     bool setzen(int gruppe, const Stellung* stellungen, std::size_t anzahl) override;

@@ -48,11 +48,7 @@ PlanLesung planLesen(const std::function<std::optional<std::string>(const std::s
         l.vorgabe = true;
         return l;
     }
-    if (!chip || chip->empty()) {
-        l.fehler = abgelehnt(std::string("der Baustein fehlt (zum Beispiel Chip=") + VorgabeChip + ").");
-        return l;
-    }
-    l.plan.chip = *chip;
+    l.plan.chip = chip.value_or("");
     for (int i = 0; i < LinienAnzahl; ++i) {
         const std::string name = Linien[static_cast<std::size_t>(i)].name;
         const std::optional<std::string>& t = texte[static_cast<std::size_t>(i)];
@@ -79,7 +75,8 @@ PlanLesung planLesen(const std::function<std::optional<std::string>(const std::s
 
 void planSchreiben(const Plan& plan, const std::function<void(const std::string&, const std::string&)>& eintrag)
 {
-    eintrag(ChipSchluessel, plan.chip);
+    if (!plan.chip.empty())
+        eintrag(ChipSchluessel, plan.chip);
     for (int i = 0; i < LinienAnzahl; ++i)
         eintrag(Linien[static_cast<std::size_t>(i)].name, std::to_string(plan.leitung[static_cast<std::size_t>(i)]));
 }

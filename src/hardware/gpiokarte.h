@@ -7,11 +7,11 @@
 // GPIO line. The map lives in the section [GPIO] of KVXTEST.INI:
 //
 //   [GPIO]
-//   Chip=gpiochip0
 //   Weiche.Daten=2
 //   ...
 //
-// one key per card line, named as in Linien below. The default fits the
+// one key per card line, named as in Linien below, and Chip= when the lines
+// are not on the Raspberry Pi's header (gpiochip0, say). The default fits the
 // 40-pin header of a Raspberry Pi, whose 26 free lines GPIO 2..27 carry the
 // 26 card lines exactly.
 #pragma once
@@ -76,11 +76,10 @@ inline constexpr std::array<Linie, LinienAnzahl> Linien{{
 
 inline constexpr const char* Abschnitt = "GPIO";
 inline constexpr const char* ChipSchluessel = "Chip";
-inline constexpr const char* VorgabeChip = "gpiochip0";
 
 // Where every card line goes: leitung[i] is the GPIO line of Linien[i].
 struct Plan {
-    std::string chip = VorgabeChip;
+    std::string chip;   // empty: the Raspberry Pi's header, found by its label (gpiobaustein.h)
     std::array<unsigned, LinienAnzahl> leitung{};
     friend bool operator==(const Plan&, const Plan&) = default;
 };
@@ -98,7 +97,8 @@ struct PlanLesung {
 // holds something other than a GPIO number is refused as a whole.
 PlanLesung planLesen(const std::function<std::optional<std::string>(const std::string&)>& wert);
 
-// The keys and values of a map as the settings file holds them, Chip first.
+// The keys and values of a map as the settings file holds them, Chip first
+// (when the map names a chip).
 void planSchreiben(const Plan& plan, const std::function<void(const std::string&, const std::string&)>& eintrag);
 
 }  // namespace gpio

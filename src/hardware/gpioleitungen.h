@@ -3,9 +3,10 @@
 // a group in one call, read a group.
 //
 // Two layers stand behind it: the GPIO character device of the kernel
-// (gpioBaustein(), the only code that calls libgpiod) and the virtual card's
-// lines (gpio_virtuell.h). Nothing else knows which one runs, and a move to
-// another version of libgpiod touches gpio_libgpiod.cpp alone.
+// (gpioBaustein(), in gpio_libgpiod1.cpp for libgpiod 1.6 or
+// gpio_libgpiod2.cpp for libgpiod 2, the only code that calls libgpiod) and
+// the virtual card's lines (gpio_virtuell.h). Nothing else knows which one
+// runs.
 //
 // Texts are German and fit into a sentence about the line or the chip:
 // "ist belegt (von spi0 CS0)", "gibt es nicht".
@@ -26,9 +27,11 @@ public:
 
     virtual ~GpioLeitungen() = default;
 
-    // Opens the chip by its name (gpiochip0), its path or its label. Empty
-    // when it is open, else why not, as a whole sentence.
-    virtual std::string oeffnen(const std::string& chip) = 0;
+    // Opens the chip by its name (gpiochip0), its path or its label, or
+    // with an empty name the Raspberry Pi's header (gpiobaustein.h); chip is
+    // then the name the texts give it. Empty when it is open, else why not,
+    // as a whole sentence.
+    virtual std::string oeffnen(std::string& chip) = 0;
 
     // Why the line cannot be requested: it does not exist on the chip, or
     // something else holds it. Empty when it is free.

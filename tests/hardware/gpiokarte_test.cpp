@@ -40,10 +40,18 @@ TEST(GpioKarte, OhneAbschnittGiltDieVorgabeUndKommtGeschriebenGleichZurueck)
     EXPECT_EQ(*leitungen.begin(), 2u);
     EXPECT_EQ(*leitungen.rbegin(), 27u);
 
-    const gpio::PlanLesung wieder = lesen(vorgabeAbschnitt());
+    // No chip named: the program looks for the Raspberry Pi's header.
+    const Abschnitt geschrieben = vorgabeAbschnitt();
+    EXPECT_EQ(geschrieben.count("Chip"), 0u);
+    const gpio::PlanLesung wieder = lesen(geschrieben);
     EXPECT_FALSE(wieder.vorgabe);
     EXPECT_EQ(wieder.fehler, "");
     EXPECT_EQ(wieder.plan, leer.plan);
+    EXPECT_EQ(wieder.plan.chip, "");
+
+    Abschnitt mitChip = geschrieben;
+    mitChip["Chip"] = "pinctrl-bcm2711";
+    EXPECT_EQ(lesen(mitChip).plan.chip, "pinctrl-bcm2711");
 }
 
 struct Abweisung {
@@ -111,7 +119,6 @@ INSTANTIATE_TEST_SUITE_P(Faelle, GpioAbweisung, ::testing::Values(
     Abweisung{"leer", [] { return ausAbschnitt([](Abschnitt& a) { a["Led3.Takt"] = ""; }); }, {"Led3.Takt fehlt"}},
     Abweisung{"keineNummer", [] { return ausAbschnitt([](Abschnitt& a) { a["SNT.Leitung"] = "GPIO19"; }); },
               {"SNT.Leitung=GPIO19 ist keine GPIO-Nummer"}},
-    Abweisung{"ohneChip", [] { return ausAbschnitt([](Abschnitt& a) { a.erase("Chip"); }); }, {"Baustein fehlt"}},
     Abweisung{"bausteinFehlt", [] { return mitLeitungen([](GpioVirtuell& l) { l.ohneBaustein(); }); },
               {"gpiochip0", "gibt es"}, MitChip0},
     Abweisung{"leitungBelegt", [] { return mitLeitungen([](GpioVirtuell& l) { l.belegen(22); }); },

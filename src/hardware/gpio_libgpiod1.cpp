@@ -1,23 +1,27 @@
-// GpioLeitungen on the kernel's GPIO character device through libgpiod 1.6:
-// the one file that calls it.
+// GpioLeitungen on the kernel's GPIO character device through libgpiod 1.6
+// (Debian 12), which the build takes when pkg-config reports a libgpiod
+// before 2; gpio_libgpiod2.cpp is the same for libgpiod 2.
 //
 // One request per group: the kernel's line handle sets all lines of a request
 // at once, so a group keeps the level of each of its lines and hands all of
 // them over; lines whose level stays the same do not move.
+#include "gpiobaustein.h"
 #include "gpioleitungen.h"
 
 #include <gpiod.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
-constexpr const char* Verbraucher = "kvxtest";
-
-std::string systemFehler(int fehler)
+std::optional<std::string> etikett(const std::string& pfad)
 {
-    return std::strerror(fehler);
+    gpiod_chip* c = gpiod_chip_open(pfad.c_str());
+    if (!c)
+        return std::nullopt;
+    std::string e = gpiod_chip_label(c);
+    gpiod_chip_close(c);
+    return e;
 }
 
 class Baustein final : public GpioLeitungen {
@@ -34,44 +38,22 @@ public:
             gpiod_chip_close(chip_);
     }
 
-    std::string oeffnen(const std::string& chip) override
+    std::string oeffnen(std::string& chip) override
     {
+        std::string grund = gpio::bausteinOeffnen(chip, chip_, gpiod_chip_open, etikett);
         name_ = chip;
-        errno = 0;
-        chip_ = gpiod_chip_open_lookup(chip.c_str());
-        if (chip_)
-            return {};
-        const int e = errno;
-        switch (e) {
-        case ENOENT:
-        case ENODEV:
-            return "Den GPIO-Baustein " + chip + " gibt es auf diesem Rechner nicht (gpiodetect zeigt die "
-                   "vorhandenen).";
-        case ENOTTY:
-        case EINVAL:
-            return chip + " ist kein GPIO-Baustein (gpiodetect zeigt die vorhandenen).";
-        case EACCES:
-        case EPERM:
-            return "Den GPIO-Baustein " + chip + " darf dieser Benutzer nicht öffnen: er gehört nicht zur Gruppe "
-                   "des Geräts (auf Raspberry Pi OS gpio: sudo usermod -aG gpio BENUTZER, dann neu anmelden).";
-        default:
-            return "Der GPIO-Baustein " + chip + " lässt sich nicht öffnen: " + systemFehler(e);
-        }
+        return grund;
     }
 
     std::string pruefen(unsigned leitung) override
     {
         const unsigned anzahl = gpiod_chip_num_lines(chip_);
         if (leitung >= anzahl)
-            return "gibt es nicht (" + name_ + " hat " + std::to_string(anzahl) + " Leitungen)";
+            return gpio::fehltText(name_, anzahl);
         gpiod_line* l = gpiod_chip_get_line(chip_, leitung);
         if (!l)
-            return "lässt sich nicht ansprechen: " + systemFehler(errno);
-        if (gpiod_line_is_used(l)) {
-            const char* wer = gpiod_line_consumer(l);
-            return wer && *wer ? std::string("ist belegt (von ") + wer + ")" : std::string("ist belegt");
-        }
-        return {};
+            return "lässt sich nicht ansprechen: " + gpio::systemFehler(errno);
+        return gpiod_line_is_used(l) ? gpio::belegtText(gpiod_line_consumer(l)) : std::string();
     }
 
     int anfordern(const std::vector<unsigned>& leitungen, bool ausgang, std::string& fehler) override
@@ -84,14 +66,14 @@ public:
         gpiod_line_bulk_init(&g.bulk);
         std::vector<unsigned> nummern(leitungen);
         if (gpiod_chip_get_lines(chip_, nummern.data(), static_cast<unsigned>(nummern.size()), &g.bulk) != 0) {
-            fehler = "lassen sich nicht ansprechen: " + systemFehler(errno);
+            fehler = "lassen sich nicht ansprechen: " + gpio::systemFehler(errno);
             return -1;
         }
         g.werte.assign(leitungen.size(), 0);
-        const int rc = ausgang ? gpiod_line_request_bulk_output(&g.bulk, Verbraucher, g.werte.data())
-                               : gpiod_line_request_bulk_input(&g.bulk, Verbraucher);
+        const int rc = ausgang ? gpiod_line_request_bulk_output(&g.bulk, gpio::Verbraucher, g.werte.data())
+                               : gpiod_line_request_bulk_input(&g.bulk, gpio::Verbraucher);
         if (rc != 0) {
-            fehler = errno == EBUSY ? "sind belegt" : "lassen sich nicht anfordern: " + systemFehler(errno);
+            fehler = errno == EBUSY ? "sind belegt" : "lassen sich nicht anfordern: " + gpio::systemFehler(errno);
             return -1;
         }
         gruppen_.push_back(std::move(g));
