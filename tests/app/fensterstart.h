@@ -34,7 +34,9 @@ inline void schreiben(const QString& pfad, const QByteArray& inhalt)
 
 // One program start in a fresh program directory.
 struct Start {
-    explicit Start(const QByteArray& ini = {}, bool mitKarte = true, const VirtualLayout& anlage = {})
+    // virtuell: as with --virtuell, on the program's own virtual layout with its window.
+    explicit Start(const QByteArray& ini = {}, bool mitKarte = true, const VirtualLayout& anlage = {},
+                   bool virtuell = false)
         : karte(anlage)
     {
         if (!ini.isNull())
@@ -45,7 +47,9 @@ struct Start {
             QFile::copy(daten.filePath(name), dir.filePath(name));
         MainOptions o;
         o.programmPfad = dir.path();
-        if (mitKarte)
+        if (virtuell)
+            o.virtuell = true;
+        else if (mitKarte)
             o.backend = &karte;
         else
             o.backend = &ohneZugriff;

@@ -213,17 +213,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, wo);
         QFETCH(bool, haelt);
-        QTemporaryDir dir;
-        fixture::schreiben(dir.filePath(QStringLiteral("KVXTEST.INI")), anlage);
-        const QDir daten(QStringLiteral(KVX_DATEN_DIR));
-        for (const QString& name : daten.entryList({QStringLiteral("QJ.*")}, QDir::Files))
-            QFile::copy(daten.filePath(name), dir.filePath(name));
-        MainOptions o;
-        o.programmPfad = dir.path();
-        o.virtuell = true;
-        QStringList meldungen;
-        o.meldung = [&](const QString& text) { meldungen << text; };
-        TfMain w(std::move(o));
+        Start s(anlage, true, {}, true);
+        TfMain& w = *s.fenster;
+        const QStringList& meldungen = s.meldungen;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_VERIFY(w.anlage->fenster() && w.anlage->fenster()->isVisible());
