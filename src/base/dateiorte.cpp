@@ -64,8 +64,9 @@ Dateiorte::Dateiorte(const QString& programmPfad, const Benutzer& benutzer)
     // A program folder that does not exist is no installation: the settings
     // file is looked for there all the same, and its write fails with a message.
     const QString ini = programm_ + QString::fromLatin1(config::IniName);
-    eigenerOrdner_ = !QFileInfo(programm_).isDir() || beschreibbar(programm_)
-                     || (QFileInfo(ini).isFile() && beschreibbar(ini));
+    eigenerOrdner_ = !QFileInfo(programm_).isDir()
+                     || (!installierterOrt(programm_)
+                         && (beschreibbar(programm_) || (QFileInfo(ini).isFile() && beschreibbar(ini))));
 }
 
 QString Dateiorte::iniDatei() const
@@ -109,6 +110,19 @@ QString Dateiorte::hilfeDatei() const
         return hier;
     const QString installiert = imOrdner(QDir(installiert_), HilfeName);
     return QFileInfo::exists(installiert) ? installiert : hier;
+}
+
+bool Dateiorte::installierterOrt(const QString& ordner)
+{
+    const QFileInfo info(ordner);
+    const QString echt = info.canonicalFilePath();
+    if (echt == QLatin1String("/usr") || echt.startsWith(QLatin1String("/usr/")))
+        return true;
+#ifdef Q_OS_UNIX
+    return info.ownerId() != geteuid();
+#else
+    return false;
+#endif
 }
 
 bool Dateiorte::beschreibbar(const QString& pfad)

@@ -4,13 +4,18 @@
 // A program directory of its own (the build directory, a folder the user
 // unpacked the program into) holds the settings file KVXTEST.INI and the
 // default data set QJ.*, and the file dialogs open there. It counts as the
-// program's own while the program may create files in it, or may at least
-// write a KVXTEST.INI that lies there (a shared installation whose
-// administrator left the settings file writable). A folder that does not
-// exist counts as the program's own, too: its files are not found there, as
-// ever, and nothing is written into the user's folders instead.
+// program's own when it belongs to the user who runs the program, lies
+// outside /usr, and the program may create files in it or may at least write
+// a KVXTEST.INI that lies there (a folder the user made read-only). A folder
+// that does not exist counts as the program's own, too: its files are not
+// found there, as ever, and nothing is written into the user's folders
+// instead.
 //
-// Otherwise the program is installed (bin/ of a prefix, not writable):
+// Otherwise the program is installed: below /usr (a package's /usr/bin,
+// /usr/local/bin), or in a folder that belongs to somebody else, whoever
+// runs it. Root may write to /usr/bin, and still gets its own settings in
+// its home folder like anyone: an installed program never writes beside
+// itself.
 //  - settings: KVXTEST.INI in the user's configuration folder
 //    (~/.config/kvxtest/), created when missing;
 //  - default set: each file QJ.<ext> from the user's data folder
@@ -67,6 +72,10 @@ public:
     // The help text "ReadMe.rtf" as an absolute path. When it lies nowhere,
     // the name in the working directory, for the message that names it.
     QString hilfeDatei() const;
+
+    // Is a program in ordner installed by where it lies and whom it belongs
+    // to, whatever its mode (see above)?
+    static bool installierterOrt(const QString& ordner);
 
     // May this process create files in ordner? Asked with the effective
     // rights, so that a process without the right to override permissions

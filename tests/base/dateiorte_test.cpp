@@ -12,6 +12,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 void ablegen(const QString& pfad, const QByteArray& inhalt = "x")
@@ -53,6 +55,9 @@ private slots:
     }
     void cleanup()
     {
+        const QByteArray b = QFile::encodeName(bin());
+        if (geteuid() == 0)
+            (void)chown(b.constData(), 0, 0);
         QFile::setPermissions(bin(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         wurzel_.reset();
     }
@@ -60,7 +65,9 @@ private slots:
     void eigenerOrdnerBehaeltAlles();
     void installiertInDenBenutzerordnern();
     void standardsatzJeDateiAusDenBenutzerdaten();
-    void gemeinsameInstallationMitBeschreibbarerIni();
+    void eigenOderInstalliert_data();
+    void eigenOderInstalliert();
+    void unterUsrAuchFuerRoot();
     void hilfeAusArbeitsordnerSonstInstalliert();
     void ordnerAusDerUmgebung();
 
@@ -137,19 +144,62 @@ void DateiorteTest::standardsatzJeDateiAusDenBenutzerdaten()
     QCOMPARE(orte.standardOrdner(QStringLiteral(".DST")), daten());
 }
 
-// An administrator who left a writable KVXTEST.INI in a read-only program
-// folder keeps one settings file for everybody, as before.
-void DateiorteTest::gemeinsameInstallationMitBeschreibbarerIni()
+// Which program folder is the program's own and which an installation,
+// asked as the user who runs it. Root may write everywhere, and an installed
+// program still never writes beside itself; so do a folder below /usr and one
+// that belongs to somebody else, whatever their mode.
+void DateiorteTest::eigenOderInstalliert_data()
 {
-    ablegen(bin() + QStringLiteral("/KVXTEST.INI"), "[Karten]\r\n");
-    schreibgeschuetzt(bin());
+    QTest::addColumn<bool>("lesbar");        // the folder read-only
+    QTest::addColumn<bool>("ini");           // a writable KVXTEST.INI in it
+    QTest::addColumn<bool>("fremd");         // it belongs to another user
+    QTest::addColumn<bool>("installiert");
+    QTest::newRow("eigener Ordner") << false << false << false << false;
+    QTest::newRow("schreibgeschützt") << true << false << false << true;
+    QTest::newRow("schreibgeschützt mit eigener INI") << true << true << false << false;
+    QTest::newRow("fremder Ordner, beschreibbar") << false << false << true << true;
+    QTest::newRow("fremder Ordner mit beschreibbarer INI") << true << true << true << true;
+}
+
+void DateiorteTest::eigenOderInstalliert()
+{
+    QFETCH(bool, lesbar);
+    QFETCH(bool, ini);
+    QFETCH(bool, fremd);
+    QFETCH(bool, installiert);
+    const QString inidatei = bin() + QStringLiteral("/KVXTEST.INI");
+    if (ini)
+        ablegen(inidatei, "[Karten]\r\n");
+    if (fremd) {
+        // nobody: the user every Linux system has and nobody logs in as.
+        if (geteuid() != 0)
+            QSKIP("Nur root kann einen Ordner einem anderen Benutzer geben.");
+        const QByteArray b = QFile::encodeName(bin());
+        QVERIFY(chown(b.constData(), 65534, 65534) == 0);
+        QVERIFY(QFile::setPermissions(bin(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                                 | QFile::WriteOther | QFile::ExeOther));
+        if (ini)
+            QVERIFY(QFile::setPermissions(inidatei, QFile::ReadOther | QFile::WriteOther | QFile::ReadOwner));
+    }
+    if (lesbar)
+        schreibgeschuetzt(bin());
     const OhneVorrecht ohne;
     const Dateiorte orte(bin(), benutzer_);
-    QVERIFY(!orte.installiertesProgramm());
-    QCOMPARE(orte.iniDatei(), bin() + QStringLiteral("/KVXTEST.INI"));
+    QCOMPARE(orte.installiertesProgramm(), installiert);
+    QCOMPARE(orte.iniDatei(), installiert ? konfig() + QStringLiteral("KVXTEST.INI") : inidatei);
+}
 
-    QVERIFY(QFile::setPermissions(bin() + QStringLiteral("/KVXTEST.INI"), QFile::ReadOwner | QFile::ReadOther));
-    QVERIFY(Dateiorte(bin(), benutzer_).installiertesProgramm());
+// A program below /usr is installed even for root, who may write there:
+// its settings go to root's own folder, its sample set comes from share/.
+void DateiorteTest::unterUsrAuchFuerRoot()
+{
+    const QString usrBin = QStringLiteral("/usr/bin");
+    QVERIFY(QFileInfo(usrBin).isDir());
+    const Dateiorte orte(usrBin, benutzer_);
+    QVERIFY(orte.installiertesProgramm());
+    QCOMPARE(orte.iniDatei(), konfig() + QStringLiteral("KVXTEST.INI"));
+    QCOMPARE(orte.installierteDaten(), QStringLiteral("/usr/share/kvxtest/"));
+    QCOMPARE(orte.dialogOrdner(), daten());
 }
 
 // The help text: the working directory first (any spelling), then the
