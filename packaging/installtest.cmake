@@ -1,6 +1,6 @@
 # Installs the build into a fresh prefix and checks that every file lands
 # where the desktops, man and the installed program look for it.
-# Arguments: BUILD_DIR, PREFIX, BINDIR, DATADIR, MANDIR, APP_ID.
+# Arguments: BUILD_DIR, PREFIX, BINDIR, DATADIR, MANDIR, DOCDIR, APP_ID.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -18,7 +18,11 @@ set(expected
     "${DATADIR}/applications/kvxtest.desktop"
     "${DATADIR}/icons/hicolor/scalable/apps/kvxtest.svg"
     "${DATADIR}/metainfo/${APP_ID}.metainfo.xml"
-    "${MANDIR}/man1/kvxtest.1.gz")
+    "${MANDIR}/man1/kvxtest.1.gz"
+    "${DOCDIR}/copyright"
+    "${DOCDIR}/changelog.gz"
+    "lib/udev/rules.d/60-kvxtest-gpio.rules"
+    "lib/systemd/user/kvxtest-web.service")
 set(missing "")
 foreach(f IN LISTS expected)
     if(NOT EXISTS "${PREFIX}/${f}")

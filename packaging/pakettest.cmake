@@ -1,9 +1,12 @@
 # Makes the Debian package of a build (cpack -G DEB) into a scratch folder
 # and checks it for the release the build runs on: its name and
-# architecture, that the program in it is built for that architecture, and
-# that its dependencies name that release's libgpiod and Qt libraries.
+# architecture, that the program in it is built for that architecture, that
+# its dependencies name that release's libgpiod and Qt libraries, and what
+# Debian wants of every package and a Raspberry Pi of this one: a maintainer
+# with an address, the copyright, a changelog of this version, the udev
+# rule with the script that makes its group, the user service.
 # Arguments: BUILD_DIR, SCRATCH, VERSION, ARCH (Debian's name for the
-# architecture the build compiles for).
+# architecture the build compiles for), CHANGELOG (the source of it).
 file(REMOVE_RECURSE "${SCRATCH}")
 execute_process(COMMAND cpack -G DEB -B "${SCRATCH}" --config "${BUILD_DIR}/CPackConfig.cmake"
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -56,6 +59,37 @@ foreach(lib IN LISTS libs_${codename} ITEMS qt6-qpa-plugins)
 endforeach()
 if(fehlt)
     message(FATAL_ERROR "Depends names no ${fehlt} (${codename}):\n${depends}")
+endif()
+
+feld(Maintainer maintainer)
+if(NOT maintainer MATCHES "^[^<]+ <[^@ >]+@[^@ >]+>$")
+    message(FATAL_ERROR "Maintainer without an address: ${maintainer}")
+endif()
+feld(Recommends recommends)
+if(NOT recommends MATCHES "(^|, )gpiod(,|$)")
+    message(FATAL_ERROR "Recommends names no gpiod (its gpiodetect is named in the GPIO messages): ${recommends}")
+endif()
+foreach(f usr/share/doc/kvxtest/copyright usr/share/doc/kvxtest/changelog.gz
+          usr/lib/udev/rules.d/60-kvxtest-gpio.rules usr/lib/systemd/user/kvxtest-web.service)
+    if(NOT EXISTS "${inhalt}/${f}")
+        message(FATAL_ERROR "The package lacks /${f}")
+    endif()
+endforeach()
+execute_process(COMMAND gzip -dc "${inhalt}/usr/share/doc/kvxtest/changelog.gz" OUTPUT_VARIABLE changelog
+    COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCH "^kvxtest \\(([^)]+)\\)" kopf "${changelog}")
+if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
+    message(FATAL_ERROR "The changelog (${CHANGELOG}) begins with '${kopf}', not with version ${VERSION}")
+endif()
+set(steuer "${SCRATCH}/steuer")
+execute_process(COMMAND dpkg-deb -e "${deb}" "${steuer}" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND test -x "${steuer}/postinst" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "The package has no executable postinst")
+endif()
+file(READ "${steuer}/postinst" postinst)
+if(NOT postinst MATCHES "groupadd --system gpio")
+    message(FATAL_ERROR "The postinst does not make the group gpio")
 endif()
 message(STATUS "${deb}: ${arch}, ${codename}, Depends: ${depends}")
 file(REMOVE_RECURSE "${SCRATCH}")

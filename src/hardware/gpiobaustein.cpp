@@ -4,9 +4,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace gpio {
 
@@ -88,11 +93,31 @@ std::string oeffnenFehler(const std::string& chip, const std::string& pfad, int 
         return chip + " ist kein GPIO-Baustein (gpiodetect zeigt die vorhandenen).";
     case EACCES:
     case EPERM:
-        return "Den GPIO-Baustein " + chip + " darf dieser Benutzer nicht öffnen: er gehört nicht zur Gruppe "
-               "des Geräts (auf Raspberry Pi OS gpio: sudo usermod -aG gpio BENUTZER, dann neu anmelden).";
+        return keinZugriffText(chip, pfad);
     default:
         return "Der GPIO-Baustein " + chip + " lässt sich nicht öffnen: " + systemFehler(fehler);
     }
+}
+
+std::string keinZugriffText(const std::string& chip, const std::string& pfad)
+{
+    const passwd* ich = getpwuid(getuid());
+    const std::string benutzer = ich && ich->pw_name && *ich->pw_name ? ich->pw_name : "BENUTZER";
+    const std::string anfang = "Den GPIO-Baustein " + chip + " darf dieser Benutzer nicht öffnen; ";
+    struct stat st {};
+    if (pfad.empty() || stat(pfad.c_str(), &st) != 0)
+        return anfang + "sudo usermod -aG GRUPPE " + benutzer + " mit der Gruppe des Geräts (ls -l /dev/gpiochip*), "
+                        "dann neu anmelden.";
+    // Raspberry Pi OS and the package's udev rule give the chips to the
+    // group gpio; plain Debian leaves them to root alone.
+    const group* g = getgrgid(st.st_gid);
+    if (st.st_gid != 0 && g && g->gr_name && *g->gr_name)
+        return anfang + "er gehört der Gruppe " + g->gr_name + ": sudo usermod -aG " + g->gr_name + " " + benutzer
+               + ", dann neu anmelden.";
+    return anfang + "er gehört allein root. Das Paket kvxtest gibt die GPIO-Bausteine mit einer udev-Regel der "
+                    "Gruppe gpio (ohne das Paket richtet sudo scripts/gpio-zugriff.sh im Quellordner sie ein; "
+                    "wirksam nach einem Neustart oder sudo udevadm trigger --subsystem-match=gpio); dann sudo "
+                    "usermod -aG gpio " + benutzer + " und neu anmelden.";
 }
 
 std::string systemFehler(int fehler)

@@ -41,6 +41,11 @@ Fundort bausteinSuchen(const std::string& chip, const std::string& ordner, const
 // ENOTTY: either way the text says it is none.
 std::string oeffnenFehler(const std::string& chip, const std::string& pfad, int fehler);
 
+// The device at pfad may not be opened by this user: what to do, from the
+// group the device belongs to (gpio on Raspberry Pi OS and with the
+// package's udev rule, root alone on plain Debian).
+std::string keinZugriffText(const std::string& chip, const std::string& pfad);
+
 // Opens the chip that chip names, looked for under /dev, with oeffnen (the
 // library's call, null and errno when it fails); chip becomes the name the
 // texts give it. Empty when it is open, else why not.

@@ -11,6 +11,10 @@
 #include <fstream>
 #include <map>
 
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -125,6 +129,52 @@ INSTANTIATE_TEST_SUITE_P(Faelle, GpioBausteinFehlt, ::testing::Values(
                  "Den GPIO-Baustein kvx-kein-baustein gibt es auf diesem Rechner nicht (gpiodetect zeigt die "
                  "vorhandenen)."},
     OhneBaustein{"keinBaustein", "/dev/null", "/dev/null ist kein GPIO-Baustein (gpiodetect zeigt die vorhandenen)."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A chip the user may not open: what to do depends on whom the device
+// belongs to. Raspberry Pi OS and the package's udev rule give it to a group
+// (the user joins it); plain Debian leaves it to root, and the text names
+// the rule. A device file stands in, given to that group.
+struct OhneRecht {
+    const char* name;
+    const char* gruppe;   // group of the device file; nullptr: no file
+    std::string rat;      // what the text ends with, after "; "
+};
+
+class GpioBausteinOhneRecht : public ::testing::TestWithParam<OhneRecht> {};
+
+TEST_P(GpioBausteinOhneRecht, SagtWasZuTunIst)
+{
+    const OhneRecht& f = GetParam();
+    const passwd* ich = getpwuid(getuid());
+    ASSERT_NE(ich, nullptr);
+    const std::string benutzer = ich->pw_name;
+    const FalschesDev dev(Pi4);
+    std::string pfad;
+    if (f.gruppe) {
+        const group* g = getgrnam(f.gruppe);
+        if (!g || (getuid() != 0 && getgid() != g->gr_gid))
+            GTEST_SKIP() << "Gruppe " << f.gruppe << " fehlt oder ist nicht zu vergeben";
+        pfad = dev.ordner() + "/gpiochip0";
+        ASSERT_EQ(chown(pfad.c_str(), static_cast<uid_t>(-1), g->gr_gid), 0);
+    }
+    std::string rat = f.rat;
+    for (std::size_t i; (i = rat.find("BENUTZER")) != std::string::npos;)
+        rat.replace(i, 8, benutzer);
+    EXPECT_EQ(gpio::oeffnenFehler("gpiochip0", pfad, EACCES),
+              "Den GPIO-Baustein gpiochip0 darf dieser Benutzer nicht öffnen; " + rat);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, GpioBausteinOhneRecht, ::testing::Values(
+    OhneRecht{"gruppeWieAufDemPi", "dialout", "er gehört der Gruppe dialout: sudo usermod -aG dialout BENUTZER, "
+                                              "dann neu anmelden."},
+    OhneRecht{"alleinRoot", "root",
+              "er gehört allein root. Das Paket kvxtest gibt die GPIO-Bausteine mit einer udev-Regel der Gruppe "
+              "gpio (ohne das Paket richtet sudo scripts/gpio-zugriff.sh im Quellordner sie ein; wirksam nach "
+              "einem Neustart oder sudo udevadm trigger --subsystem-match=gpio); dann sudo usermod -aG gpio "
+              "BENUTZER und neu anmelden."},
+    OhneRecht{"ohnePfad", nullptr, "sudo usermod -aG GRUPPE BENUTZER mit der Gruppe des Geräts "
+                                   "(ls -l /dev/gpiochip*), dann neu anmelden."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
