@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -169,9 +170,23 @@ ConfigPage::ConfigPage(QWidget* parent)
     for (QLineEdit* f : tasterFelder())
         connect(f, &QLineEdit::textChanged, this, &ConfigPage::tasterChanged);
 
+    // The card's lines, chosen for the next start.
+    gbPort = new QGroupBox(QStringLiteral("Karte an (ab dem nächsten Start)"), this);
+    gbPort->setObjectName(QStringLiteral("gbPort"));
+    cbPort = new QComboBox(gbPort);
+    cbPort->setObjectName(QStringLiteral("cbPort"));
+    cbPort->addItem(QStringLiteral("ISA-Ports 0x300"), QString::fromLatin1(PortIsa));
+    cbPort->addItem(QStringLiteral("GPIO (Raspberry Pi)"), QString::fromLatin1(PortGpio));
+    cbPort->setToolTip(QStringLiteral("Wo die Leitungen der Karte liegen; gilt ab dem nächsten Start "
+                                      "(Port= unter [Sonstiges])"));
+    auto* port = new QHBoxLayout(gbPort);
+    port->setContentsMargins(6, 2, 6, 2);
+    port->addWidget(cbPort);
+
     auto* links = new QVBoxLayout;
     links->addWidget(btnReInit);
     links->addWidget(cbHints);
+    links->addWidget(gbPort);
     links->addStretch(1);
     grid->addLayout(links, 13, 0, 1, 2);
     grid->addWidget(gbSteuerpult, 13, 2, 1, 2, Qt::AlignHCenter);
@@ -233,6 +248,17 @@ void ConfigPage::zeigen(const Einstellungen& e)
     }
     cbHints->setChecked(e.hints);
     eWeb->setText(e.web);
+    portZeigen(e.port);
+}
+
+void ConfigPage::portZeigen(const QString& port)
+{
+    const QString wahl = port.trimmed().isEmpty() ? QString::fromLatin1(PortIsa) : port.trimmed();
+    const int i = cbPort->findData(wahl.toUpper());
+    // A value of the file that means neither stays as it was, shown as no
+    // choice, until the user picks one.
+    portFremd_ = i < 0 ? port : QString();
+    cbPort->setCurrentIndex(i);
 }
 
 Einstellungen ConfigPage::einstellungen() const
@@ -250,6 +276,7 @@ Einstellungen ConfigPage::einstellungen() const
     }
     e.hints = cbHints->isChecked();
     e.web = eWeb->text().trimmed();
+    e.port = cbPort->currentIndex() < 0 ? portFremd_ : cbPort->currentData().toString();
     return e;
 }
 

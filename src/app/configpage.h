@@ -13,6 +13,7 @@
 #include <array>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -60,13 +61,20 @@ public:
     QPushButton* btnSchluessel;
     QLabel* lWebAdresse;
     QLabel* lQr;
+    // Where the card's lines are: ISA ports or the GPIO header. Read at the
+    // start only, so a change counts from the next one, as the group says.
+    QGroupBox* gbPort;
+    QComboBox* cbPort;
 
 Q_SIGNALS:
     void kartenChanged(config::Karte karte);  // a spin edit's value changed
     void tasterChanged();                      // a remote-control field changed
 
 private:
+    void portZeigen(const QString& port);
+
     std::array<QSpinBox*, config::KartenAnzahl> spins_{};
+    QString portFremd_;   // a Port= value that is neither ISA nor GPIO, kept until the user chooses
     std::array<QLineEdit*, config::KartenAnzahl> felder_{};
 };
 

@@ -23,6 +23,8 @@ Einstellungen Einstellungen::lesen(const ProfileFile& ini)
         e.taster[i] = ini.readInt(taster, QString::fromLatin1(TasterKeys[i]), 0);
     e.hints = ini.readInt(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(HintsKey), 1) == 1;
     e.web = ini.readString(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(WebKey), QString()).trimmed();
+    e.port = ini.readString(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(PortKey),
+                            QString::fromLatin1(PortIsa));
     return e;
 }
 
@@ -72,5 +74,6 @@ QList<ProfileFile::Entry> Einstellungen::eintraege() const
     e.append({QString::fromLatin1(SectionSonstiges), QString::fromLatin1(HintsKey),
               hints ? QStringLiteral("1") : QStringLiteral("0")});
     e.append({QString::fromLatin1(SectionSonstiges), QString::fromLatin1(WebKey), web});
+    e.append({QString::fromLatin1(SectionSonstiges), QString::fromLatin1(PortKey), port});
     return e;
 }

@@ -17,6 +17,7 @@ struct Einstellungen {
     std::array<int, 4> taster{};                      // Oben, Unten, Rechts, Links as entered
     bool hints = true;
     QString web;                                      // the web page's address; empty: off
+    QString port = QString::fromLatin1(config::PortIsa);   // the card's lines as written, ISA or GPIO
 
     // The settings of the file, or the defaults where a key is missing or
     // not a whole number; card counts are brought into their range.

@@ -32,7 +32,7 @@
 namespace {
 
 // [Sonstiges] Port=ISA (the default) or Port=GPIO: where the card's lines are for good.
-const QString PortSchluessel = QStringLiteral("Port");
+const QString PortSchluessel = QString::fromLatin1(config::PortKey);
 
 // The GPIO backend with the line map of the settings file. The first start
 // writes the default map there; a bad map leaves the backend without access,
@@ -130,6 +130,9 @@ int main(int argc, char* argv[])
                                             QStringLiteral("ISA"));
         std::unique_ptr<PortBackend> neu;
         if (aufruf.gpio || wahl.compare(QLatin1String("GPIO"), Qt::CaseInsensitive) == 0) {
+            // --gpio chooses the header for good, as the Config page does.
+            if (aufruf.gpio && wahl.compare(QLatin1String("GPIO"), Qt::CaseInsensitive) != 0)
+                ini.writeAll({{QString::fromLatin1(config::SectionSonstiges), PortSchluessel, QStringLiteral("GPIO")}});
             std::unique_ptr<GpioPorts> gpio = gpioPorts(ini, iniDatei);
             hinweis = QString::fromStdString(gpio->fehlerText());
             neu = std::move(gpio);

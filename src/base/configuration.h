@@ -35,6 +35,11 @@ inline constexpr const char* SectionTaster = "Taster";
 inline constexpr const char* SectionSonstiges = "Sonstiges";
 inline constexpr std::array<const char*, 4> TasterKeys = {"Oben", "Unten", "Rechts", "Links"};
 inline constexpr const char* HintsKey = "Hints";
+// [Sonstiges] Port=ISA (the I/O ports, the default) or Port=GPIO: where the
+// card's lines are, read at the start.
+inline constexpr const char* PortKey = "Port";
+inline constexpr const char* PortIsa = "ISA";
+inline constexpr const char* PortGpio = "GPIO";
 
 int imBereich(Karte karte, int value);   // brings a card count into the spin edit's range
 

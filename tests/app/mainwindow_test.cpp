@@ -22,6 +22,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -80,7 +82,7 @@ private Q_SLOTS:
             "[Karten]\r\nBlock=1\r\nHilfsBlock=1\r\nMelder=1\r\nWeichen=1\r\nSignale=0\r\n"
             "Taster1=0\r\nTaster2=0\r\nLeds1=0\r\nLeds2=0\r\nLeds3=0\r\n\r\n"
             "[Taster]\r\nOben=0\r\nUnten=0\r\nRechts=0\r\nLinks=0\r\n\r\n"
-            "[Sonstiges]\r\nHints=1\r\nWeb=\r\n";
+            "[Sonstiges]\r\nHints=1\r\nWeb=\r\nPort=ISA\r\n";
         QCOMPARE(s.ini(), erwartet);
 
         // The window frame.
@@ -430,6 +432,39 @@ private Q_SLOTS:
         QVERIFY(!w.hintsAn());
         w.pControl->setCurrentIndex(TfMain::SLeds);
         QVERIFY(s.ini().contains("Hints=0"));
+    }
+
+    // Where the card's lines are, chosen on the page for the next start: the
+    // file's value shown, the choice written when the page is left; a value
+    // that means neither stays until the user picks.
+    void portWahl_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("gezeigt");       // index of cbPort, -1: no choice
+        QTest::addColumn<int>("gewaehlt");      // the user picks, -1: nothing
+        QTest::addColumn<QByteArray>("geschrieben");
+        QTest::newRow("ohne Schlüssel") << QByteArray() << 0 << -1 << QByteArray("Port=ISA\r\n");
+        QTest::newRow("GPIO") << QByteArray("Port=GPIO") << 1 << -1 << QByteArray("Port=GPIO\r\n");
+        QTest::newRow("klein geschrieben") << QByteArray("Port=gpio") << 1 << -1 << QByteArray("Port=GPIO\r\n");
+        QTest::newRow("leer") << QByteArray("Port=") << 0 << -1 << QByteArray("Port=ISA\r\n");
+        QTest::newRow("zurück zu ISA") << QByteArray("Port=GPIO") << 1 << 0 << QByteArray("Port=ISA\r\n");
+        QTest::newRow("unbekannt bleibt") << QByteArray("Port=PCI") << -1 << -1 << QByteArray("Port=PCI\r\n");
+        QTest::newRow("unbekannt, dann GPIO") << QByteArray("Port=PCI") << -1 << 1 << QByteArray("Port=GPIO\r\n");
+    }
+    void portWahl()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, gezeigt);
+        QFETCH(int, gewaehlt);
+        QFETCH(QByteArray, geschrieben);
+        Start s("[Sonstiges]\r\n" + ini + "\r\n");
+        QCOMPARE(s.cfg()->cbPort->currentIndex(), gezeigt);
+        QVERIFY(s.cfg()->gbPort->title().contains(QStringLiteral("nächsten Start")));
+        if (gewaehlt >= 0)
+            s.cfg()->cbPort->setCurrentIndex(gewaehlt);
+        s.fenster->pControl->setCurrentIndex(TfMain::SMelder);
+        QVERIFY2(s.ini().contains(geschrieben), s.ini().constData());
+        QCOMPARE(s.ini().count("Port="), 1);
     }
 
     void einstellungenNichtSchreibbar()
