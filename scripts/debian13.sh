@@ -7,6 +7,11 @@
 #   scripts/debian13.sh            # chroot as needed, amd64, arm64
 #   scripts/debian13.sh amd64      # only the amd64 part (or: arm64)
 #   scripts/debian13.sh chroot     # only make or refresh the chroot
+#   scripts/debian13.sh paket      # the Release package for arm64, copied out
+#
+# "paket" cross-builds the program alone (Release, no tests) for a Raspberry
+# Pi with a 64-bit system and copies its Debian package into build-pakete/
+# of the work tree, owned by whoever owns the work tree (not root).
 #
 # Under qemu the arm64 run runs every test, the window tests offscreen;
 # KVX_ARM64_KURZ=1 builds only the program and the tests that need no window
@@ -27,8 +32,8 @@ ROOT=${KVX_CHROOT:-/var/cache/kvxtest/trixie}
 SUITE=trixie
 teile=${1:-alle}
 case "$teile" in
-    alle | amd64 | arm64 | chroot) ;;
-    *) echo "Aufruf: $0 [alle|amd64|arm64|chroot]" >&2; exit 2 ;;
+    alle | amd64 | arm64 | chroot | paket) ;;
+    *) echo "Aufruf: $0 [alle|amd64|arm64|chroot|paket]" >&2; exit 2 ;;
 esac
 if [ "$(id -u)" -ne 0 ]; then
     echo "scripts/debian13.sh braucht root (debootstrap, chroot, mount)." >&2
@@ -60,7 +65,22 @@ innen() {
     if [ "$teile" = alle ] || [ "$teile" = arm64 ]; then
         teil arm64 im_chroot bauen_arm64 || fehler=1
     fi
+    if [ "$teile" = paket ]; then
+        teil "Paket arm64" paket_heraus || fehler=1
+    fi
     return $fehler
+}
+
+# The Release package for arm64, built in the chroot, into build-pakete/ of
+# the work tree with the work tree's owner.
+paket_heraus() {
+    im_chroot paket_arm64
+    local ziel="$quelle/build-pakete" eigner deb
+    eigner=$(stat -c %u:%g "$quelle")
+    deb=$(ls "$ROOT"/build/paket-arm64/kvxtest_*_arm64.deb)
+    install -d -o "${eigner%:*}" -g "${eigner#*:}" "$ziel"
+    install -m 644 -o "${eigner%:*}" -g "${eigner#*:}" "$deb" "$ziel/"
+    echo "$ziel/$(basename "$deb")"
 }
 
 # teil NAME BEFEHL...: runs one part and says how long it took and whether
@@ -183,6 +203,8 @@ bauen_amd64() {
     apt-get update -qq
     apt-get install -y -qq "$(ls "$b"/kvxtest_*_amd64.deb)" >/dev/null
     QT_QPA_PLATFORM=offscreen kvxtest --version
+    # Its maintainer script made the group of its udev rule.
+    getent group gpio
     dpkg -r kvxtest >/dev/null
 }
 
@@ -204,6 +226,17 @@ bauen_arm64() {
     rm -f "$b"/kvxtest_*.deb
     (cd "$b" && cpack -G DEB >/dev/null)
     ls "$b"/kvxtest_*_arm64.deb
+}
+
+# The program alone, optimised, as a user installs it; the build folder is
+# kept, so that a second run builds only what changed.
+paket_arm64() {
+    local b=/build/paket-arm64
+    cmake -S . -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKVX_BUILD_TESTS=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+        -DCMAKE_TOOLCHAIN_FILE=/src/kvxtest/scripts/aarch64-linux-gnu.cmake >/dev/null
+    cmake --build "$b" -j "$KVX_JOBS"
+    rm -f "$b"/kvxtest_*.deb
+    (cd "$b" && cpack -G DEB >/dev/null)
 }
 
 if [ "${KVX_DEBIAN13_INNEN:-}" = 1 ]; then
