@@ -60,7 +60,7 @@ innen() {
     trap aushaengen EXIT
     local fehler=0
     if [ "$teile" = alle ] || [ "$teile" = amd64 ]; then
-        teil amd64 im_chroot bauen_amd64 || fehler=1
+        teil amd64 im_chroot bauen_amd64 installiert_als_root || fehler=1
     fi
     if [ "$teile" = alle ] || [ "$teile" = arm64 ]; then
         teil arm64 im_chroot bauen_arm64 || fehler=1
@@ -178,12 +178,13 @@ aushaengen() {
     done
 }
 
-# im_chroot FUNKTION: runs one of the functions below inside the chroot.
+# im_chroot FUNKTION [HILFE...]: runs one of the functions below inside the
+# chroot, with the functions it calls.
 im_chroot() {
     chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive \
         CCACHE_DIR=/var/cache/ccache CCACHE_BASEDIR=/src/kvxtest CCACHE_MAXSIZE=5G \
         KVX_JOBS="${KVX_JOBS:-$(nproc)}" KVX_ARM64_KURZ="${KVX_ARM64_KURZ:-0}" \
-        bash -c "$(declare -f "$1"); $(declare -p KVX_CMAKE_TYP); set -euo pipefail; cd /src/kvxtest; $1"
+        bash -c "$(declare -f "$@"); $(declare -p KVX_CMAKE_TYP); set -euo pipefail; cd /src/kvxtest; $1"
 }
 
 # A Debug build without debug information: the quickest to compile on a
@@ -205,7 +206,29 @@ bauen_amd64() {
     QT_QPA_PLATFORM=offscreen kvxtest --version
     # Its maintainer script made the group of its udev rule.
     getent group gpio
+    installiert_als_root
     dpkg -r kvxtest >/dev/null
+}
+
+# The installed program started by root, who may write to /usr/bin: it
+# keeps its settings in root's own folder and finds the sample set in
+# /usr/share/kvxtest. Ended by SIGTERM once the settings are written.
+installiert_als_root() {
+    local ini=/root/.config/kvxtest/KVXTEST.INI pid i
+    rm -rf /root/.config/kvxtest /root/.local/share/kvxtest
+    QT_QPA_PLATFORM=offscreen kvxtest --virtuell &
+    pid=$!
+    for i in $(seq 120); do
+        [ -s "$ini" ] && break
+        sleep 0.5
+    done
+    kill -TERM "$pid"
+    wait "$pid"
+    grep -q '^\[Karten\]' "$ini"
+    if ls /usr/bin/KVXTEST.INI /usr/bin/QJ.* 2>/dev/null; then
+        echo "Das installierte Programm hat neben sich geschrieben." >&2
+        return 1
+    fi
 }
 
 # Every test under qemu, the window tests offscreen; with KVX_ARM64_KURZ=1
