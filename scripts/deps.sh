@@ -21,9 +21,11 @@ kvx_install() {
 # and libqrencode for the web page and the QR code of its address.
 KVX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libcap-dev libgpiod-dev qt6-base-dev qt6-translations-l10n
                     fonts-liberation2 qt6-websockets-dev libqrencode-dev)
-# The tests also check the desktop entry and the AppStream metadata, and
-# open the web page in a headless Chromium through chromedriver.
-KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream chromium chromium-driver python3)
+# The tests also check the desktop entry and the AppStream metadata, the
+# udev rule (udevadm) and the user service (systemd-analyze, from systemd,
+# which udev brings), and open the web page in a headless Chromium through
+# chromedriver.
+KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream udev chromium chromium-driver python3)
 # The Debian package (cpack -G DEB): dpkg-shlibdeps finds its dependencies,
 # file picks out the binaries for it.
 KVX_PACKAGE_PACKAGES=(dpkg-dev file)
