@@ -10,6 +10,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QWebSocket>
 #include <QWebSocketServer>
 
 #include <algorithm>
@@ -63,14 +64,16 @@ QByteArray manifest(const QByteArray& schluessel)
     return QJsonDocument(m).toJson(QJsonDocument::Compact);
 }
 
-void schliessen(QObject* o)
+}  // namespace
+
+void WebServer::offenEnde(QObject* o)
 {
     if (auto* s = qobject_cast<QAbstractSocket*>(o))
         s->abort();
+    else if (auto* w = qobject_cast<QWebSocket*>(o))
+        w->abort();
     o->deleteLater();
 }
-
-}  // namespace
 
 void WebServer::neueVerbindung()
 {
@@ -90,7 +93,7 @@ void WebServer::neueVerbindung()
             });
             QObject* o = aeltester->first;
             offen_.erase(aeltester);
-            schliessen(o);
+            offenEnde(o);
         }
         s->setParent(this);
         s->setReadBufferSize(MaxKopf);

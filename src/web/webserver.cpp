@@ -100,11 +100,7 @@ void WebServer::beenden()
     while (!offen_.empty()) {
         QObject* o = offen_.begin()->first;
         offen_.erase(offen_.begin());
-        if (auto* s = qobject_cast<QAbstractSocket*>(o))
-            s->abort();
-        else if (auto* w = qobject_cast<QWebSocket*>(o))
-            w->abort();
-        o->deleteLater();
+        offenEnde(o);
     }
 }
 
@@ -294,8 +290,27 @@ void WebServer::handlerEnde(QWebSocket* w)
     if (it == tiefe_.end() || --it->second > 0)
         return;
     tiefe_.erase(it);
-    if (verwaist_.erase(w) > 0)
-        w->deleteLater();
+    if (const auto v = verwaist_.find(w); v != verwaist_.end()) {
+        const bool sofort = v->second;
+        verwaist_.erase(v);
+        schliessen(w, sofort);
+    }
+}
+
+// Closed, and deleted by the event loop; not while its own handler runs:
+// one that let events run still has the page on its stack, and closing its
+// connection there would delete that (Qt deletes it once disconnected).
+void WebServer::schliessen(QWebSocket* w, bool sofort)
+{
+    if (tiefe_.count(w) > 0) {
+        verwaist_[w] = verwaist_[w] || sofort;
+        return;
+    }
+    if (sofort)
+        w->abort();
+    else
+        w->close();
+    w->deleteLater();
 }
 
 void WebServer::senden(int client, const QByteArray& json)
@@ -360,13 +375,8 @@ void WebServer::pruefen()
         if (e.seit.elapsed() > KopfZeitMs)
             alt.push_back(o);
     for (QObject* o : alt) {
-        if (offen_.erase(o) == 0)
-            continue;
-        if (auto* s = qobject_cast<QAbstractSocket*>(o))
-            s->abort();
-        else if (auto* w = qobject_cast<QWebSocket*>(o))
-            w->abort();
-        o->deleteLater();
+        if (offen_.erase(o) > 0)
+            offenEnde(o);
     }
 }
 
@@ -380,7 +390,7 @@ void WebServer::abwerfen(int id, const QString& grund)
     it->second.weg = true;
     QWebSocket* w = it->second.socket;
     w->disconnect(this);
-    w->abort();
+    schliessen(w, true);
     QMetaObject::invokeMethod(this, [this, id, grund] { trennen(id, grund); }, Qt::QueuedConnection);
 }
 
@@ -390,17 +400,14 @@ void WebServer::trennen(int id, const QString& grund)
     if (it == clients_.end())
         return;
     QWebSocket* w = it->second.socket;
-    if (const auto e = eingaenge_.find(it->second.tcp); e != eingaenge_.end())
+    if (const auto e = eingaenge_.find(it->second.tcp); e != eingaenge_.end() && e->second.client == id)
         e->second.client = 0;
+    const bool weg = it->second.weg;
     clients_.erase(it);
-    w->disconnect(this);
-    w->close();
-    // Never under its own handler: one that let events run (the watchdog)
-    // still has the page on its stack.
-    if (tiefe_.count(w) > 0)
-        verwaist_.insert(w);
-    else
-        w->deleteLater();
+    if (!weg) {   // dropped by abwerfen: closed and maybe deleted already
+        w->disconnect(this);
+        schliessen(w, false);
+    }
     Q_EMIT verloren(id, grund);
 }
 

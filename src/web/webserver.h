@@ -44,7 +44,6 @@
 
 #include <map>
 #include <optional>
-#include <set>
 
 class QTcpServer;
 class QTcpSocket;
@@ -139,6 +138,7 @@ private:
 
     void neueVerbindung();
     void offenAufnehmen(QObject* o, const QHostAddress& von);
+    static void offenEnde(QObject* o);
     void anfrageLesen(QTcpSocket* s);
     void antworten(QTcpSocket* s, int status, const QByteArray& typ, const QByteArray& inhalt, const QByteArray& host);
     QByteArray dateiInhalt(const Kopf& k) const;
@@ -155,6 +155,7 @@ private:
     void abwerfen(int id, const QString& grund);
     void trennen(int id, const QString& grund);
     void handlerEnde(QWebSocket* w);
+    void schliessen(QWebSocket* w, bool sofort);
     void aufraeumen();
 
     QTcpServer* tcp_;
@@ -165,7 +166,7 @@ private:
     std::map<QObject*, Offen> offen_;
     std::map<QTcpSocket*, Eingang> eingaenge_;
     std::map<QWebSocket*, int> tiefe_;      // pages whose message handler runs, and how deep
-    std::set<QWebSocket*> verwaist_;        // dropped meanwhile: deleted when it returns
+    std::map<QWebSocket*, bool> verwaist_;  // dropped meanwhile: closed (true: aborted) when it returns
     QList<QByteArray> hosts_;
     QElapsedTimer hostsStand_;
     int naechsteId_ = 1;
