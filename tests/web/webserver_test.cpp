@@ -269,6 +269,16 @@ private Q_SLOTS:
         s.fenster->mnuSNTeinClick();
         QTRY_VERIFY(s.karte.keepAlive().edges > 10);
         const quint16 port = web.server().port();
+        {
+            // Just under the limit: it stays, and its command is answered.
+            Roh seite(port, web.server().schluessel());
+            QTRY_VERIFY(seite.offen());
+            seite.s.write((rahmen(0x9, {}) + rahmen(0xA, "x") + rahmen(0x1, R"({"befehl":"lebt"})")).repeated(15)
+                          + rahmen(0x1, R"({"befehl":"x"})"));
+            QTRY_VERIFY(seite.antwort.contains("Unbekannter Befehl"));
+            QVERIFY(seite.offen());
+        }
+        QTRY_COMPARE(web.server().clients(), 0);
         for (const Fall& f : faelle) {
             QSignalSpy verloren(&web.server(), &web::WebServer::verloren);
             s.karte.clearKeepAliveEdges();
