@@ -85,6 +85,7 @@ QString WebServer::starten(const QString& adresse)
     const std::optional<Adresse> a = adresseLesen(adresse, &fehler);
     if (!a)
         return fehler;
+    hosts_.clear();   // the names carry the port
     if (!tcp_->listen(a->host, a->port))
         return QStringLiteral("Die Web-Seite kann nicht an %1 starten: %2").arg(adresse.trimmed(), tcp_->errorString());
     wache_->start();

@@ -186,6 +186,10 @@ private Q_SLOTS:
         const QByteArray fremd = http(port, get(port, "/" + k, "boese.example:" + QByteArray::number(port)));
         QCOMPARE(status(fremd), 421);
         QVERIFY(fremd.contains("gehört nicht zu diesem Rechner"));
+        // Started anew at another port: the page loads under the new one.
+        QVERIFY(server.starten(QStringLiteral("127.0.0.1:0")).isEmpty());
+        QVERIFY(server.port() != port);
+        QCOMPARE(status(http(server.port(), get(server.port(), "/?k=" + server.schluessel()))), 200);
     }
 
     // A wrong key and a ninth page: upgraded and closed with a code and a
