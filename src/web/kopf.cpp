@@ -209,6 +209,7 @@ QString schlussGrund(int code)
     switch (code) {
     case SchlussFalscherSchluessel: return QStringLiteral("Falscher Schlüssel");
     case SchlussVoll: return QStringLiteral("Acht Seiten sind schon verbunden");
+    case SchlussZuFrueh: return QStringLiteral("Nachrichten vor dem Verbindungsaufbau");
     default: return {};
     }
 }

@@ -59,6 +59,7 @@ QByteArray antwortKopf(int status, QByteArrayView typ, qsizetype inhaltLaenge, Q
 // Close code and reason of a WebSocket refused after its upgrade.
 inline constexpr int SchlussFalscherSchluessel = 4401;
 inline constexpr int SchlussVoll = 4503;
+inline constexpr int SchlussZuFrueh = 1002;   // a protocol error: frames before the upgrade
 QString schlussGrund(int code);
 
 }  // namespace web

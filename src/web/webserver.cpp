@@ -203,10 +203,13 @@ void WebServer::neuerClient()
                 break;
             }
         }
-        const int code = !e                        ? SchlussFalscherSchluessel
-                         : e->abweisen != 0        ? e->abweisen
-                         : clients() >= MaxClients ? SchlussVoll
-                                                   : 0;
+        // A page waits for the upgrade before it sends: frames already
+        // behind the head would pass the count unseen by it.
+        const int code = !e                           ? SchlussFalscherSchluessel
+                         : e->abweisen != 0           ? e->abweisen
+                         : tcp->bytesAvailable() > 0  ? SchlussZuFrueh
+                         : clients() >= MaxClients    ? SchlussVoll
+                                                      : 0;
         if (code != 0) {
             abweisen(w, code);
             continue;
