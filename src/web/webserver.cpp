@@ -1,13 +1,13 @@
 #include "webserver.h"
 
-#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkInterface>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QUrl>
-#include <QUrlQuery>
 #include <QWebSocket>
 #include <QWebSocketServer>
 
@@ -17,37 +17,6 @@
 namespace web {
 
 namespace {
-
-constexpr int MaxAnfragen = 32;          // HTTP connections still being read
-constexpr int KopfZeitMs = 5000;         // a head not complete by then: closed
-constexpr qint64 MaxWsNachricht = 65536; // larger ones close the connection; up to it: refused with a reply
-
-struct Datei {
-    const char* pfad;
-    const char* resource;
-    const char* typ;
-};
-// The page's files; no other path reaches anything.
-constexpr Datei Dateien[] = {
-    {"/", ":/web/index.html", "text/html; charset=utf-8"},
-    {"/seite.js", ":/web/seite.js", "text/javascript; charset=utf-8"},
-    {"/seite.css", ":/web/seite.css", "text/css; charset=utf-8"},
-};
-
-const char* statusText(int status)
-{
-    switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 431: return "Request Header Fields Too Large";
-    case 503: return "Service Unavailable";
-    default: return "Error";
-    }
-}
 
 }  // namespace
 
@@ -89,14 +58,6 @@ QByteArray neuerSchluessel()
     return roh.toHex();
 }
 
-bool schluesselGleich(QByteArrayView a, QByteArrayView b)
-{
-    unsigned d = a.size() == b.size() ? 0u : 1u;
-    for (qsizetype i = 0; i < b.size(); ++i)
-        d |= unsigned(uchar(i < a.size() ? a[i] : 0) ^ uchar(b[i]));
-    return d == 0;
-}
-
 WebServer::WebServer(QObject* parent)
     : QObject(parent)
     , tcp_(new QTcpServer(this))
@@ -104,7 +65,8 @@ WebServer::WebServer(QObject* parent)
     , wache_(new QTimer(this))
     , schluessel_(neuerSchluessel())
 {
-    tcp_->setMaxPendingConnections(MaxAnfragen);
+    tcp_->setMaxPendingConnections(MaxOffen);
+    ws_->setHandshakeTimeout(std::chrono::milliseconds(KopfZeitMs));
     connect(tcp_, &QTcpServer::newConnection, this, &WebServer::neueVerbindung);
     connect(ws_, &QWebSocketServer::newConnection, this, &WebServer::neuerClient);
     wache_->setInterval(250);
@@ -123,6 +85,7 @@ QString WebServer::starten(const QString& adresse)
     const std::optional<Adresse> a = adresseLesen(adresse, &fehler);
     if (!a)
         return fehler;
+    hosts_.clear();   // the names carry the port
     if (!tcp_->listen(a->host, a->port))
         return QStringLiteral("Die Web-Seite kann nicht an %1 starten: %2").arg(adresse.trimmed(), tcp_->errorString());
     wache_->start();
@@ -135,6 +98,11 @@ void WebServer::beenden()
     tcp_->close();
     while (!clients_.empty())
         trennen(clients_.begin()->first, QStringLiteral("Web-Seite beendet"));
+    while (!offen_.empty()) {
+        QObject* o = offen_.begin()->first;
+        offen_.erase(offen_.begin());
+        offenEnde(o);
+    }
 }
 
 bool WebServer::laeuft() const
@@ -176,131 +144,86 @@ QString WebServer::url() const
     return QStringLiteral("http://%1:%2/?k=%3").arg(name).arg(port()).arg(QString::fromLatin1(schluessel_));
 }
 
-// ------------------------------------------------------------------ HTTP
-
-void WebServer::neueVerbindung()
-{
-    while (QTcpSocket* s = tcp_->nextPendingConnection()) {
-        if (findChildren<QTcpSocket*>(QString(), Qt::FindDirectChildrenOnly).size() > MaxAnfragen) {
-            s->abort();
-            s->deleteLater();
-            continue;
-        }
-        s->setParent(this);
-        auto* frist = new QTimer(s);
-        frist->setObjectName(QStringLiteral("frist"));
-        frist->setSingleShot(true);
-        connect(frist, &QTimer::timeout, s, &QTcpSocket::abort);
-        frist->start(KopfZeitMs);
-        connect(s, &QTcpSocket::readyRead, this, [this, s] { anfrageLesen(s); });
-        connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-        if (s->bytesAvailable() > 0)
-            anfrageLesen(s);
-    }
-}
-
-void WebServer::antworten(QTcpSocket* s, int status, const QByteArray& typ, const QByteArray& inhalt)
-{
-    s->readAll();
-    disconnect(s, &QTcpSocket::readyRead, this, nullptr);
-    QByteArray kopf = "HTTP/1.1 " + QByteArray::number(status) + ' ' + statusText(status) + "\r\n";
-    kopf += "Content-Type: " + typ + "\r\nContent-Length: " + QByteArray::number(inhalt.size()) + "\r\n";
-    kopf += "Cache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nReferrer-Policy: no-referrer\r\n";
-    kopf += "Content-Security-Policy: default-src 'self'; connect-src 'self' ws: ; img-src 'self' data:\r\n";
-    kopf += "Connection: close\r\n\r\n";
-    s->write(kopf + inhalt);
-    s->disconnectFromHost();
-}
-
-void WebServer::anfrageLesen(QTcpSocket* s)
-{
-    const QByteArray vorschau = s->peek(MaxKopf);
-    const qsizetype ende = vorschau.indexOf("\r\n\r\n");
-    if (ende < 0) {
-        if (vorschau.size() >= MaxKopf)
-            antworten(s, 431, "text/plain; charset=utf-8", "Anfrage zu lang.\n");
-        return;
-    }
-    const QList<QByteArray> zeilen = vorschau.left(ende).split('\n');
-    const QList<QByteArray> start = zeilen.first().trimmed().split(' ');
-    if (start.size() != 3 || !start[2].startsWith("HTTP/1.")) {
-        antworten(s, 400, "text/plain; charset=utf-8", "Ungültige Anfrage.\n");
-        return;
-    }
-    if (start[0] != "GET") {
-        antworten(s, 405, "text/plain; charset=utf-8", "Nur GET.\n");
-        return;
-    }
-    std::map<QByteArray, QByteArray> kopf;
-    for (qsizetype i = 1; i < zeilen.size(); ++i) {
-        const QByteArray& z = zeilen[i];
-        const qsizetype d = z.indexOf(':');
-        if (d > 0)
-            kopf[z.left(d).trimmed().toLower()] = z.mid(d + 1).trimmed();
-    }
-    const QUrl ziel(QString::fromLatin1(start[1]), QUrl::StrictMode);
-    const QString k = QUrlQuery(ziel).queryItemValue(QStringLiteral("k"));
-    if (!ziel.isValid() || !schluesselGleich(k.toLatin1(), schluessel_)) {
-        antworten(s, 401, "text/plain; charset=utf-8", "Zugangsschlüssel fehlt oder ist falsch.\n");
-        return;
-    }
-    const QString pfad = ziel.path();
-    if (pfad == QLatin1String("/ws")) {
-        const QByteArray origin = kopf["origin"];
-        if (origin.isEmpty() || origin != "http://" + kopf["host"]) {
-            antworten(s, 403, "text/plain; charset=utf-8", "Fremde Herkunft.\n");
-            return;
-        }
-        if (kopf["upgrade"].toLower() != "websocket") {
-            antworten(s, 400, "text/plain; charset=utf-8", "WebSocket erwartet.\n");
-            return;
-        }
-        if (clients() >= MaxClients) {
-            antworten(s, 503, "text/plain; charset=utf-8", "Schon 8 Seiten verbunden.\n");
-            return;
-        }
-        // The head stays in the socket: QWebSocketServer reads the handshake itself.
-        disconnect(s, &QTcpSocket::readyRead, this, nullptr);
-        disconnect(s, &QTcpSocket::disconnected, s, nullptr);
-        delete s->findChild<QTimer*>(QStringLiteral("frist"));
-        s->setParent(nullptr);
-        ws_->handleConnection(s);
-        // Some versions read the head only on the next readyRead, others
-        // announce what is waiting themselves: a head still unread gets one.
-        QTimer::singleShot(0, s, [s] {
-            if (s->bytesAvailable() > 0)
-                Q_EMIT s->readyRead();
-        });
-        return;
-    }
-    for (const Datei& d : Dateien) {
-        if (pfad == QLatin1String(d.pfad)) {
-            QFile f(QString::fromLatin1(d.resource));
-            QByteArray inhalt = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-            inhalt.replace("@SCHLUESSEL@", schluessel_);
-            antworten(s, 200, d.typ, inhalt);
-            return;
-        }
-    }
-    antworten(s, 404, "text/plain; charset=utf-8", "Nicht gefunden.\n");
-}
-
 // ------------------------------------------------------------- WebSocket
+
+// Before Qt's reader of the connection: the frames that arrived since the
+// last look, counted; too many in a second close the connection before
+// Qt reads (and answers) any of them.
+void WebServer::eingang(QTcpSocket* s)
+{
+    const auto it = eingaenge_.find(s);
+    if (it == eingaenge_.end())
+        return;
+    Eingang& e = it->second;
+    if (e.fenster.elapsed() >= 1000) {
+        e.fenster.restart();
+        e.rahmen = 0;
+    }
+    const qint64 da = s->bytesAvailable();
+    if (da > e.gesehen) {
+        const QByteArray puffer = s->peek(da);
+        e.rahmen += e.zaehler.lesen(QByteArrayView(puffer).sliced(e.gesehen));
+    }
+    e.gesehen = da;
+    if (e.rahmen <= MaxBefehleProSekunde)
+        return;
+    if (const int id = e.client) {
+        fehlerSenden(id, QStringLiteral("Mehr als %1 Nachrichten in einer Sekunde: die Verbindung wird getrennt.")
+                             .arg(MaxBefehleProSekunde));
+        trennen(id, QStringLiteral("zu viele Nachrichten"));
+    } else {
+        s->abort();
+    }
+}
+
+// After Qt's reader: what it left in the buffer has been counted; and what
+// it answered (pongs) may have filled the page's backlog.
+void WebServer::nachEingang(QTcpSocket* s)
+{
+    const auto it = eingaenge_.find(s);
+    if (it == eingaenge_.end())
+        return;
+    it->second.gesehen = s->bytesAvailable();
+    if (it->second.client)
+        rueckstauPruefen(it->second.client);
+}
 
 void WebServer::neuerClient()
 {
     while (QWebSocket* w = ws_->nextPendingConnection()) {
-        if (clients() >= MaxClients) {   // upgrades that came in together
-            w->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Schon 8 Seiten verbunden."));
-            w->deleteLater();
+        w->setParent(this);
+        // The connection under it and what its head decided.
+        QTcpSocket* tcp = nullptr;
+        Eingang* e = nullptr;
+        aufraeumen();
+        for (auto& [s, eg] : eingaenge_) {
+            if (eg.client == 0 && s->peerPort() == w->peerPort() && s->peerAddress() == w->peerAddress()) {
+                tcp = s;
+                e = &eg;
+                break;
+            }
+        }
+        // A page waits for the upgrade before it sends: frames already
+        // behind the head would pass the count unseen by it.
+        const int code = !e                           ? SchlussFalscherSchluessel
+                         : e->abweisen != 0           ? e->abweisen
+                         : tcp->bytesAvailable() > 0  ? SchlussZuFrueh
+                         : clients() >= MaxClients    ? SchlussVoll
+                                                      : 0;
+        if (code != 0) {
+            abweisen(w, code);
             continue;
         }
-        w->setParent(this);
+        e->gesehen = tcp->bytesAvailable();
+        connect(tcp, &QTcpSocket::readyRead, this, [this, tcp] { nachEingang(tcp); });
         w->setMaxAllowedIncomingMessageSize(MaxWsNachricht);
         w->setMaxAllowedIncomingFrameSize(MaxWsNachricht);
+        w->setReadBufferSize(MaxLesepuffer);
         const int id = naechsteId_++;
+        e->client = id;
         Client& c = clients_[id];
         c.socket = w;
+        c.tcp = tcp;
         c.zuletzt.start();
         c.fenster.start();
         connect(w, &QWebSocket::textMessageReceived, this, [this, id](const QString& t) { nachricht(id, t); });
@@ -311,18 +234,32 @@ void WebServer::neuerClient()
     }
 }
 
+// Upgraded and closed at once with a code the page can tell the user; until
+// it is closed it counts as a connection that is no page.
+void WebServer::abweisen(QWebSocket* w, int code)
+{
+    offenAufnehmen(w, w->peerAddress());
+    connect(w, &QWebSocket::disconnected, w, &QObject::deleteLater);
+    w->close(QWebSocketProtocol::CloseCode(code), schlussGrund(code));
+}
+
 void WebServer::fehlerSenden(int id, const QString& text)
 {
-    const QString t = QString(text).replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-    senden(id, QStringLiteral("{\"typ\":\"fehler\",\"text\":\"%1\"}").arg(t).toUtf8());
+    const QJsonObject o{{QStringLiteral("typ"), QStringLiteral("fehler")}, {QStringLiteral("text"), text}};
+    senden(id, QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
 void WebServer::nachricht(int id, const QString& text)
 {
     const auto it = clients_.find(id);
-    if (it == clients_.end())
+    if (it == clients_.end() || it->second.weg)
         return;
     Client& c = it->second;
+    // What the handlers below do may let events run, among them the
+    // watchdog: the page stays until they return, and c is not used after them.
+    QWebSocket* w = c.socket;
+    ++tiefe_[w];
+    const auto ende = qScopeGuard([this, w] { handlerEnde(w); });
     c.zuletzt.restart();
     if (c.fenster.elapsed() >= 1000) {
         c.fenster.restart();
@@ -351,28 +288,114 @@ void WebServer::nachricht(int id, const QString& text)
     Q_EMIT befehl(id, *l.befehl);
 }
 
+void WebServer::handlerEnde(QWebSocket* w)
+{
+    const auto it = tiefe_.find(w);
+    if (it == tiefe_.end() || --it->second > 0)
+        return;
+    tiefe_.erase(it);
+    if (const auto v = verwaist_.find(w); v != verwaist_.end()) {
+        const bool sofort = v->second;
+        verwaist_.erase(v);
+        schliessen(w, sofort);
+    }
+}
+
+// Closed, and deleted by the event loop; not while its own handler runs:
+// one that let events run still has the page on its stack, and closing its
+// connection there would delete that (Qt deletes it once disconnected).
+void WebServer::schliessen(QWebSocket* w, bool sofort)
+{
+    if (tiefe_.count(w) > 0) {
+        verwaist_[w] = verwaist_[w] || sofort;
+        return;
+    }
+    if (sofort)
+        w->abort();
+    else
+        w->close();
+    w->deleteLater();
+}
+
 void WebServer::senden(int client, const QByteArray& json)
 {
     const auto it = clients_.find(client);
-    if (it != clients_.end())
-        it->second.socket->sendTextMessage(QString::fromUtf8(json));
+    if (it == clients_.end() || it->second.weg)
+        return;
+    it->second.socket->sendTextMessage(QString::fromUtf8(json));
+    rueckstauPruefen(client);
 }
 
 void WebServer::rundsenden(const QByteArray& json)
 {
+    // Writing may report a closed connection at once: the ids first.
+    std::vector<int> ids;
+    for (const auto& [id, c] : clients_)
+        ids.push_back(id);
     const QString t = QString::fromUtf8(json);
-    for (auto& [id, c] : clients_)
-        c.socket->sendTextMessage(t);
+    for (int id : ids) {
+        const auto it = clients_.find(id);
+        if (it == clients_.end() || it->second.weg)
+            continue;
+        it->second.socket->sendTextMessage(t);
+        rueckstauPruefen(id);
+    }
+}
+
+qint64 WebServer::rueckstau(int client) const
+{
+    const auto it = clients_.find(client);
+    return it == clients_.end() || it->second.weg ? 0 : it->second.socket->bytesToWrite();
+}
+
+// A page that does not read what it is sent: dropped before its backlog
+// grows past the bound.
+bool WebServer::rueckstauPruefen(int id)
+{
+    if (rueckstau(id) <= MaxRueckstau)
+        return true;
+    abwerfen(id, QStringLiteral("Web-Seite liest nicht mehr"));
+    return false;
+}
+
+// Entries whose socket went without their destroyed signal reaching us.
+void WebServer::aufraeumen()
+{
+    std::erase_if(offen_, [](const auto& o) { return o.second.objekt.isNull(); });
+    std::erase_if(eingaenge_, [](const auto& e) { return e.second.tcp.isNull(); });
 }
 
 void WebServer::pruefen()
 {
+    aufraeumen();
     std::vector<int> still;
     for (const auto& [id, c] : clients_)
-        if (c.zuletzt.elapsed() > TotNachMs)
+        if (!c.weg && c.zuletzt.elapsed() > TotNachMs)
             still.push_back(id);
     for (int id : still)
         trennen(id, QStringLiteral("Web-Seite antwortet nicht mehr"));
+    std::vector<QObject*> alt;
+    for (const auto& [o, e] : offen_)
+        if (e.seit.elapsed() > KopfZeitMs)
+            alt.push_back(o);
+    for (QObject* o : alt) {
+        if (offen_.erase(o) > 0)
+            offenEnde(o);
+    }
+}
+
+// Dropped now, reported by a queued call: whoever sent to it (a handler of
+// the program) does not see the page vanish under it.
+void WebServer::abwerfen(int id, const QString& grund)
+{
+    const auto it = clients_.find(id);
+    if (it == clients_.end() || it->second.weg)
+        return;
+    it->second.weg = true;
+    QWebSocket* w = it->second.socket;
+    w->disconnect(this);
+    schliessen(w, true);
+    QMetaObject::invokeMethod(this, [this, id, grund] { trennen(id, grund); }, Qt::QueuedConnection);
 }
 
 void WebServer::trennen(int id, const QString& grund)
@@ -381,10 +404,14 @@ void WebServer::trennen(int id, const QString& grund)
     if (it == clients_.end())
         return;
     QWebSocket* w = it->second.socket;
+    if (const auto e = eingaenge_.find(it->second.tcp); e != eingaenge_.end() && e->second.client == id)
+        e->second.client = 0;
+    const bool weg = it->second.weg;
     clients_.erase(it);
-    w->disconnect(this);
-    w->close();
-    w->deleteLater();
+    if (!weg) {   // dropped by abwerfen: closed and maybe deleted already
+        w->disconnect(this);
+        schliessen(w, false);
+    }
     Q_EMIT verloren(id, grund);
 }
 

@@ -244,17 +244,18 @@ private Q_SLOTS:
         a.w().pControl->setCurrentIndex(TfMain::SMelder);
         const quint16 port = a.server().port();
         const QByteArray k = a.server().schluessel();
+        const QByteArray h = "Host: 127.0.0.1:" + QByteArray::number(port) + "\r\n";
         QCOMPARE(k.size(), 32);   // 128 bits
-        QCOMPARE(httpStatus(port, "GET /?k=" + k + " HTTP/1.1\r\nHost: x\r\n\r\n"), 200);
-        QCOMPARE(httpStatus(port, "GET / HTTP/1.1\r\nHost: x\r\n\r\n"), 401);
-        QCOMPARE(httpStatus(port, "GET /?k=" + QByteArray(32, '0') + " HTTP/1.1\r\nHost: x\r\n\r\n"), 401);
-        QCOMPARE(httpStatus(port, "GET /?k=" + k.left(31) + " HTTP/1.1\r\nHost: x\r\n\r\n"), 401);
-        QCOMPARE(httpStatus(port, "GET /seite.js HTTP/1.1\r\nHost: x\r\n\r\n"), 401);
+        QCOMPARE(httpStatus(port, "GET /?k=" + k + " HTTP/1.1\r\n" + h + "\r\n"), 200);
+        QCOMPARE(httpStatus(port, "GET / HTTP/1.1\r\n" + h + "\r\n"), 401);
+        QCOMPARE(httpStatus(port, "GET /?k=" + QByteArray(32, '0') + " HTTP/1.1\r\n" + h + "\r\n"), 401);
+        QCOMPARE(httpStatus(port, "GET /?k=" + k.left(31) + " HTTP/1.1\r\n" + h + "\r\n"), 401);
+        QCOMPARE(httpStatus(port, "GET /seite.js HTTP/1.1\r\n" + h + "\r\n"), 401);
         // Nothing but the page's own files.
         for (const QByteArray pfad : {"/../../etc/passwd", "/%2e%2e/etc/passwd", "/web/index.html", "//etc/passwd", "/seite.js/"})
-            QCOMPARE(httpStatus(port, "GET " + pfad + "?k=" + k + " HTTP/1.1\r\nHost: x\r\n\r\n"), 404);
-        QCOMPARE(httpStatus(port, "POST /?k=" + k + " HTTP/1.1\r\nHost: x\r\n\r\n"), 405);
-        QCOMPARE(httpStatus(port, "GET /?k=" + k + " HTTP/1.1\r\nHost: x\r\n" + QByteArray(9000, 'x')), 431);
+            QCOMPARE(httpStatus(port, "GET " + pfad + "?k=" + k + " HTTP/1.1\r\n" + h + "\r\n"), 404);
+        QCOMPARE(httpStatus(port, "POST /?k=" + k + " HTTP/1.1\r\n" + h + "\r\n"), 405);
+        QCOMPARE(httpStatus(port, "GET /?k=" + k + " HTTP/1.1\r\n" + h + QByteArray(9000, 'x')), 431);
         QVERIFY(!web::schluesselGleich("abc", "abd"));
         QVERIFY(!web::schluesselGleich("ab", "abc"));
         QVERIFY(web::schluesselGleich(k, a.server().schluessel()));

@@ -1,0 +1,196 @@
+// The HTTP side of the web page's server: connections until they are a page.
+#include "webserver.h"
+
+#include <QFile>
+#include <QHostInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkInterface>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+#include <algorithm>
+
+namespace web {
+
+namespace {
+
+// The names a browser on the network may use for this machine: each of its
+// addresses, localhost, its host name and that name in .local.
+QList<QByteArray> hostsFuer(quint16 port)
+{
+    QList<QByteArray> namen{"localhost"};
+    const QByteArray rechner = QHostInfo::localHostName().toLower().toUtf8();
+    if (!rechner.isEmpty())
+        namen << rechner << rechner + ".local";
+    for (QHostAddress a : QNetworkInterface::allAddresses()) {
+        a.setScopeId(QString());
+        const QByteArray text = a.toString().toLatin1().toLower();
+        namen << (a.protocol() == QAbstractSocket::IPv6Protocol ? "[" + text + "]" : text);
+    }
+    QList<QByteArray> hosts;
+    for (const QByteArray& n : namen) {
+        hosts << n + ':' + QByteArray::number(port);
+        if (port == 80)
+            hosts << n;
+    }
+    return hosts;
+}
+
+// The manifest that lets a phone keep the page on its home screen; the
+// colours are the page's background and its header.
+QByteArray manifest(const QByteArray& schluessel)
+{
+    const auto icon = [](const char* pfad, const char* groesse) {
+        return QJsonObject{{QStringLiteral("src"), QLatin1String(pfad)},
+                           {QStringLiteral("sizes"), QLatin1String(groesse)},
+                           {QStringLiteral("type"), QStringLiteral("image/png")}};
+    };
+    const QJsonObject m{
+        {QStringLiteral("name"), QStringLiteral("KVX-Test")},
+        {QStringLiteral("short_name"), QStringLiteral("KVX-Test")},
+        {QStringLiteral("lang"), QStringLiteral("de")},
+        {QStringLiteral("start_url"), QStringLiteral("/?k=") + QString::fromLatin1(schluessel)},
+        {QStringLiteral("scope"), QStringLiteral("/")},
+        {QStringLiteral("display"), QStringLiteral("standalone")},
+        {QStringLiteral("background_color"), QStringLiteral("#f0f0f0")},
+        {QStringLiteral("theme_color"), QStringLiteral("#ffffff")},
+        {QStringLiteral("icons"), QJsonArray{icon("/icon-192.png", "192x192"), icon("/icon-512.png", "512x512")}},
+    };
+    return QJsonDocument(m).toJson(QJsonDocument::Compact);
+}
+
+}  // namespace
+
+void WebServer::offenEnde(QObject* o)
+{
+    if (auto* s = qobject_cast<QAbstractSocket*>(o))
+        s->abort();
+    else if (auto* w = qobject_cast<QWebSocket*>(o))
+        w->abort();
+    o->deleteLater();
+}
+
+void WebServer::neueVerbindung()
+{
+    aufraeumen();
+    while (QTcpSocket* s = tcp_->nextPendingConnection()) {
+        const QHostAddress von = s->peerAddress();
+        const auto vonDort = std::count_if(offen_.begin(), offen_.end(), [&von](const auto& o) { return o.second.von == von; });
+        if (vonDort >= MaxOffenProAdresse) {
+            s->abort();
+            s->deleteLater();
+            continue;
+        }
+        if (offen_.size() >= std::size_t(MaxOffen)) {
+            // Full from many addresses: the one waiting longest goes.
+            const auto aeltester = std::max_element(offen_.begin(), offen_.end(), [](const auto& a, const auto& b) {
+                return a.second.seit.elapsed() < b.second.seit.elapsed();
+            });
+            QObject* o = aeltester->first;
+            offen_.erase(aeltester);
+            offenEnde(o);
+        }
+        s->setParent(this);
+        s->setReadBufferSize(MaxKopf);
+        offenAufnehmen(s, von);
+        connect(s, &QTcpSocket::readyRead, this, [this, s] { anfrageLesen(s); });
+        connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        if (s->bytesAvailable() > 0)
+            anfrageLesen(s);
+    }
+}
+
+// Until it is a page, o counts for its address and has KopfZeitMs.
+void WebServer::offenAufnehmen(QObject* o, const QHostAddress& von)
+{
+    Offen& e = offen_[o];
+    e.objekt = o;
+    e.von = von;
+    e.seit.start();
+    connect(o, &QObject::destroyed, this, [this, o] { offen_.erase(o); });
+}
+
+// The names this machine goes by change with its networks: looked up again
+// when a request names none of them, at most once a second.
+KopfRegeln WebServer::regeln(bool neu)
+{
+    if (hosts_.isEmpty() || (neu && hostsStand_.elapsed() > 1000)) {
+        hosts_ = hostsFuer(port());
+        hostsStand_.start();
+    }
+    return {schluessel_, hosts_};
+}
+
+void WebServer::anfrageLesen(QTcpSocket* s)
+{
+    const QByteArray vorschau = s->peek(MaxKopf);
+    Kopf k = kopfLesen(vorschau, regeln(false));
+    if (k.status == 421)
+        k = kopfLesen(vorschau, regeln(true));
+    switch (k.status) {
+    case 0:
+        return;
+    case 101:
+        uebergeben(s, k);
+        return;
+    case 200:
+        antworten(s, 200, k.datei->typ, dateiInhalt(k), k.host);
+        return;
+    default:
+        antworten(s, k.status, "text/plain; charset=utf-8", k.text.toUtf8(), k.host);
+    }
+}
+
+QByteArray WebServer::dateiInhalt(const Kopf& k) const
+{
+    if (k.inhalt == Inhalt::Manifest)
+        return manifest(schluessel_);
+    QFile f(QString::fromLatin1(k.datei->resource));
+    QByteArray inhalt = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    if (k.datei->mitSchluessel)
+        inhalt.replace("@SCHLUESSEL@", schluessel_);
+    return inhalt;
+}
+
+// The reply, then the connection closes; until it has, it counts as open.
+void WebServer::antworten(QTcpSocket* s, int status, const QByteArray& typ, const QByteArray& inhalt,
+                          const QByteArray& host)
+{
+    disconnect(s, &QTcpSocket::readyRead, this, nullptr);
+    s->readAll();
+    s->write(antwortKopf(status, typ, inhalt.size(), host) + inhalt);
+    s->disconnectFromHost();
+}
+
+// The head stays in the socket: QWebSocketServer reads the handshake itself.
+// The frames behind it are counted from here on.
+void WebServer::uebergeben(QTcpSocket* s, const Kopf& k)
+{
+    disconnect(s, &QTcpSocket::readyRead, this, nullptr);
+    disconnect(s, &QTcpSocket::disconnected, s, nullptr);
+    offen_.erase(s);
+    s->setReadBufferSize(MaxLesepuffer);
+    Eingang& e = eingaenge_[s] = Eingang{};
+    e.tcp = s;
+    e.zaehler.ueberspringen(std::uint64_t(k.laenge));
+    e.fenster.start();
+    e.abweisen = k.abweisen;
+    // Before the WebSocket's own reader, which connects after this.
+    connect(s, &QTcpSocket::readyRead, this, [this, s] { eingang(s); });
+    connect(s, &QObject::destroyed, this, [this, s] { eingaenge_.erase(s); });
+    s->setParent(nullptr);
+    ws_->handleConnection(s);
+    // Some versions read the head only on the next readyRead, others
+    // announce what is waiting themselves: a head still unread gets one.
+    QTimer::singleShot(0, s, [s] {
+        if (s->bytesAvailable() > 0)
+            Q_EMIT s->readyRead();
+    });
+}
+
+}  // namespace web
