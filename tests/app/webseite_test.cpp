@@ -5,6 +5,7 @@
 #include "automatikgruppe.h"
 #include "fahrenpage.h"
 #include "pruefberichtfenster.h"
+#include "streckepage.h"
 #include "fensterstart.h"
 #include "ledpage.h"
 #include "webanbindung.h"
@@ -22,11 +23,14 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QSysInfo>
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QWebSocket>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -176,11 +180,24 @@ private Q_SLOTS:
              [](Aufbau& a) { return a.w().pControl->currentIndex() == TfMain::SMelder; }},
             {"Seite bei Fahrt", fahrt, R"({"befehl":"seite","nr":1})", "nicht gewechselt",
              [](Aufbau& a) { return a.w().pControl->currentIndex() == TfMain::SFahren; }},
-            {"Start", ledWalk, R"({"befehl":"start"})", "ok",
+            {"Start", ledWalk, R"({"befehl":"start","an":true})", "ok",
              [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->laeuft() && ledAn(a.s); }},
-            {"Start ohne Automatik", seite(TfMain::SMelder), R"({"befehl":"start"})", "keine Automatik", {}},
-            {"Start ohne Kette", seite(TfMain::SLeds), R"({"befehl":"start"})", "nicht starten",
+            {"Start, läuft schon", ledLaeuft, R"({"befehl":"start","an":true})", "ok",
+             [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->laeuft(); }},
+            {"Pause", ledLaeuft, R"({"befehl":"start","an":false})", "ok",
+             [](Aufbau& a) { return !a.w().automatik(TfMain::SLeds)->laeuft() && a.w().automatik(TfMain::SLeds)->aktiv(); }},
+            {"Pause ohne Start", ledWalk, R"({"befehl":"start","an":false})", "ok",
              [](Aufbau& a) { return !a.w().automatik(TfMain::SLeds)->aktiv(); }},
+            {"Start ohne Automatik", seite(TfMain::SMelder), R"({"befehl":"start","an":true})", "keine Automatik", {}},
+            {"Start ohne Kette", seite(TfMain::SLeds), R"({"befehl":"start","an":true})", "LED-Kette gewählt",
+             [](Aufbau& a) { return !a.w().automatik(TfMain::SLeds)->aktiv(); }},
+            {"Start ohne Signalkarten",
+             [](Aufbau& a) {
+                 a.w().pConfig->spin(config::Signale)->setValue(0);
+                 a.w().pControl->setCurrentIndex(TfMain::SSignal);
+             },
+             R"({"befehl":"start","an":true})", "keine Signalkarten", {}},
+            {"Start ohne Fahrt", seite(TfMain::SFahren), R"({"befehl":"start","an":true})", "erst die Fahrt starten", {}},
             {"Weiter", ledLaeuft, R"({"befehl":"weiter"})", "ok",
              [](Aufbau& a) { return a.s.karte.litLeds(1) == std::vector<int>{2}; }},
             {"Zurück", ledLaeuft, R"({"befehl":"zurueck"})", "ok",
@@ -191,6 +208,9 @@ private Q_SLOTS:
              [](Aufbau& a) { return a.w().fBericht->bericht.fehlerhaft(Pruefbericht::Art::Led, 1, Pruefbericht::Ohne); }},
             {"Takt", ledWalk, R"({"befehl":"takt","wert":0.5})", "ok",
              [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->sTakt->value() == 0.5; }},
+            {"Takt zu kurz", ledWalk, R"({"befehl":"takt","wert":0.1})", "Der Takt geht von 0,2 bis 10 Sekunden.",
+             [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->sTakt->value() == 10; }},
+            {"Takt zu lang", ledWalk, R"({"befehl":"takt","wert":10.5})", "von 0,2 bis 10 Sekunden", {}},
             {"Block", seite(TfMain::SFahren), R"({"befehl":"block","nr":2})", "ok",
              [](Aufbau& a) { return a.w().pFahren->nrBlock->value() == 2; }},
             {"Block zu groß", seite(TfMain::SFahren), R"({"befehl":"block","nr":5})", "Block 5 gibt es nicht",
@@ -203,18 +223,28 @@ private Q_SLOTS:
             {"Richtung", seite(TfMain::SFahren), R"({"befehl":"richtung","vor":false})", "ok",
              [](Aufbau& a) { return !a.w().pFahren->zustand().vorwaerts; }},
             {"Fahrt", [](Aufbau& a) { a.w().pControl->setCurrentIndex(TfMain::SFahren); a.w().pFahren->faTrack->setValue(9); },
-             R"({"befehl":"fahrt"})", "ok", [](Aufbau& a) { return a.w().pFahren->zugFaehrt() && a.s.karte.block(1).powered; }},
+             R"({"befehl":"fahrt","an":true})", "ok", [](Aufbau& a) { return a.w().pFahren->zugFaehrt() && a.s.karte.block(1).powered; }},
+            {"Fahrt, fährt schon", fahrt, R"({"befehl":"fahrt","an":true})", "ok",
+             [](Aufbau& a) { return a.w().pFahren->zugFaehrt() && a.s.karte.block(2).powered; }},
+            {"Halt", fahrt, R"({"befehl":"fahrt","an":false})", "ok",
+             [](Aufbau& a) { return !a.w().pFahren->zugFaehrt() && !a.s.karte.block(2).powered; }},
+            {"Halt ohne Fahrt", seite(TfMain::SFahren), R"({"befehl":"fahrt","an":false})", "ok",
+             [](Aufbau& a) { return !a.w().pFahren->zugFaehrt(); }},
             {"Alles aus", fahrt, R"({"befehl":"allesAus"})", "ok",
              [](Aufbau& a) { return !a.w().pFahren->zugFaehrt() && !a.s.karte.block(2).powered
                                     && a.w().statusText(0).contains(QStringLiteral("Fahrt gestoppt")); }},
             {"kein JSON", {}, "snt an", "JSON-Objekt", unveraendert},
             {"kein Objekt", {}, "[1,2]", "JSON-Objekt", unveraendert},
-            {"ohne befehl", {}, R"({"an":true})", "\"befehl\" fehlt", unveraendert},
+            {"ohne befehl", {}, R"({"an":true})", "nennt nicht, was getan werden soll", unveraendert},
             {"unbekannt", {}, R"({"befehl":"format"})", "Unbekannter Befehl", unveraendert},
-            {"fremdes Feld", {}, R"({"befehl":"allesAus","pfad":"/etc"})", "unbekanntes Feld", unveraendert},
-            {"falscher Typ", seite(TfMain::SMelder), R"({"befehl":"snt","an":"ja"})", "true oder false",
+            {"fremdes Feld", {}, R"({"befehl":"allesAus","pfad":"/etc"})", "eine Angabe, die nicht dazugehört", unveraendert},
+            {"falscher Typ", seite(TfMain::SMelder), R"({"befehl":"snt","an":"ja"})", "ob das SNT ein- oder ausgeschaltet",
              [](Aufbau& a) { return !a.w().tiSNT->isActive(); }},
-            {"Zahl außerhalb", seite(TfMain::SFahren), R"({"befehl":"tempo","nr":16})", "von 0 bis 15",
+            {"Feld doppelt", seite(TfMain::SMelder), R"({"befehl":"snt","an":false,"an":true})", "zweimal",
+             [](Aufbau& a) { return !a.w().tiSNT->isActive(); }},
+            {"Feld doppelt, maskiert", seite(TfMain::SMelder), R"({"befehl":"snt","an":false,"\u0061n":true})", "zweimal",
+             [](Aufbau& a) { return !a.w().tiSNT->isActive(); }},
+            {"Zahl außerhalb", seite(TfMain::SFahren), R"({"befehl":"tempo","nr":121})", "Das Tempo muss eine ganze Zahl von 0 bis 120",
              [](Aufbau& a) { return a.w().pFahren->faTrack->value() == 0; }},
             {"keine ganze Zahl", seite(TfMain::SFahren), R"({"befehl":"block","nr":1.5})", "ganze Zahl",
              [](Aufbau& a) { return a.w().pFahren->nrBlock->value() == 1; }},
@@ -344,12 +374,12 @@ private Q_SLOTS:
             if (f.walk) {
                 a.w().pControl->setCurrentIndex(TfMain::SLeds);
                 QTest::mouseClick(a.w().pLeds->btnLed1, Qt::LeftButton);
-                QCOMPARE(p->senden(R"({"befehl":"start"})"), QStringLiteral("ok"));
+                QCOMPARE(p->senden(R"({"befehl":"start","an":true})"), QStringLiteral("ok"));
                 QTRY_VERIFY(ledAn(a.s));
             } else {
                 a.w().pControl->setCurrentIndex(TfMain::SFahren);
                 a.w().pFahren->faTrack->setValue(9);
-                QCOMPARE(p->senden(R"({"befehl":"fahrt"})"), QStringLiteral("ok"));
+                QCOMPARE(p->senden(R"({"befehl":"fahrt","an":true})"), QStringLiteral("ok"));
                 QTRY_VERIFY(a.s.karte.block(1).powered);
             }
             if (f.verbergen)
@@ -372,23 +402,240 @@ private Q_SLOTS:
         a.w().mnuAllesAusClick();
     }
 
-    // The address field of the Config page: a bad one is said and changes nothing.
+    // The turn-round and the supply's start-up take seconds: the page's
+    // messages are read meanwhile, so "Alles aus" right after is carried out
+    // at once and the page stays connected.
+    void allesAusWaehrendLangerBefehle()
+    {
+        const fixture::EchtePause echt;
+        Aufbau a;
+        auto p = a.seite();
+        QTRY_VERIFY(p->offen());
+        QTimer lebt;   // as the page does
+        QObject::connect(&lebt, &QTimer::timeout, [&p] { p->ws.sendTextMessage(QStringLiteral(R"({"befehl":"lebt"})")); });
+        lebt.start(300);
+        // The page sends "Alles aus" as soon as the first command is taken,
+        // and looks at the window when that is taken too.
+        QString erster;
+        std::function<void()> beimAllesAus;
+        QObject::connect(&p->ws, &QWebSocket::textMessageReceived, [&](const QString& t) {
+            const QJsonObject o = QJsonDocument::fromJson(t.toUtf8()).object();
+            if (o[QStringLiteral("typ")].toString() != QLatin1String("ok"))
+                return;
+            const QString befehl = o[QStringLiteral("befehl")].toString();
+            if (befehl == erster)
+                p->ws.sendTextMessage(QStringLiteral(R"({"befehl":"allesAus"})"));
+            else if (befehl == QLatin1String("allesAus") && beimAllesAus)
+                std::exchange(beimAllesAus, nullptr)();
+        });
+        const auto mitAllesAus = [&](const QString& befehl, const QByteArray& text, std::function<void()> danach) {
+            erster = befehl;
+            beimAllesAus = std::move(danach);
+            p->ws.sendTextMessage(QString::fromUtf8(text));
+        };
+
+        FahrenPage& f = *a.w().pFahren;
+        a.w().pControl->setCurrentIndex(TfMain::SFahren);
+        f.nrBlock->setValue(2);
+        f.faTrack->setValue(64);
+        QCOMPARE(p->senden(R"({"befehl":"fahrt","an":true})"), QStringLiteral("ok"));
+        QTRY_VERIFY(a.s.karte.block(2).powered);
+        bool gestopptInDerWende = false;
+        mitAllesAus(QStringLiteral("richtung"), R"({"befehl":"richtung","vor":false})", [&] {
+            gestopptInDerWende = f.faTrack->value() == 0 && !f.zugFaehrt() && !a.s.karte.block(2).powered;
+        });
+        QTRY_VERIFY(!beimAllesAus);
+        QVERIFY(gestopptInDerWende);
+        QTRY_VERIFY(!f.zustand().vorwaerts);
+        QTRY_COMPARE(f.faTrack->value(), 64);   // the turn-round has ended
+        QVERIFY(p->offen());
+        QCOMPARE(p->senden(R"({"befehl":"tempo","nr":8})"), QStringLiteral("ok"));
+
+        // The same while "SNT ein" starts up: the tick never begins.
+        a.w().pControl->setCurrentIndex(TfMain::SMelder);
+        const long kanten = a.s.karte.keepAlive().edges;
+        long kantenBeimAllesAus = -1;
+        mitAllesAus(QStringLiteral("snt"), R"({"befehl":"snt","an":true})",
+                    [&] { kantenBeimAllesAus = a.s.karte.keepAlive().edges - kanten; });
+        QTRY_VERIFY(!beimAllesAus);
+        QVERIFY(kantenBeimAllesAus >= 0 && kantenBeimAllesAus < 21);   // before the start-up's pulses were all given
+        QTRY_VERIFY(a.s.karte.ansicht().snt);
+        QTRY_VERIFY(!a.s.karte.ansicht().snt);   // the start-up is over
+        QVERIFY(!a.w().tiSNT->isActive() && a.w().mnuSNTein->isEnabled());
+        QVERIFY(p->offen());
+    }
+
+    // The speed in the window's own unit, eighths of a step: the card is
+    // driven at position / 8, the state reports the position.
+    void tempoInAchteln()
+    {
+        struct Fall {
+            int tempo;
+            double stufe;   // averaged over the dither
+        };
+        for (const Fall& fall : {Fall{120, 15}, Fall{60, 7.5}, Fall{8, 1}}) {
+            Aufbau a;
+            auto p = a.seite();
+            QTRY_VERIFY(p->offen());
+            a.w().pControl->setCurrentIndex(TfMain::SFahren);
+            QCOMPARE(p->senden(QStringLiteral(R"({"befehl":"tempo","nr":%1})").arg(fall.tempo).toUtf8()), QStringLiteral("ok"));
+            QCOMPARE(p->senden(R"({"befehl":"fahrt","an":true})"), QStringLiteral("ok"));
+            const auto stufe = [&a] { return a.s.karte.blockView(1, a.s.karte.now()).averagedSpeed; };
+            QTRY_VERIFY2(std::abs(stufe() - fall.stufe) < 0.5, qPrintable(QString::number(stufe())));
+            QTRY_COMPARE(p->letzte(QStringLiteral("zustand"))[QStringLiteral("fahren")][QStringLiteral("tempo")].toInt(), fall.tempo);
+            QCOMPARE(p->letzte(QStringLiteral("zustand"))[QStringLiteral("fahren")][QStringLiteral("tempoMax")].toInt(), 120);
+            a.w().mnuAllesAusClick();
+        }
+    }
+
+    // During a drive run the supply is on; while it starts up the page
+    // hears so; the page learns the computer's name.
+    void zustandDerVersorgung()
+    {
+        Aufbau a;
+        auto p = a.seite();
+        QTRY_VERIFY(p->offen());
+        const auto zustand = [&p](const char* feld) { return p->letzte(QStringLiteral("zustand"))[QLatin1String(feld)]; };
+        QCOMPARE(zustand("rechner").toString(), QSysInfo::machineHostName());
+        QVERIFY(!zustand("snt").toBool());
+        a.w().pControl->setCurrentIndex(TfMain::SFahren);
+        a.w().pFahren->faTrack->setValue(16);
+        QCOMPARE(p->senden(R"({"befehl":"fahrt","an":true})"), QStringLiteral("ok"));
+        QTRY_VERIFY(zustand("snt").toBool());
+        QCOMPARE(p->senden(R"({"befehl":"fahrt","an":false})"), QStringLiteral("ok"));
+        QTRY_VERIFY(!zustand("snt").toBool());
+        {
+            const fixture::EchtePause echt;
+            a.w().pControl->setCurrentIndex(TfMain::SMelder);
+            QCOMPARE(p->senden(R"({"befehl":"snt","an":true})"), QStringLiteral("ok"));
+            QTRY_VERIFY(zustand("sntSchaltet").toBool());
+            QVERIFY(!zustand("snt").toBool());
+            QTRY_VERIFY(zustand("snt").toBool() && !zustand("sntSchaltet").toBool());
+        }
+        a.w().mnuAllesAusClick();
+    }
+
+    // The occupancy reaches the page while a route thread reads the inputs,
+    // and every message carries the six groups as the layout has them now.
+    void belegungWaehrendStreckeUndNachKarten()
+    {
+        Aufbau a;
+        auto p = a.seite();
+        QTRY_VERIFY(p->offen());
+        const auto gruppen = [&p] { return p->letzte(QStringLiteral("belegung"))[QStringLiteral("gruppen")].toArray(); };
+        const auto bits = [&gruppen](int g) { return gruppen().at(g)[QStringLiteral("bits")].toString(); };
+        QTRY_COMPARE(gruppen().size(), 6);
+        QCOMPARE(bits(2), QStringLiteral("00000000"));
+        QCOMPARE(bits(5), QString());   // no cards of chain 1
+        a.w().pConfig->spin(config::Taster1)->setValue(2);
+        QTRY_COMPARE(bits(5), QString(64, QLatin1Char('0')));
+
+        a.w().pControl->setCurrentIndex(TfMain::SStrecke);
+        StreckePage& st = *a.w().pStrecke;
+        QTest::mouseClick(st.stGO, Qt::LeftButton);
+        QVERIFY(st.zugFaehrt());
+        a.s.karte.setMelder(3, true);
+        QTRY_COMPARE(bits(2), QStringLiteral("00100000"));
+        QCOMPARE(p->letzte(QStringLiteral("belegung"))[QStringLiteral("gruppen")].toArray().at(2)[QStringLiteral("letzter")].toInt(), 3);
+        a.w().mnuAllesAusClick();
+        QVERIFY(!st.zugFaehrt());
+
+        // Chain 1 removed on the Config page: the group stays, empty; a
+        // detector card added: its group grows.
+        a.w().pControl->setCurrentIndex(TfMain::SConfig);
+        a.w().pConfig->spin(config::Taster1)->setValue(0);
+        QTRY_COMPARE(bits(5), QString());
+        QCOMPARE(gruppen().size(), 6);
+        a.w().pConfig->spin(config::Melder)->setValue(2);
+        QTRY_COMPARE(bits(2).size(), 16);
+        QCOMPARE(bits(0), QStringLiteral("0000"));
+        // A page that connects now gets the same.
+        auto neu = a.seite();
+        QTRY_VERIFY(!neu->letzte(QStringLiteral("belegung")).isEmpty());
+        QCOMPARE(neu->letzte(QStringLiteral("belegung")), p->letzte(QStringLiteral("belegung")));
+    }
+
+    // A stop is a stop: two pages stopping one after the other leave the train
+    // stopped. A refused change of page is followed by the state with the
+    // page the window shows. An answer to a message box gets no reply here.
+    void zweiSeitenUndAbgelehntes()
+    {
+        Aufbau a;
+        auto p1 = a.seite();
+        auto p2 = a.seite();
+        QTRY_VERIFY(p1->offen() && p2->offen());
+        FahrenPage& f = *a.w().pFahren;
+        a.w().pControl->setCurrentIndex(TfMain::SFahren);
+        f.faTrack->setValue(16);
+        QCOMPARE(p1->senden(R"({"befehl":"fahrt","an":true})"), QStringLiteral("ok"));
+        QTRY_VERIFY(a.s.karte.block(1).powered);
+        QCOMPARE(p1->senden(R"({"befehl":"fahrt","an":false})"), QStringLiteral("ok"));
+        QTRY_VERIFY(!f.zugFaehrt() && f.btnStop->isEnabled());   // the run has ended
+        QCOMPARE(p2->senden(R"({"befehl":"fahrt","an":false})"), QStringLiteral("ok"));
+        QVERIFY(!f.zugFaehrt());
+
+        f.btnStop->click();
+        QVERIFY(f.zugFaehrt());
+        const qsizetype vorher = p1->nachrichten.size();
+        QVERIFY(p1->senden(R"({"befehl":"seite","nr":1})").contains(QStringLiteral("solange ein Zug fährt")));
+        QTRY_VERIFY(p1->nachrichten.size() > vorher + 1);
+        QCOMPARE(p1->nachrichten.last()[QStringLiteral("typ")].toString(), QStringLiteral("zustand"));
+        QCOMPARE(p1->nachrichten.last()[QStringLiteral("seite")].toInt(), int(TfMain::SFahren));
+        a.w().mnuAllesAusClick();
+
+        const qsizetype zuvor = p2->nachrichten.size();
+        p2->ws.sendTextMessage(QStringLiteral(R"({"befehl":"antwort","id":1,"knopf":"Ja"})"));
+        QCOMPARE(p2->senden(R"({"befehl":"seite","nr":1})"), QStringLiteral("ok"));
+        const auto antworten = [&] {
+            int n = 0;
+            for (qsizetype i = zuvor; i < p2->nachrichten.size(); ++i)
+                n += p2->nachrichten[i][QStringLiteral("typ")].toString() == QLatin1String("ok");
+            return n;
+        };
+        QCOMPARE(antworten(), 1);
+        QTRY_COMPARE(a.w().pControl->currentIndex(), int(TfMain::SMelder));
+    }
+
+    // The address field of the Config page: a bad one is said and changes
+    // nothing; only "aus" turns the page off, asked first while pages are
+    // connected; an emptied field leaves it on.
     void einstellung()
     {
         Aufbau a;
         QLineEdit* feld = a.w().pConfig->eWeb;
-        feld->setText(QStringLiteral("nirgends:99999"));
-        Q_EMIT feld->editingFinished();
+        const auto eingeben = [feld](const QString& text) {
+            feld->setText(text);
+            Q_EMIT feld->editingFinished();
+        };
+        eingeben(QStringLiteral("nirgends:99999"));
         QCOMPARE(a.s.meldungen.size(), 1);
         QVERIFY(a.s.meldungen.first().contains(QStringLiteral("keine Adresse")));
         QVERIFY(a.server().laeuft());
-        feld->setText(QString());
-        Q_EMIT feld->editingFinished();
-        QVERIFY(!a.server().laeuft());
-        QCOMPARE(a.w().pConfig->lWebAdresse->text(), QStringLiteral("Web-Seite aus"));
-        feld->setText(QStringLiteral("127.0.0.1:0"));
-        Q_EMIT feld->editingFinished();
+        eingeben(QString());   // Enter in the empty field: the address came from the command line
         QVERIFY(a.server().laeuft());
+        auto p = a.seite();
+        QTRY_VERIFY(p->offen());
+        eingeben(QStringLiteral("aus"));   // "Nein"
+        QTRY_COMPARE(a.s.fragen.size(), 1);
+        QVERIFY(a.s.fragen.first().contains(QStringLiteral("Eine Web-Seite ist verbunden")));
+        QVERIFY(a.server().laeuft() && p->offen());
+        QCOMPARE(feld->text(), QString());   // as it was: the address came from the command line
+        a.s.antwort = true;
+        eingeben(QStringLiteral("Aus"));
+        QTRY_VERIFY(!a.server().laeuft());
+        QCOMPARE(a.s.fragen.size(), 2);
+        QCOMPARE(a.w().pConfig->lWebAdresse->text(), QStringLiteral("Web-Seite aus"));
+        QCOMPARE(feld->text(), QString());
+        eingeben(QStringLiteral("127.0.0.1:0"));
+        QVERIFY(a.server().laeuft());
+        eingeben(QString());   // the address cleared: still on, and said how to turn it off
+        QVERIFY(a.server().laeuft());
+        QCOMPARE(feld->text(), QStringLiteral("127.0.0.1:0"));
+        QVERIFY(a.w().statusText(0).contains(QStringLiteral("„aus“ eingeben")));
+        eingeben(QStringLiteral("aus"));   // no page connected: off without asking
+        QTRY_VERIFY(!a.server().laeuft());
+        QCOMPARE(a.s.fragen.size(), 2);
+        eingeben(QStringLiteral("127.0.0.1:0"));
         a.w().pControl->setCurrentIndex(TfMain::SMelder);   // leaving Config writes the settings
         QVERIFY(a.s.ini().contains("Web=127.0.0.1:0"));
     }
