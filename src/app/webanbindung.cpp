@@ -243,17 +243,23 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
     return {};
 }
 
+// While the supply starts up the menu already offers "SNT aus", but the
+// tick has not begun.
+bool WebAnbindung::sntSchaltet() const
+{
+    return t_.mnuSNTaus->isEnabled() && !t_.tiSNT->isActive();
+}
+
 // Switching on takes the start-up's 1.25 s: queued.
 QString WebAnbindung::sntBefehl(const web::Befehl& b)
 {
-    const bool schaltet = t_.mnuSNTaus->isEnabled() && !t_.tiSNT->isActive();
     if (!b.an) {
         if (!t_.mnuSNTaus->isEnabled())
             return QStringLiteral("Das SNT ist nicht eingeschaltet.");
         t_.mnuSNTaus->trigger();
         return {};
     }
-    if (schaltet)
+    if (sntSchaltet())
         return QStringLiteral("Das SNT wird gerade eingeschaltet.");
     if (t_.tiSNT->isActive())
         return QStringLiteral("Das SNT ist schon eingeschaltet.");
@@ -426,12 +432,10 @@ QByteArray WebAnbindung::zustand() const
     QJsonObject z;
     z[QStringLiteral("typ")] = QStringLiteral("zustand");
     // The supply as it is: the tick keeps it on, and during a run or a
-    // switching pass the thread or the pass; while it starts up the menu
-    // already offers "SNT aus" but the tick has not begun.
-    const bool schaltet = t_.mnuSNTaus->isEnabled() && !t_.tiSNT->isActive();
+    // switching pass the thread or the pass.
     z[QStringLiteral("snt")] = t_.tiSNT->isActive() || t_.pFahren->zugFaehrt() || t_.pStrecke->zugFaehrt()
                                || t_.pStrecke->liste->schaltetGerade();
-    z[QStringLiteral("sntSchaltet")] = schaltet;
+    z[QStringLiteral("sntSchaltet")] = sntSchaltet();
     z[QStringLiteral("sntEin")] = t_.mnuSNTein->isEnabled();
     z[QStringLiteral("rechner")] = QSysInfo::machineHostName();
     const int seite = t_.pControl->currentIndex();

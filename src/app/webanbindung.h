@@ -70,6 +70,7 @@ private:
     // Runs f after the handler, as the window runs it; not when "Alles aus"
     // came in between.
     void spaeter(std::function<void()> f);
+    bool sntSchaltet() const;
     QString sntBefehl(const web::Befehl& b);
     QString seitenBefehl(const web::Befehl& b);
     QString automatikBefehl(int client, const web::Befehl& b);

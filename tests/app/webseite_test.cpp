@@ -33,6 +33,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -266,6 +267,35 @@ private Q_SLOTS:
         }
     }
 
+    // The answer to a mirrored message box, and refusals no command above shows.
+    void leser()
+    {
+        struct Fall {
+            QByteArray text;
+            std::optional<web::Befehl> befehl;
+            const char* fehler;   // part of the reason when refused
+        };
+        const auto antwort = [](int id, const char* knopf) {
+            return web::Befehl{.art = web::Art::Antwort, .nr = id, .knopf = QString::fromUtf8(knopf)};
+        };
+        const std::vector<Fall> faelle{
+            {R"({"befehl":"antwort","id":7,"knopf":"Ja"})", antwort(7, "Ja"), ""},
+            {R"({"knopf":"Nein","befehl":"antwort","id":0})", antwort(0, "Nein"), ""},
+            {R"({"befehl":"antwort","id":7})", {}, "keinen Knopf"},
+            {R"({"befehl":"antwort","id":7,"knopf":""})", {}, "keinen Knopf"},
+            {R"({"befehl":"antwort","id":-1,"knopf":"Ja"})", {}, "Die Nummer der Meldung muss eine ganze Zahl"},
+            {R"({"befehl":"antwort","id":7,"knopf":"Ja","knopf":"Nein"})", {}, "zweimal"},
+            {R"({"befehl":"takt","wert":0})", {}, "Der Takt muss eine Zahl von Sekunden sein"},
+            {R"({"befehl":"lebt","x":{"a":1,"a":2}})", {}, "nicht dazugehört"},
+        };
+        for (const Fall& f : faelle) {
+            const web::Lesung l = web::befehlLesen(f.text);
+            QVERIFY2(l.befehl == f.befehl, f.text.constData());
+            QVERIFY2(l.fehler.contains(QString::fromUtf8(f.fehler)), qPrintable(l.fehler));
+            QVERIFY2(!l.fehler.contains(QLatin1String("\"nr\"")) && !l.fehler.contains(QLatin1String("Befehl \"")), qPrintable(l.fehler));
+        }
+    }
+
     // Without the key, with a wrong one, from another origin, past the limits:
     // refused, and nothing changes.
     void sicherheit()
@@ -495,7 +525,7 @@ private Q_SLOTS:
         Aufbau a;
         auto p = a.seite();
         QTRY_VERIFY(p->offen());
-        const auto zustand = [&p](const char* feld) { return p->letzte(QStringLiteral("zustand"))[QLatin1String(feld)]; };
+        const auto zustand = [&p](const char* feld) { return p->letzte(QStringLiteral("zustand")).value(QLatin1String(feld)); };
         QCOMPARE(zustand("rechner").toString(), QSysInfo::machineHostName());
         QVERIFY(!zustand("snt").toBool());
         a.w().pControl->setCurrentIndex(TfMain::SFahren);
