@@ -3,7 +3,8 @@
 // page, runs the page's commands through the window's own actions and
 // pushes what the window shows: the supply, the pages, the walk of the page
 // in view, the drive page, and the occupancy and push buttons as the
-// keep-alive tick reads them.
+// keep-alive tick or a route thread reads them, at the counts the layout
+// has now.
 //
 // A command may do what a user in front of the window could do at that
 // moment, nothing more: a disabled action, a hidden tab, a page that cannot
