@@ -4,8 +4,12 @@
 #include "configpage.h"
 #include "fahrenpage.h"
 #include "kvxhard.h"
+#include "ledpage.h"
 #include "mainwindow.h"
+#include "pruefberichtfenster.h"
 #include "qrbild.h"
+#include "schaltliste.h"
+#include "streckepage.h"
 #include "webserver.h"
 
 #include <QAction>
@@ -16,57 +20,16 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTabWidget>
 #include <QTimer>
 
-#include <array>
+#include <cmath>
 #include <cstdio>
 #include <utility>
-
-namespace {
-
-// The groups of the page's grids: what the occupancy and push-button pages
-// show, in the same order, and the number added in the "last changed" figure.
-struct Gruppe {
-    const char* name;
-    bool taster;
-    int basis;    // first entry in the image, minus 1
-    int nummer;   // added to the element's number
-};
-constexpr std::array<Gruppe, 6> Gruppen{{
-    {"Block", false, 0, 0},
-    {"HBlock", false, 0, 200},
-    {"Melder", false, 0, 0},
-    {"Block-Taster", true, 0, 0},
-    {"HBlock-Taster", true, kvx::TasterHBlockBasis, 0},
-    {"Kette 1", true, kvx::TasterKette1Basis, 0},
-}};
-
-int gruppenAnzahl(const TkvxHard& k, std::size_t g)
-{
-    switch (g) {
-    case 0: return k.BlockAnzahl;
-    case 1: return k.HBlockAnzahl;
-    case 2: return k.MelderAnzahl;
-    case 3: return 2 * k.BlockAnzahl;
-    case 4: return k.HBlockAnzahl;
-    default: return k.Taster1Anzahl;
-    }
-}
-
-const std::uint8_t* gruppenBild(const TkvxHard& k, std::size_t g)
-{
-    switch (g) {
-    case 0: return k.BlockBelegt.data();
-    case 1: return k.HBlockBelegt.data();
-    case 2: return k.MelderBelegt.data();
-    default: return k.TasterZustand.data() + Gruppen[g].basis;
-    }
-}
-
-}  // namespace
 
 WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
     : t_(fenster)
@@ -77,19 +40,30 @@ WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
     connect(server_, &web::WebServer::verloren, this, &WebAnbindung::verloren);
     connect(server_, &web::WebServer::verbunden, this, [this](int client) {
         server_->senden(client, zustand());
-        if (!belegung_.isEmpty())
-            server_->senden(client, belegung_);
+        // The counts may have changed since the last message.
+        if (belegung_.vergleichen(t_.kvx->Schnappschuss()))
+            server_->rundsenden(belegung_.nachricht());
+        else
+            server_->senden(client, belegung_.nachricht());
     });
     // After the window's own tick handler, which was connected first.
     connect(t_.tiSNT, &QTimer::timeout, this, &WebAnbindung::nachTakt);
     zustandTimer_->setInterval(100);
-    connect(zustandTimer_, &QTimer::timeout, this, [this] { zustandSenden(false); });
+    // Also the inputs at this rate: during a drive or route run its thread
+    // reads them, so they are taken as a copy, without touching a port; and
+    // the counts, which change on the Config page without any tick.
+    connect(zustandTimer_, &QTimer::timeout, this, [this] {
+        zustandSenden(false);
+        if (server_->clients() > 0)
+            belegungPruefen(t_.kvx->Schnappschuss());
+    });
     ConfigPage* c = t_.pConfig;
     connect(c->eWeb, &QLineEdit::editingFinished, this, &WebAnbindung::feldUebernommen);
     connect(c->btnSchluessel, &QPushButton::clicked, this, [this] {
         server_->schluesselErneuern();
         adresseZeigen();
     });
+    feld_ = c->eWeb->text().trimmed();
     const QString a = adresse.isEmpty() ? c->eWeb->text() : adresse;
     if (const QString f = starten(a); !f.isEmpty())
         t_.showMessage(f);
@@ -137,23 +111,66 @@ void WebAnbindung::adresseZeigen()
     c->lQr->setPixmap(QPixmap::fromImage(qrBild(url, 2)));
 }
 
-// The field on the Config page: a bad address is said and changes nothing.
+// The field on the Config page. Only a deliberate change turns the page
+// off: "aus" typed in, and with pages connected only after asking. An
+// emptied field, or Enter in the empty one (its "aus" is only a hint),
+// leaves a running server as it is; a bad address is said and changes
+// nothing.
 void WebAnbindung::feldUebernommen()
 {
     QLineEdit* feld = t_.pConfig->eWeb;
     const QString neu = feld->text().trimmed();
-    if (neu == adresse_)
+    if (neu == feld_)
         return;
+    if (neu.isEmpty()) {
+        if (server_->laeuft()) {
+            feld->setText(feld_);
+            t_.setStatusText(0, QStringLiteral(" Die Web-Seite bleibt an; zum Ausschalten „aus“ eingeben."));
+        } else {
+            feld_.clear();
+        }
+        return;
+    }
+    if (neu.compare(QLatin1String("aus"), Qt::CaseInsensitive) == 0) {
+        const QString vorher = std::exchange(feld_, neu);
+        // Asked after this handler, which the field's losing the focus to the box would run again.
+        QTimer::singleShot(0, this, [this, vorher] { ausschaltenFragen(vorher); });
+        return;
+    }
+    if (neu == adresse_) {
+        feld_ = neu;
+        return;
+    }
     QString fehler;
-    if (!neu.isEmpty() && !web::adresseLesen(neu, &fehler)) {
-        feld->setText(adresse_);
+    if (!web::adresseLesen(neu, &fehler)) {
+        feld->setText(feld_);
         t_.showMessage(fehler);
         return;
     }
+    feld_ = neu;
     if (const QString f = starten(neu); !f.isEmpty()) {
         t_.showMessage(f);
-        if (adresse_.isEmpty())
+        if (adresse_.isEmpty()) {
             feld->setText(QString());
+            feld_.clear();
+        }
+    }
+}
+
+void WebAnbindung::ausschaltenFragen(const QString& vorher)
+{
+    QLineEdit* feld = t_.pConfig->eWeb;
+    const int n = server_->clients();
+    const QuestionSink& frage = t_.fBericht->frage;
+    const QString text = n == 1 ? QStringLiteral("Eine Web-Seite ist verbunden; sie wird getrennt. Web-Seite ausschalten?")
+                                : QStringLiteral("%1 Web-Seiten sind verbunden; sie werden getrennt. Web-Seite ausschalten?").arg(n);
+    if (n == 0 || (frage ? frage : questionBoxSink(&t_))(text)) {
+        starten(QString());
+        feld->clear();
+        feld_.clear();
+    } else {
+        feld->setText(vorher);
+        feld_ = vorher;
     }
 }
 
@@ -161,6 +178,8 @@ void WebAnbindung::feldUebernommen()
 
 void WebAnbindung::befehl(int client, const web::Befehl& b)
 {
+    if (b.art == web::Art::Antwort)
+        return;   // the mirrored message boxes take it
     const QString fehler = ausfuehren(client, b);
     QJsonObject antwort;
     if (fehler.isEmpty()) {
@@ -171,15 +190,28 @@ void WebAnbindung::befehl(int client, const web::Befehl& b)
         antwort[QStringLiteral("text")] = fehler;
     }
     server_->senden(client, QJsonDocument(antwort).toJson(QJsonDocument::Compact));
-    zustandSenden(false);
+    // A refused command: the page's controls show again what is so.
+    if (!zustandSenden(false) && !fehler.isEmpty())
+        server_->senden(client, zustand_);
+}
+
+void WebAnbindung::spaeter(std::function<void()> f)
+{
+    QTimer::singleShot(0, this, [this, f = std::move(f), stand = allesAus_] {
+        if (stand == allesAus_)
+            f();
+        zustandSenden(false);
+    });
 }
 
 QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
 {
     using web::Art;
     // "Alles aus" always: the person at the layout cannot close a box on the
-    // screen, and stopping must never wait for it.
+    // screen, and stopping must never wait for it. It also ends every command
+    // still queued.
     if (b.art == Art::AllesAus) {
+        ++allesAus_;
         t_.mnuAllesAus->trigger();
         return {};
     }
@@ -187,25 +219,10 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
     if (QApplication::activeModalWidget())
         return QStringLiteral("Im Hauptfenster ist ein Dialog offen; er muss erst geschlossen werden.");
     switch (b.art) {
-    case Art::AllesAus:
-        return {};
-    case Art::Snt: {
-        QAction* a = b.an ? t_.mnuSNTein : t_.mnuSNTaus;
-        if (!a->isEnabled())
-            return b.an ? QStringLiteral("Das SNT kann auf dieser Seite oder jetzt nicht eingeschaltet werden.")
-                        : QStringLiteral("Das SNT ist nicht eingeschaltet.");
-        a->trigger();
-        return {};
-    }
-    case Art::Seite: {
-        QTabWidget* s = t_.pControl;
-        if (b.nr >= s->count() || !s->isTabVisible(b.nr))
-            return QStringLiteral("Die Seite \"%1\" ist jetzt nicht erreichbar.").arg(s->tabText(b.nr).trimmed());
-        s->setCurrentIndex(b.nr);   // through the window's page-change rule
-        if (s->currentIndex() != b.nr)
-            return QStringLiteral("Die Seite kann jetzt nicht gewechselt werden.");
-        return {};
-    }
+    case Art::Snt:
+        return sntBefehl(b);
+    case Art::Seite:
+        return seitenBefehl(b);
     case Art::StartPause:
     case Art::Weiter:
     case Art::Zurueck:
@@ -217,11 +234,83 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
     case Art::Richtung:
     case Art::Fahrt:
         return fahrBefehl(client, b);
+    case Art::AllesAus:
     case Art::Lebt:
     case Art::Sichtbar:
+    case Art::Antwort:
         return {};
     }
     return {};
+}
+
+// While the supply starts up the menu already offers "SNT aus", but the
+// tick has not begun.
+bool WebAnbindung::sntSchaltet() const
+{
+    return t_.mnuSNTaus->isEnabled() && !t_.tiSNT->isActive();
+}
+
+// Switching on takes the start-up's 1.25 s: queued.
+QString WebAnbindung::sntBefehl(const web::Befehl& b)
+{
+    if (!b.an) {
+        if (!t_.mnuSNTaus->isEnabled())
+            return QStringLiteral("Das SNT ist nicht eingeschaltet.");
+        t_.mnuSNTaus->trigger();
+        return {};
+    }
+    if (sntSchaltet())
+        return QStringLiteral("Das SNT wird gerade eingeschaltet.");
+    if (t_.tiSNT->isActive())
+        return QStringLiteral("Das SNT ist schon eingeschaltet.");
+    if (!t_.mnuSNTein->isEnabled())
+        return QStringLiteral("Auf der Seite „%1“ kann das SNT nicht eingeschaltet werden.")
+            .arg(t_.pControl->tabText(t_.pControl->currentIndex()).remove(QLatin1Char('&')).trimmed());
+    spaeter([this] {
+        if (t_.mnuSNTein->isEnabled())
+            t_.mnuSNTein->trigger();
+    });
+    return {};
+}
+
+// Leaving the Config page writes the settings and may say why it could not:
+// queued, so that its box does not open inside the handler.
+QString WebAnbindung::seitenBefehl(const web::Befehl& b)
+{
+    QTabWidget* s = t_.pControl;
+    if (b.nr >= s->count() || !s->isTabVisible(b.nr))
+        return QStringLiteral("Die Seite „%1“ ist jetzt nicht erreichbar.").arg(s->tabText(b.nr).remove(QLatin1Char('&')).trimmed());
+    if (b.nr != s->currentIndex() && (t_.pFahren->zugFaehrt() || t_.pStrecke->zugFaehrt()))
+        return QStringLiteral("Die Seite kann nicht gewechselt werden, solange ein Zug fährt.");
+    const int nr = b.nr;
+    spaeter([this, nr] {
+        t_.pControl->setCurrentIndex(nr);   // through the window's page-change rule
+        if (t_.pControl->currentIndex() != nr)
+            zustandSenden(true);   // refused after all: the pages' lists go back
+    });
+    return {};
+}
+
+// Why the walk's Start is disabled on page seite.
+QString WebAnbindung::warumKeinStart(int seite) const
+{
+    switch (seite) {
+    case TfMain::SLeds:
+        if (t_.pLeds->gewaehlteKette() == 0)
+            return QStringLiteral("Die Automatik startet erst, wenn eine LED-Kette gewählt ist (Kette 1, 2 oder 3).");
+        return QStringLiteral("Die gewählte LED-Kette hat keine LEDs; die Automatik kann nicht starten.");
+    case TfMain::SWeiche:
+        return QStringLiteral("Es sind keine Weichenkarten eingestellt; die Automatik kann nicht starten.");
+    case TfMain::SSignal:
+        return QStringLiteral("Es sind keine Signalkarten eingestellt; die Automatik kann nicht starten.");
+    case TfMain::SFahren:
+        if (!t_.pFahren->zugFaehrt())
+            return QStringLiteral("Die Automatik fährt den Zug über die Blöcke: erst die Fahrt starten.");
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("Die Automatik kann jetzt nicht starten.");
 }
 
 QString WebAnbindung::automatikBefehl(int client, const web::Befehl& b)
@@ -232,17 +321,27 @@ QString WebAnbindung::automatikBefehl(int client, const web::Befehl& b)
         return QStringLiteral("Die Seite im Hauptfenster hat keine Automatik.");
     switch (b.art) {
     case web::Art::StartPause:
-        if (!a->laeuft() && !a->btnAuto->isEnabled())
-            return QStringLiteral("Die Automatik kann jetzt nicht starten.");
+        if (a->laeuft() == b.an)
+            return {};   // already so
+        if (b.an && !a->btnAuto->isEnabled())
+            return warumKeinStart(seite);
         a->umschalten();
         if (a->laeuft()) {
             automatikVon_ = client;
             automatikSeite_ = seite;
         }
         return {};
-    case web::Art::Takt:
+    case web::Art::Takt: {
+        const QDoubleSpinBox* t = a->sTakt;
+        const double genau = 0.5 * std::pow(10.0, -t->decimals());
+        if (b.wert < t->minimum() - genau || b.wert > t->maximum() + genau) {
+            const QLocale deutsch(QLocale::German);
+            return QStringLiteral("Der Takt geht von %1 bis %2 Sekunden.")
+                .arg(deutsch.toString(t->minimum()), deutsch.toString(t->maximum()));
+        }
         a->sTakt->setValue(b.wert);
         return {};
+    }
     default:
         break;
     }
@@ -260,7 +359,7 @@ QString WebAnbindung::automatikBefehl(int client, const web::Befehl& b)
 QString WebAnbindung::fahrBefehl(int client, const web::Befehl& b)
 {
     if (t_.pControl->currentIndex() != TfMain::SFahren)
-        return QStringLiteral("Die Seite \"Fahren\" ist im Hauptfenster nicht aufgeschlagen.");
+        return QStringLiteral("Die Seite „Fahren“ ist im Hauptfenster nicht aufgeschlagen.");
     FahrenPage* f = t_.pFahren;
     switch (b.art) {
     case web::Art::Block:
@@ -272,20 +371,31 @@ QString WebAnbindung::fahrBefehl(int client, const web::Befehl& b)
         return {};
     case web::Art::Tempo:
         if (b.nr > f->faTrack->maximum())
-            return QStringLiteral("Fahrstufe %1 gibt es nicht (0 bis %2).").arg(b.nr).arg(f->faTrack->maximum());
+            return QStringLiteral("Das Tempo geht von 0 bis %1.").arg(f->faTrack->maximum());
         f->faTrack->setValue(b.nr);
         return {};
-    case web::Art::Richtung:
-        if (b.an)
-            t_.btnVWClick();
-        else
-            t_.btnRWClick();
+    case web::Art::Richtung: {
+        // The turn-round stops the train for two seconds: queued.
+        const bool vor = b.an;
+        spaeter([this, vor] {
+            if (t_.pControl->currentIndex() == TfMain::SFahren)
+                vor ? t_.btnVWClick() : t_.btnRWClick();
+        });
         return {};
+    }
     default:
         break;
     }
+    // What the page wants, not a toggle: a stop sent twice stays a stop.
+    if (!b.an) {
+        if (f->btnStop->isChecked())
+            f->btnStop->click();
+        return {};
+    }
+    if (f->btnStop->isChecked())
+        return {};
     if (!f->btnStop->isEnabled())
-        return QStringLiteral("Die Fahrt endet gerade.");
+        return QStringLiteral("Die Fahrt endet gerade; gleich noch einmal versuchen.");
     f->btnStop->click();
     if (f->zugFaehrt())
         fahrtVon_ = client;
@@ -321,8 +431,13 @@ QByteArray WebAnbindung::zustand() const
 {
     QJsonObject z;
     z[QStringLiteral("typ")] = QStringLiteral("zustand");
-    z[QStringLiteral("snt")] = t_.mnuSNTaus->isEnabled();
+    // The supply as it is: the tick keeps it on, and during a run or a
+    // switching pass the thread or the pass.
+    z[QStringLiteral("snt")] = t_.tiSNT->isActive() || t_.pFahren->zugFaehrt() || t_.pStrecke->zugFaehrt()
+                               || t_.pStrecke->liste->schaltetGerade();
+    z[QStringLiteral("sntSchaltet")] = sntSchaltet();
     z[QStringLiteral("sntEin")] = t_.mnuSNTein->isEnabled();
+    z[QStringLiteral("rechner")] = QSysInfo::machineHostName();
     const int seite = t_.pControl->currentIndex();
     z[QStringLiteral("seite")] = seite;
     QJsonArray seiten;
@@ -364,20 +479,20 @@ QByteArray WebAnbindung::zustand() const
     return QJsonDocument(z).toJson(QJsonDocument::Compact);
 }
 
-void WebAnbindung::zustandSenden(bool immer)
+bool WebAnbindung::zustandSenden(bool immer)
 {
     if (server_->clients() == 0)
-        return;
+        return false;
     QByteArray z = zustand();
     if (!immer && z == zustand_)
-        return;
+        return false;
     zustand_ = std::move(z);
     server_->rundsenden(zustand_);
+    return true;
 }
 
 // In the keep-alive tick: the inputs as the tick reads them (the occupancy
-// and push-button pages read their own), compared with those last pushed.
-// The message is made and sent after the tick.
+// and push-button pages read their own).
 void WebAnbindung::nachTakt()
 {
     if (server_->clients() == 0)
@@ -389,48 +504,17 @@ void WebAnbindung::nachTakt()
         k.MelderLesen(a, b, c, d);
     if (seite != TfMain::STaster)
         k.TasterLesen(a, b, c);
-    bool anders = false;
-    for (std::size_t g = 0; g < Gruppen.size(); ++g) {
-        const std::size_t n = std::size_t(gruppenAnzahl(k, g));
-        const std::uint8_t* bild = gruppenBild(k, g);
-        std::vector<std::uint8_t>& alt = bilder_[g];
-        if (alt.size() != n) {   // laid out anew: no element counts as changed
-            alt.assign(n, 0);
-            for (std::size_t i = 0; i < n; ++i)
-                alt[i] = bild[i + 1] ? 1 : 0;
-            anders = true;
-            continue;
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint8_t v = bild[i + 1] ? 1 : 0;
-            if (alt[i] != v) {
-                alt[i] = v;
-                letzte_[g] = int(i) + 1 + Gruppen[g].nummer;
-                anders = true;
-            }
-        }
-    }
-    if (anders && !std::exchange(belegungOffen_, true))
-        QMetaObject::invokeMethod(this, &WebAnbindung::belegungSenden, Qt::QueuedConnection);
+    belegungPruefen(k);
 }
 
-void WebAnbindung::belegungSenden()
+// Compared with those last pushed; a change is made into a message and sent
+// after the handler, once however often it changed meanwhile.
+void WebAnbindung::belegungPruefen(const kvx::Abbild& bild)
 {
-    belegungOffen_ = false;
-    QJsonArray gruppen;
-    for (std::size_t g = 0; g < Gruppen.size(); ++g) {
-        QByteArray bits(qsizetype(bilder_[g].size()), '0');
-        for (std::size_t i = 0; i < bilder_[g].size(); ++i)
-            if (bilder_[g][i])
-                bits[qsizetype(i)] = '1';
-        gruppen.append(QJsonObject{{QStringLiteral("name"), QString::fromLatin1(Gruppen[g].name)},
-                                   {QStringLiteral("taster"), Gruppen[g].taster},
-                                   {QStringLiteral("nummer"), Gruppen[g].nummer},
-                                   {QStringLiteral("bits"), QString::fromLatin1(bits)},
-                                   {QStringLiteral("letzter"), letzte_[g]}});
-    }
-    belegung_ = QJsonDocument(QJsonObject{{QStringLiteral("typ"), QStringLiteral("belegung")},
-                                          {QStringLiteral("gruppen"), gruppen}})
-                    .toJson(QJsonDocument::Compact);
-    server_->rundsenden(belegung_);
+    if (!belegung_.vergleichen(bild) || std::exchange(belegungOffen_, true))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        belegungOffen_ = false;
+        server_->rundsenden(belegung_.nachricht());
+    });
 }

@@ -12,50 +12,123 @@ namespace web {
 
 namespace {
 
-enum class Feld { Keins, An, Nr, Wert, Vor };
+enum class Feld { Keins, An, Vor, Nr, Wert, Id, Knopf };
 
 struct Eintrag {
     const char* name;
     Art art;
     Feld feld;
+    Feld feld2 = Feld::Keins;
     double min = 0;
     double max = 0;
+    // In the user's words: for a yes/no field what it decides, for a number
+    // what it counts.
+    const char* was = "";
 };
 
 // Bounds of the numbers: any page number, any block number of the largest
-// layout, the speed steps and the walk's beat.
-constexpr std::array<Eintrag, 14> Befehle{{
+// layout, the drive slider's positions.
+constexpr std::array<Eintrag, 15> Befehle{{
     {"allesAus", Art::AllesAus, Feld::Keins},
-    {"snt", Art::Snt, Feld::An},
-    {"seite", Art::Seite, Feld::Nr, 0, 7},
-    {"start", Art::StartPause, Feld::Keins},
+    {"snt", Art::Snt, Feld::An, Feld::Keins, 0, 0, "ob das SNT ein- oder ausgeschaltet werden soll"},
+    {"seite", Art::Seite, Feld::Nr, Feld::Keins, 0, 7, "Die Seitennummer"},
+    {"start", Art::StartPause, Feld::An, Feld::Keins, 0, 0, "ob die Automatik laufen oder pausieren soll"},
     {"weiter", Art::Weiter, Feld::Keins},
     {"zurueck", Art::Zurueck, Feld::Keins},
     {"fehlerhaft", Art::Fehlerhaft, Feld::Keins},
-    {"takt", Art::Takt, Feld::Wert, 0.2, 10.0},
-    {"block", Art::Block, Feld::Nr, 1, 200},
-    {"tempo", Art::Tempo, Feld::Nr, 0, 15},
-    {"richtung", Art::Richtung, Feld::Vor},
-    {"fahrt", Art::Fahrt, Feld::Keins},
+    {"takt", Art::Takt, Feld::Wert, Feld::Keins, 0, 0, "Der Takt"},
+    {"block", Art::Block, Feld::Nr, Feld::Keins, 1, 200, "Die Blocknummer"},
+    {"tempo", Art::Tempo, Feld::Nr, Feld::Keins, 0, 120, "Das Tempo"},
+    {"richtung", Art::Richtung, Feld::Vor, Feld::Keins, 0, 0, "ob vorwärts oder rückwärts gefahren werden soll"},
+    {"fahrt", Art::Fahrt, Feld::An, Feld::Keins, 0, 0, "ob der Zug fahren oder halten soll"},
     {"lebt", Art::Lebt, Feld::Keins},
-    {"sichtbar", Art::Sichtbar, Feld::An},
+    {"sichtbar", Art::Sichtbar, Feld::An, Feld::Keins, 0, 0, "ob die Seite sichtbar ist"},
+    {"antwort", Art::Antwort, Feld::Id, Feld::Knopf, 0, MaxMeldungId, "Die Nummer der Meldung"},
 }};
 
-const char* feldName(Feld f)
+QLatin1String feldName(Feld f)
 {
     switch (f) {
-    case Feld::An: return "an";
-    case Feld::Nr: return "nr";
-    case Feld::Wert: return "wert";
-    case Feld::Vor: return "vor";
+    case Feld::An: return QLatin1String("an");
+    case Feld::Vor: return QLatin1String("vor");
+    case Feld::Nr: return QLatin1String("nr");
+    case Feld::Wert: return QLatin1String("wert");
+    case Feld::Id: return QLatin1String("id");
+    case Feld::Knopf: return QLatin1String("knopf");
     case Feld::Keins: break;
     }
-    return "";
+    return QLatin1String();
 }
 
 Lesung fehler(const QString& text)
 {
     return {std::nullopt, text};
+}
+
+// The members of the outermost object as written, counted by their colons
+// outside strings: a name written twice counts twice, where the parsed
+// object keeps only one.
+int mitgliederGeschrieben(QByteArrayView text)
+{
+    int tiefe = 0;
+    int anzahl = 0;
+    bool imText = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (imText) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                imText = false;
+            continue;
+        }
+        if (c == '"')
+            imText = true;
+        else if (c == '{' || c == '[')
+            ++tiefe;
+        else if (c == '}' || c == ']')
+            --tiefe;
+        else if (c == ':' && tiefe == 1)
+            ++anzahl;
+    }
+    return anzahl;
+}
+
+// One field of e into b; the reason in German when it is wrong or missing.
+QString feldLesen(const Eintrag& e, Feld f, const QJsonValue& v, Befehl& b)
+{
+    switch (f) {
+    case Feld::Keins:
+        return {};
+    case Feld::An:
+    case Feld::Vor:
+        if (!v.isBool())
+            return QStringLiteral("Es fehlt die Angabe, %1.").arg(QString::fromUtf8(e.was));
+        b.an = v.toBool();
+        return {};
+    case Feld::Knopf:
+        if (!v.isString() || v.toString().trimmed().isEmpty() || v.toString().size() > MaxKnopf)
+            return QStringLiteral("Die Antwort nennt keinen Knopf der Meldung.");
+        b.knopf = v.toString();
+        return {};
+    case Feld::Wert: {
+        const double d = v.toDouble(std::nan(""));
+        if (!v.isDouble() || !std::isfinite(d) || d <= 0)
+            return QStringLiteral("%1 muss eine Zahl von Sekunden sein.").arg(QString::fromUtf8(e.was));
+        b.wert = d;
+        return {};
+    }
+    case Feld::Nr:
+    case Feld::Id: {
+        const double d = v.toDouble(std::nan(""));
+        if (!v.isDouble() || !std::isfinite(d) || d < e.min || d > e.max || d != std::floor(d))
+            return QStringLiteral("%1 muss eine ganze Zahl von %2 bis %3 sein.")
+                .arg(QString::fromUtf8(e.was), QString::number(e.min), QString::number(e.max));
+        b.nr = int(d);
+        return {};
+    }
+    }
+    return {};
 }
 
 }  // namespace
@@ -77,40 +150,26 @@ Lesung befehlLesen(QByteArrayView text)
     if (pe.error != QJsonParseError::NoError || !doc.isObject())
         return fehler(QStringLiteral("Kein gültiger Befehl: ein JSON-Objekt wird erwartet."));
     const QJsonObject o = doc.object();
+    if (mitgliederGeschrieben(text) != o.size())
+        return fehler(QStringLiteral("Kein gültiger Befehl: eine Angabe steht zweimal in der Nachricht."));
     const QJsonValue name = o.value(QLatin1String("befehl"));
     if (!name.isString())
-        return fehler(QStringLiteral("Kein gültiger Befehl: das Feld \"befehl\" fehlt."));
+        return fehler(QStringLiteral("Kein gültiger Befehl: die Nachricht nennt nicht, was getan werden soll."));
     const Eintrag* e = nullptr;
     for (const Eintrag& k : Befehle)
         if (name.toString() == QLatin1String(k.name))
             e = &k;
     if (!e)
-        return fehler(QStringLiteral("Unbekannter Befehl \"%1\".").arg(name.toString().left(40)));
-    const QString feld = QString::fromLatin1(feldName(e->feld));
+        return fehler(QStringLiteral("Unbekannter Befehl „%1“.").arg(name.toString().left(40)));
     for (auto it = o.begin(); it != o.end(); ++it)
-        if (it.key() != QLatin1String("befehl") && it.key() != feld)
-            return fehler(QStringLiteral("Befehl \"%1\": unbekanntes Feld \"%2\".").arg(name.toString(), it.key().left(40)));
+        if (it.key() != QLatin1String("befehl") && (e->feld == Feld::Keins || it.key() != feldName(e->feld))
+            && (e->feld2 == Feld::Keins || it.key() != feldName(e->feld2)))
+            return fehler(QStringLiteral("Kein gültiger Befehl: die Nachricht enthält eine Angabe, die nicht dazugehört."));
     Befehl b;
     b.art = e->art;
-    if (e->feld == Feld::Keins)
-        return {b, {}};
-    const QJsonValue v = o.value(feld);
-    if (e->feld == Feld::An || e->feld == Feld::Vor) {
-        if (!v.isBool())
-            return fehler(QStringLiteral("Befehl \"%1\": \"%2\" muss true oder false sein.").arg(name.toString(), feld));
-        b.an = v.toBool();
-        return {b, {}};
-    }
-    const double d = v.toDouble(std::nan(""));
-    const bool ganz = e->feld == Feld::Nr;
-    if (!v.isDouble() || !std::isfinite(d) || d < e->min || d > e->max || (ganz && d != std::floor(d)))
-        return fehler(QStringLiteral("Befehl \"%1\": \"%2\" muss %3 von %4 bis %5 sein.")
-                          .arg(name.toString(), feld, ganz ? QStringLiteral("eine ganze Zahl") : QStringLiteral("eine Zahl"),
-                               QString::number(e->min), QString::number(e->max)));
-    if (ganz)
-        b.nr = int(d);
-    else
-        b.wert = d;
+    for (const Feld f : {e->feld, e->feld2})
+        if (const QString grund = feldLesen(*e, f, o.value(feldName(f)), b); !grund.isEmpty())
+            return fehler(grund);
     return {b, {}};
 }
 

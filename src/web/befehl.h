@@ -1,21 +1,27 @@
-// The commands a web page sends, one JSON object per WebSocket message:
+// The commands a web page sends, one JSON object per WebSocket message, and
+// what the reader puts into a Befehl:
 //
-//   {"befehl": "allesAus"}                    what Esc does
-//   {"befehl": "snt", "an": true}             power supply on or off
-//   {"befehl": "seite", "nr": 6}              show page nr (0 Config .. 7 Strecken)
-//   {"befehl": "start"}                       the walk: Start / Pause
+//   {"befehl": "allesAus"}                     what Esc does
+//   {"befehl": "snt", "an": true}              an: power supply on or off
+//   {"befehl": "seite", "nr": 6}               nr: show page nr (0 Config .. 7 Strecken)
+//   {"befehl": "start", "an": true}            an: the walk runs (true) or pauses (false)
 //   {"befehl": "weiter"} / {"befehl": "zurueck"} / {"befehl": "fehlerhaft"}
-//   {"befehl": "takt", "wert": 1.5}           seconds per element of the walk
-//   {"befehl": "block", "nr": 3}              drive page: block number
-//   {"befehl": "tempo", "wert": 7}            drive page: speed step
-//   {"befehl": "richtung", "vor": true}       drive page: direction
-//   {"befehl": "fahrt"}                       drive page: Start / Stop
-//   {"befehl": "lebt"}                        the page is still there
-//   {"befehl": "sichtbar", "an": false}       the page was hidden or shown again
+//   {"befehl": "takt", "wert": 1.5}            wert: seconds per element of the walk
+//   {"befehl": "block", "nr": 3}               nr: drive page, block number
+//   {"befehl": "tempo", "nr": 60}              nr: drive page, the slider's position 0..120
+//                                              (eighths of a speed step: 60 is step 7.5)
+//   {"befehl": "richtung", "vor": true}        an: drive page, forward (true) or back
+//   {"befehl": "fahrt", "an": true}            an: drive page, the train runs (true) or stops
+//   {"befehl": "lebt"}                         the page is still there
+//   {"befehl": "sichtbar", "an": false}        an: the page was hidden or shown again
+//   {"befehl": "antwort", "id": 4, "knopf": "Ja"}
+//                                              nr: the id of a mirrored message box,
+//                                              knopf: the text of the button pressed
 //
 // The reader only checks the form: a known command with exactly its fields,
-// of the right type and within the bounds any layout can have. Whether the
-// command may run now is the window's decision.
+// each once, of the right type and within the bounds any layout can have
+// (the beat only finite and above 0). Whether the command may run now, and
+// the window's own ranges, are the window's decision.
 #pragma once
 
 #include <QByteArrayView>
@@ -27,6 +33,10 @@ namespace web {
 
 // Longest message taken; longer ones are refused unread.
 inline constexpr int MaxNachricht = 4096;
+// Longest button text of an answer.
+inline constexpr int MaxKnopf = 40;
+// Largest id of a message box an answer may name.
+inline constexpr int MaxMeldungId = 1'000'000'000;
 
 enum class Art {
     AllesAus,
@@ -43,13 +53,15 @@ enum class Art {
     Fahrt,
     Lebt,
     Sichtbar,
+    Antwort,
 };
 
 struct Befehl {
     Art art = Art::Lebt;
-    int nr = 0;           // seite, block, tempo
+    int nr = 0;           // seite, block, tempo; antwort: the box's id
     double wert = 0;      // takt
-    bool an = false;      // snt, sichtbar; richtung: forward
+    bool an = false;      // snt, start, fahrt, sichtbar; richtung: forward
+    QString knopf;        // antwort: the button's text
     friend bool operator==(const Befehl&, const Befehl&) = default;
 };
 

@@ -5,9 +5,9 @@
 #include "automatikgruppe.h"
 #include "fahrenpage.h"
 #include "pruefberichtfenster.h"
-#include "fensterstart.h"
 #include "ledpage.h"
 #include "webanbindung.h"
+#include "webseitenaufbau.h"
 #include "webserver.h"
 
 #include <QAction>
@@ -32,66 +32,8 @@
 
 namespace {
 
-const QByteArray Ini("[Karten]\nBlock=2\nHilfsBlock=1\nMelder=1\nLeds1=1\n");
-
-// One page connected over loopback: what it got, in order.
-struct Seite {
-    Seite(const web::WebServer& server, const QByteArray& schluessel, const QString& origin = {})
-        : ws(origin.isNull() ? QStringLiteral("http://127.0.0.1:%1").arg(server.port()) : origin)
-    {
-        QObject::connect(&ws, &QWebSocket::textMessageReceived, [this](const QString& t) {
-            nachrichten << QJsonDocument::fromJson(t.toUtf8()).object();
-        });
-        ws.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?k=%2").arg(server.port()).arg(QString::fromLatin1(schluessel))));
-    }
-    bool offen() const { return ws.state() == QAbstractSocket::ConnectedState; }
-    // The reply to one command: "ok" or the error text.
-    QString senden(const QByteArray& text)
-    {
-        const qsizetype vorher = nachrichten.size();
-        ws.sendTextMessage(QString::fromUtf8(text));
-        QElapsedTimer uhr;
-        uhr.start();
-        for (;;) {
-            for (qsizetype i = vorher; i < nachrichten.size(); ++i) {
-                const QString typ = nachrichten[i][QStringLiteral("typ")].toString();
-                if (typ == QLatin1String("ok"))
-                    return QStringLiteral("ok");
-                if (typ == QLatin1String("fehler"))
-                    return nachrichten[i][QStringLiteral("text")].toString();
-            }
-            if (uhr.elapsed() > 5000 || !offen())
-                return QStringLiteral("keine Antwort");
-            QTest::qWait(5);
-        }
-    }
-    QJsonObject letzte(const QString& typ) const
-    {
-        for (qsizetype i = nachrichten.size() - 1; i >= 0; --i)
-            if (nachrichten[i][QStringLiteral("typ")].toString() == typ)
-                return nachrichten[i];
-        return {};
-    }
-    QWebSocket ws;
-    QList<QJsonObject> nachrichten;
-};
-
-struct Aufbau {
-    Aufbau() : s(Ini, true, VirtualLayout{.led1Cards = 1})
-    {
-        s.fenster->show();
-        web = std::make_unique<WebAnbindung>(*s.fenster, QStringLiteral("127.0.0.1:0"));
-    }
-    TfMain& w() { return *s.fenster; }
-    web::WebServer& server() { return web->server(); }
-    std::unique_ptr<Seite> seite(const QString& origin = {})
-    {
-        auto p = std::make_unique<Seite>(server(), server().schluessel(), origin);
-        return p;
-    }
-    Start s;
-    std::unique_ptr<WebAnbindung> web;
-};
+using webtest::Aufbau;
+using webtest::Seite;
 
 // A plain HTTP request; the status code, 0 when the connection closed without one.
 // The server runs in this thread: the test waits with the event loop running.
@@ -176,11 +118,24 @@ private Q_SLOTS:
              [](Aufbau& a) { return a.w().pControl->currentIndex() == TfMain::SMelder; }},
             {"Seite bei Fahrt", fahrt, R"({"befehl":"seite","nr":1})", "nicht gewechselt",
              [](Aufbau& a) { return a.w().pControl->currentIndex() == TfMain::SFahren; }},
-            {"Start", ledWalk, R"({"befehl":"start"})", "ok",
+            {"Start", ledWalk, R"({"befehl":"start","an":true})", "ok",
              [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->laeuft() && ledAn(a.s); }},
-            {"Start ohne Automatik", seite(TfMain::SMelder), R"({"befehl":"start"})", "keine Automatik", {}},
-            {"Start ohne Kette", seite(TfMain::SLeds), R"({"befehl":"start"})", "nicht starten",
+            {"Start, läuft schon", ledLaeuft, R"({"befehl":"start","an":true})", "ok",
+             [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->laeuft(); }},
+            {"Pause", ledLaeuft, R"({"befehl":"start","an":false})", "ok",
+             [](Aufbau& a) { return !a.w().automatik(TfMain::SLeds)->laeuft() && a.w().automatik(TfMain::SLeds)->aktiv(); }},
+            {"Pause ohne Start", ledWalk, R"({"befehl":"start","an":false})", "ok",
              [](Aufbau& a) { return !a.w().automatik(TfMain::SLeds)->aktiv(); }},
+            {"Start ohne Automatik", seite(TfMain::SMelder), R"({"befehl":"start","an":true})", "keine Automatik", {}},
+            {"Start ohne Kette", seite(TfMain::SLeds), R"({"befehl":"start","an":true})", "LED-Kette gewählt",
+             [](Aufbau& a) { return !a.w().automatik(TfMain::SLeds)->aktiv(); }},
+            {"Start ohne Signalkarten",
+             [](Aufbau& a) {
+                 a.w().pConfig->spin(config::Signale)->setValue(0);
+                 a.w().pControl->setCurrentIndex(TfMain::SSignal);
+             },
+             R"({"befehl":"start","an":true})", "keine Signalkarten", {}},
+            {"Start ohne Fahrt", seite(TfMain::SFahren), R"({"befehl":"start","an":true})", "erst die Fahrt starten", {}},
             {"Weiter", ledLaeuft, R"({"befehl":"weiter"})", "ok",
              [](Aufbau& a) { return a.s.karte.litLeds(1) == std::vector<int>{2}; }},
             {"Zurück", ledLaeuft, R"({"befehl":"zurueck"})", "ok",
@@ -191,6 +146,9 @@ private Q_SLOTS:
              [](Aufbau& a) { return a.w().fBericht->bericht.fehlerhaft(Pruefbericht::Art::Led, 1, Pruefbericht::Ohne); }},
             {"Takt", ledWalk, R"({"befehl":"takt","wert":0.5})", "ok",
              [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->sTakt->value() == 0.5; }},
+            {"Takt zu kurz", ledWalk, R"({"befehl":"takt","wert":0.1})", "Der Takt geht von 0,2 bis 10 Sekunden.",
+             [](Aufbau& a) { return a.w().automatik(TfMain::SLeds)->sTakt->value() == 10; }},
+            {"Takt zu lang", ledWalk, R"({"befehl":"takt","wert":10.5})", "von 0,2 bis 10 Sekunden", {}},
             {"Block", seite(TfMain::SFahren), R"({"befehl":"block","nr":2})", "ok",
              [](Aufbau& a) { return a.w().pFahren->nrBlock->value() == 2; }},
             {"Block zu groß", seite(TfMain::SFahren), R"({"befehl":"block","nr":5})", "Block 5 gibt es nicht",
@@ -203,18 +161,28 @@ private Q_SLOTS:
             {"Richtung", seite(TfMain::SFahren), R"({"befehl":"richtung","vor":false})", "ok",
              [](Aufbau& a) { return !a.w().pFahren->zustand().vorwaerts; }},
             {"Fahrt", [](Aufbau& a) { a.w().pControl->setCurrentIndex(TfMain::SFahren); a.w().pFahren->faTrack->setValue(9); },
-             R"({"befehl":"fahrt"})", "ok", [](Aufbau& a) { return a.w().pFahren->zugFaehrt() && a.s.karte.block(1).powered; }},
+             R"({"befehl":"fahrt","an":true})", "ok", [](Aufbau& a) { return a.w().pFahren->zugFaehrt() && a.s.karte.block(1).powered; }},
+            {"Fahrt, fährt schon", fahrt, R"({"befehl":"fahrt","an":true})", "ok",
+             [](Aufbau& a) { return a.w().pFahren->zugFaehrt() && a.s.karte.block(2).powered; }},
+            {"Halt", fahrt, R"({"befehl":"fahrt","an":false})", "ok",
+             [](Aufbau& a) { return !a.w().pFahren->zugFaehrt() && !a.s.karte.block(2).powered; }},
+            {"Halt ohne Fahrt", seite(TfMain::SFahren), R"({"befehl":"fahrt","an":false})", "ok",
+             [](Aufbau& a) { return !a.w().pFahren->zugFaehrt(); }},
             {"Alles aus", fahrt, R"({"befehl":"allesAus"})", "ok",
              [](Aufbau& a) { return !a.w().pFahren->zugFaehrt() && !a.s.karte.block(2).powered
                                     && a.w().statusText(0).contains(QStringLiteral("Fahrt gestoppt")); }},
             {"kein JSON", {}, "snt an", "JSON-Objekt", unveraendert},
             {"kein Objekt", {}, "[1,2]", "JSON-Objekt", unveraendert},
-            {"ohne befehl", {}, R"({"an":true})", "\"befehl\" fehlt", unveraendert},
+            {"ohne befehl", {}, R"({"an":true})", "nennt nicht, was getan werden soll", unveraendert},
             {"unbekannt", {}, R"({"befehl":"format"})", "Unbekannter Befehl", unveraendert},
-            {"fremdes Feld", {}, R"({"befehl":"allesAus","pfad":"/etc"})", "unbekanntes Feld", unveraendert},
-            {"falscher Typ", seite(TfMain::SMelder), R"({"befehl":"snt","an":"ja"})", "true oder false",
+            {"fremdes Feld", {}, R"({"befehl":"allesAus","pfad":"/etc"})", "eine Angabe, die nicht dazugehört", unveraendert},
+            {"falscher Typ", seite(TfMain::SMelder), R"({"befehl":"snt","an":"ja"})", "ob das SNT ein- oder ausgeschaltet",
              [](Aufbau& a) { return !a.w().tiSNT->isActive(); }},
-            {"Zahl außerhalb", seite(TfMain::SFahren), R"({"befehl":"tempo","nr":16})", "von 0 bis 15",
+            {"Feld doppelt", seite(TfMain::SMelder), R"({"befehl":"snt","an":false,"an":true})", "zweimal",
+             [](Aufbau& a) { return !a.w().tiSNT->isActive(); }},
+            {"Feld doppelt, maskiert", seite(TfMain::SMelder), R"({"befehl":"snt","an":false,"\u0061n":true})", "zweimal",
+             [](Aufbau& a) { return !a.w().tiSNT->isActive(); }},
+            {"Zahl außerhalb", seite(TfMain::SFahren), R"({"befehl":"tempo","nr":121})", "Das Tempo muss eine ganze Zahl von 0 bis 120",
              [](Aufbau& a) { return a.w().pFahren->faTrack->value() == 0; }},
             {"keine ganze Zahl", seite(TfMain::SFahren), R"({"befehl":"block","nr":1.5})", "ganze Zahl",
              [](Aufbau& a) { return a.w().pFahren->nrBlock->value() == 1; }},
@@ -345,12 +313,12 @@ private Q_SLOTS:
             if (f.walk) {
                 a.w().pControl->setCurrentIndex(TfMain::SLeds);
                 QTest::mouseClick(a.w().pLeds->btnLed1, Qt::LeftButton);
-                QCOMPARE(p->senden(R"({"befehl":"start"})"), QStringLiteral("ok"));
+                QCOMPARE(p->senden(R"({"befehl":"start","an":true})"), QStringLiteral("ok"));
                 QTRY_VERIFY(ledAn(a.s));
             } else {
                 a.w().pControl->setCurrentIndex(TfMain::SFahren);
                 a.w().pFahren->faTrack->setValue(9);
-                QCOMPARE(p->senden(R"({"befehl":"fahrt"})"), QStringLiteral("ok"));
+                QCOMPARE(p->senden(R"({"befehl":"fahrt","an":true})"), QStringLiteral("ok"));
                 QTRY_VERIFY(a.s.karte.block(1).powered);
             }
             if (f.verbergen)
@@ -373,23 +341,46 @@ private Q_SLOTS:
         a.w().mnuAllesAusClick();
     }
 
-    // The address field of the Config page: a bad one is said and changes nothing.
+    // The address field of the Config page: a bad one is said and changes
+    // nothing; only "aus" turns the page off, asked first while pages are
+    // connected; an emptied field leaves it on.
     void einstellung()
     {
         Aufbau a;
         QLineEdit* feld = a.w().pConfig->eWeb;
-        feld->setText(QStringLiteral("nirgends:99999"));
-        Q_EMIT feld->editingFinished();
+        const auto eingeben = [feld](const QString& text) {
+            feld->setText(text);
+            Q_EMIT feld->editingFinished();
+        };
+        eingeben(QStringLiteral("nirgends:99999"));
         QCOMPARE(a.s.meldungen.size(), 1);
         QVERIFY(a.s.meldungen.first().contains(QStringLiteral("keine Adresse")));
         QVERIFY(a.server().laeuft());
-        feld->setText(QString());
-        Q_EMIT feld->editingFinished();
-        QVERIFY(!a.server().laeuft());
-        QCOMPARE(a.w().pConfig->lWebAdresse->text(), QStringLiteral("Web-Seite aus"));
-        feld->setText(QStringLiteral("127.0.0.1:0"));
-        Q_EMIT feld->editingFinished();
+        eingeben(QString());   // Enter in the empty field: the address came from the command line
         QVERIFY(a.server().laeuft());
+        auto p = a.seite();
+        QTRY_VERIFY(p->offen());
+        eingeben(QStringLiteral("aus"));   // "Nein"
+        QTRY_COMPARE(a.s.fragen.size(), 1);
+        QVERIFY(a.s.fragen.first().contains(QStringLiteral("Eine Web-Seite ist verbunden")));
+        QVERIFY(a.server().laeuft() && p->offen());
+        QCOMPARE(feld->text(), QString());   // as it was: the address came from the command line
+        a.s.antwort = true;
+        eingeben(QStringLiteral("Aus"));
+        QTRY_VERIFY(!a.server().laeuft());
+        QCOMPARE(a.s.fragen.size(), 2);
+        QCOMPARE(a.w().pConfig->lWebAdresse->text(), QStringLiteral("Web-Seite aus"));
+        QCOMPARE(feld->text(), QString());
+        eingeben(QStringLiteral("127.0.0.1:0"));
+        QVERIFY(a.server().laeuft());
+        eingeben(QString());   // the address cleared: still on, and said how to turn it off
+        QVERIFY(a.server().laeuft());
+        QCOMPARE(feld->text(), QStringLiteral("127.0.0.1:0"));
+        QVERIFY(a.w().statusText(0).contains(QStringLiteral("„aus“ eingeben")));
+        eingeben(QStringLiteral("aus"));   // no page connected: off without asking
+        QTRY_VERIFY(!a.server().laeuft());
+        QCOMPARE(a.s.fragen.size(), 2);
+        eingeben(QStringLiteral("127.0.0.1:0"));
         a.w().pControl->setCurrentIndex(TfMain::SMelder);   // leaving Config writes the settings
         QVERIFY(a.s.ini().contains("Web=127.0.0.1:0"));
     }

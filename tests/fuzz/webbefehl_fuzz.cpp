@@ -1,13 +1,15 @@
 // The command reader of the web page: whatever a page sends, it is read
 // without a fault, and is either refused with a German reason or taken as one
 // command whose values lie within their bounds. A command taken, written
-// out again in its plain form, reads back as the same command.
+// out again in its plain form, reads back as the same command, and with its
+// last field written twice it is refused.
 #include "befehl.h"
 #include "pruefen.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -18,12 +20,18 @@ QByteArray schreiben(const web::Befehl& b)
     QJsonObject o{{QStringLiteral("befehl"), web::befehlName(b.art)}};
     switch (b.art) {
     case Art::Snt:
+    case Art::StartPause:
+    case Art::Fahrt:
     case Art::Sichtbar: o[QStringLiteral("an")] = b.an; break;
     case Art::Richtung: o[QStringLiteral("vor")] = b.an; break;
     case Art::Seite:
     case Art::Block:
     case Art::Tempo: o[QStringLiteral("nr")] = b.nr; break;
     case Art::Takt: o[QStringLiteral("wert")] = b.wert; break;
+    case Art::Antwort:
+        o[QStringLiteral("id")] = b.nr;
+        o[QStringLiteral("knopf")] = b.knopf;
+        break;
     default: break;
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
@@ -43,9 +51,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     const web::Befehl& b = *l.befehl;
     pruefen(groesse <= std::size_t(web::MaxNachricht), "nothing longer than the limit is taken");
     pruefen(!web::befehlName(b.art).isEmpty(), "a known command");
-    pruefen(b.nr >= 0 && b.nr <= 200, "numbers within the largest layout");
-    pruefen(b.wert == 0 || (b.wert >= 0.2 && b.wert <= 10.0), "the beat within its bounds");
-    const web::Lesung wieder = web::befehlLesen(schreiben(b));
+    const int hoechstens = b.art == web::Art::Antwort ? web::MaxMeldungId : b.art == web::Art::Tempo ? 120 : 200;
+    pruefen(b.nr >= 0 && b.nr <= hoechstens, "numbers within the largest layout");
+    pruefen(b.wert == 0 || (b.wert > 0 && std::isfinite(b.wert)), "the beat a finite number of seconds");
+    pruefen(b.knopf.isEmpty() == (b.art != web::Art::Antwort) && b.knopf.size() <= web::MaxKnopf,
+            "a button's text with an answer only");
+    const QByteArray klar = schreiben(b);
+    const web::Lesung wieder = web::befehlLesen(klar);
     pruefen(wieder.befehl.has_value() && *wieder.befehl == b, "written out, it reads back the same");
+    // The same members once more, the last one repeated: refused.
+    const qsizetype komma = klar.lastIndexOf(',');
+    if (komma > 0) {
+        const QByteArray doppelt = klar.left(klar.size() - 1) + klar.mid(komma);
+        pruefen(!web::befehlLesen(doppelt).befehl.has_value(), "a field written twice is refused");
+    }
     return 0;
 }
