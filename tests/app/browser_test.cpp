@@ -13,24 +13,18 @@
 #include "fensterstart.h"
 #include "ledpage.h"
 #include "webanbindung.h"
+#include "webdriver.h"
 #include "webserver.h"
 
 #include <QDateTime>
 #include <QDoubleSpinBox>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
-#include <QStandardPaths>
 #include <QTabWidget>
-#include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebSocket>
 
@@ -40,115 +34,10 @@
 
 namespace {
 
+using webdriver::Browser;
+using webdriver::freierPort;
+
 const QByteArray Ini("[Karten]\nBlock=2\nHilfsBlock=1\nMelder=1\nLeds1=1\n");
-const QString ElementSchluessel = QStringLiteral("element-6066-11e4-a52e-4f735466cecf");
-
-quint16 freierPort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-}
-
-// chromedriver with one headless Chromium session, as a phone held upright.
-// Every call waits for its answer with the event loop running, so that the
-// program under test serves the browser meanwhile.
-class Browser {
-public:
-    bool starten()
-    {
-        const QString treiber = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
-        port_ = freierPort();
-        treiber_.start(treiber, {QStringLiteral("--port=%1").arg(port_)});
-        if (treiber.isEmpty() || !treiber_.waitForStarted())
-            return false;
-        QElapsedTimer uhr;
-        uhr.start();
-        while (!aufruf("GET", QStringLiteral("/status"))[QStringLiteral("ready")].toBool() && uhr.elapsed() < 10000)
-            QTest::qWait(50);
-        QJsonArray args;
-        for (const char* a : {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                              "--disable-background-networking", "--disable-component-update", "--disable-sync"})
-            args.append(QString::fromLatin1(a));
-        args.append(QStringLiteral("--user-data-dir=") + profil_.path());
-        const QJsonObject telefon{{QStringLiteral("width"), 390}, {QStringLiteral("height"), 844},
-                                  {QStringLiteral("pixelRatio"), 1}};
-        const QJsonObject chrome{{QStringLiteral("args"), args},
-                                 {QStringLiteral("mobileEmulation"), QJsonObject{{QStringLiteral("deviceMetrics"), telefon}}}};
-        const QJsonObject immer{{QStringLiteral("browserName"), QStringLiteral("chrome")},
-                                {QStringLiteral("goog:chromeOptions"), chrome}};
-        sitzung_ = QStringLiteral("/session/")
-                   + aufruf("POST", QStringLiteral("/session"),
-                            {{QStringLiteral("capabilities"), QJsonObject{{QStringLiteral("alwaysMatch"), immer}}}})
-                         [QStringLiteral("sessionId")].toString();
-        return sitzung_.size() > 9;
-    }
-
-    ~Browser()
-    {
-        if (sitzung_.size() > 9)
-            aufruf("DELETE", sitzung_);
-        treiber_.terminate();
-        if (!treiber_.waitForFinished(5000))
-            treiber_.kill();
-    }
-
-    void oeffnen(const QString& url) { aufruf("POST", sitzung_ + QStringLiteral("/url"), {{QStringLiteral("url"), url}}); }
-
-    // Runs script in the page; its return value.
-    QJsonValue js(const QString& script)
-    {
-        return aufruf("POST", sitzung_ + QStringLiteral("/execute/sync"),
-                      {{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
-    }
-
-    // A real click on the element the CSS selector names.
-    bool klicken(const QString& selektor)
-    {
-        const QString id = aufruf("POST", sitzung_ + QStringLiteral("/element"),
-                                  {{QStringLiteral("using"), QStringLiteral("css selector")},
-                                   {QStringLiteral("value"), selektor}})[ElementSchluessel]
-                               .toString();
-        return !id.isEmpty() && aufruf("POST", sitzung_ + QStringLiteral("/element/%1/click").arg(id), {}).isNull();
-    }
-
-    // The viewport of a phone of this size, held as its sides say.
-    void groesse(int breite, int hoehe)
-    {
-        const QJsonObject flaeche{{QStringLiteral("width"), breite}, {QStringLiteral("height"), hoehe},
-                               {QStringLiteral("deviceScaleFactor"), 1}, {QStringLiteral("mobile"), true}};
-        aufruf("POST", sitzung_ + QStringLiteral("/goog/cdp/execute"),
-               {{QStringLiteral("cmd"), QStringLiteral("Emulation.setDeviceMetricsOverride")},
-                {QStringLiteral("params"), flaeche}});
-    }
-
-    QByteArray bildschirm()
-    {
-        return QByteArray::fromBase64(aufruf("GET", sitzung_ + QStringLiteral("/screenshot")).toString().toLatin1());
-    }
-
-private:
-    // The "value" of the answer.
-    QJsonValue aufruf(const QByteArray& verb, const QString& pfad, const QJsonObject& inhalt = {})
-    {
-        QNetworkRequest r(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(pfad)));
-        r.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        r.setTransferTimeout(60000);   // a browser that hangs fails the test instead of holding it
-        QNetworkReply* antwort =
-            netz_.sendCustomRequest(r, verb, verb == "POST" ? QJsonDocument(inhalt).toJson() : QByteArray());
-        while (!antwort->isFinished())
-            QTest::qWait(2);
-        antwort->deleteLater();
-        return QJsonDocument::fromJson(antwort->readAll()).object()[QStringLiteral("value")];
-    }
-
-    QProcess treiber_;
-    QTemporaryDir profil_;
-    QNetworkAccessManager netz_;
-    quint16 port_ = 0;
-    QString sitzung_;
-};
-
 
 // The commands the page sent since the last call ("lebt" left out), in the
 // form json() gives; the first call starts recording.
@@ -165,14 +54,15 @@ QStringList gesendet(Browser& b)
     return l;
 }
 
-QString text(Browser& b, const QString& id)
+// A property of the element with this id, as text.
+QString text(Browser& b, const QString& id, const char* eigenschaft = "textContent")
 {
-    return b.js(QStringLiteral("return document.getElementById('%1').textContent").arg(id)).toString();
+    return b.js(QStringLiteral("return String(document.getElementById('%1').%2)").arg(id, QLatin1String(eigenschaft))).toString();
 }
 
 bool gesperrt(Browser& b, const QString& id)
 {
-    return b.js(QStringLiteral("return document.getElementById('%1').disabled").arg(id)).toBool();
+    return text(b, id, "disabled") == QLatin1String("true");
 }
 
 // Types text into a field and leaves it, as a finger does.
@@ -189,7 +79,7 @@ void seiteWaehlen(Browser& b, int nr)
 
 bool verbunden(Browser& b)
 {
-    return b.js(QStringLiteral("return document.getElementById('verbindung').className")).toString() == QLatin1String("ok");
+    return text(b, QStringLiteral("verbindung"), "className") == QLatin1String("ok");
 }
 
 QByteArray json(const QJsonObject& o)
@@ -226,7 +116,7 @@ for (const e of document.querySelectorAll('button, select, input')) {
   const name = e.id || e.textContent.trim() || e.type;
   if (r.height < 44 || r.width < 44) fehler.push(name + ': ' + Math.round(r.width) + 'x' + Math.round(r.height));
   const mitte = document.elementFromPoint(r.left + r.width / 2, r.top + r.height / 2);
-  if (!mitte || (mitte !== e && !e.contains(mitte) && !(mitte.tagName === 'LABEL' && mitte.contains(e))))
+  if (!mitte || (mitte !== e && !e.contains(mitte)))
     fehler.push(name + ' verdeckt von ' + (mitte ? mitte.id || mitte.tagName : 'nichts'));
   if (e.id !== 'alles-aus' && r.right > aus.left && r.left < aus.right && r.bottom > aus.top && r.top < aus.bottom)
     fehler.push(name + ' unter Alles aus');
@@ -396,7 +286,7 @@ private Q_SLOTS:
         QTRY_COMPARE(w.pFahren->nrBlock->value(), 3);
         QCOMPARE(text(b, QStringLiteral("fa-block-fehler")), QString());
 
-        QCOMPARE(b.js(QStringLiteral("return document.getElementById('fa-tempo').max")).toString(), QStringLiteral("120"));
+        QCOMPARE(text(b, QStringLiteral("fa-tempo"), "max"), QStringLiteral("120"));
         for (const auto& [stellung, zeigt] : {std::pair{60, "Fahrstufe 7,5"}, std::pair{120, "Fahrstufe 15"}, std::pair{3, "Fahrstufe 0,375"}}) {
             b.js(QStringLiteral("const r = document.getElementById('fa-tempo'); r.value = '%1'; r.dispatchEvent(new Event('input')); return 0")
                      .arg(stellung));
@@ -411,8 +301,7 @@ private Q_SLOTS:
             QTRY_COMPARE(text(b, QStringLiteral("fa-richtung")), vor ? QStringLiteral("Richtung: vorwärts") : QStringLiteral("Richtung: rückwärts"));
             const QString gewaehlt = vor ? QStringLiteral("btn-vor") : QStringLiteral("btn-rueck");
             const QString andere = vor ? QStringLiteral("btn-rueck") : QStringLiteral("btn-vor");
-            QCOMPARE(b.js(QStringLiteral("return document.getElementById('%1').getAttribute('aria-pressed')").arg(gewaehlt)).toString(), QStringLiteral("true"));
-            QCOMPARE(b.js(QStringLiteral("return document.getElementById('%1').getAttribute('aria-pressed')").arg(andere)).toString(), QStringLiteral("false"));
+            QCOMPARE(text(b, gewaehlt, "ariaPressed") + text(b, andere, "ariaPressed"), QStringLiteral("truefalse"));
             QVERIFY(b.js(farbe.arg(gewaehlt)).toString() != b.js(farbe.arg(andere)).toString());
         }
 
@@ -435,11 +324,11 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(verbunden(b), 10000);
         QTest::mouseClick(a.w.pFahren->btnStop, Qt::LeftButton);
         QTRY_VERIFY(a.w.pFahren->zugFaehrt());
-        QTRY_COMPARE(b.js(QStringLiteral("return document.getElementById('seite').value")).toString(), QStringLiteral("6"));
+        QTRY_COMPARE(text(b, QStringLiteral("seite"), "value"), QStringLiteral("6"));
         seiteWaehlen(b, TfMain::SMelder);
         QTRY_VERIFY(!text(b, QStringLiteral("meldung")).isEmpty());
         QCOMPARE(a.w.pControl->currentIndex(), int(TfMain::SFahren));
-        QCOMPARE(b.js(QStringLiteral("return document.getElementById('seite').value")).toString(), QStringLiteral("6"));
+        QCOMPARE(text(b, QStringLiteral("seite"), "value"), QStringLiteral("6"));
         QTest::mouseClick(a.w.pFahren->btnStop, Qt::LeftButton);
         QTRY_VERIFY(!a.w.pFahren->zugFaehrt());
     }

@@ -81,7 +81,7 @@
       sperren();
       if (e.code === 4401) {
         aufgegeben = true;
-        verbindungZeigen('Das Programm wurde neu gestartet und hat einen neuen Zugangsschlüssel: '
+        verbindungZeigen('Das Programm wurde neu gestartet oder hat einen neuen Zugangsschlüssel: '
                          + 'bitte den neuen QR-Code (Seite „Config“ im Programm) scannen.', false);
         return;
       }
