@@ -26,6 +26,7 @@
 #pragma once
 
 #include "portio.h"
+#include "verdrahtungsfehler.h"
 
 #include <array>
 #include <chrono>
@@ -181,6 +182,11 @@ public:
     void setClock(std::function<Clock::time_point()> clock);
     Clock::time_point now() const;
 
+    // Wiring faults between the chains' lines and the elements (see
+    // fehlerschicht.h); none at construction. seed drives the flickering inputs.
+    void setFehler(std::vector<verdrahtung::Fehler> fehler, std::uint64_t seed = 1);
+    std::vector<verdrahtung::Fehler> fehler() const;
+
     // --- the virtual layout's window and the layout log ----------------------
     Ansicht ansicht() const;
     void ansicht(Ansicht& into) const;           // the same, reusing into's storage
@@ -314,6 +320,7 @@ private:
 
     VirtualLayout layout_;
     mutable std::mutex mutex_;
+    std::vector<verdrahtung::Fehler> fehler_;
 
     std::array<Chip, 2> chips_{};
     ShiftChain block_, turnout_, signal_, led1_, led2_, led3_;

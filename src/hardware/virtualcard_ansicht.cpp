@@ -364,3 +364,17 @@ void VirtualCard::ansichtLocked(Ansicht& into, Clock::time_point at) const
     copyFrom1(into.hblockButtons, hblockButton_);
     copyFrom1(into.taster1, taster1_);
 }
+
+// --- wiring faults -----------------------------------------------------------
+
+void VirtualCard::setFehler(std::vector<verdrahtung::Fehler> fehler, std::uint64_t)
+{
+    std::lock_guard guard(mutex_);
+    fehler_ = std::move(fehler);
+}
+
+std::vector<verdrahtung::Fehler> VirtualCard::fehler() const
+{
+    std::lock_guard guard(mutex_);
+    return fehler_;
+}
