@@ -22,7 +22,6 @@
 #include <QTimer>
 
 #include <array>
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -68,12 +67,15 @@ const std::uint8_t* gruppenBild(const TkvxHard& k, std::size_t g)
 
 }  // namespace
 
-WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
+WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse, web::WebServer* laufend,
+                           const QString& startFehler)
     : t_(fenster)
-    , server_(new web::WebServer(this))
+    , server_(laufend ? laufend : new web::WebServer(this))
     , zustandTimer_(new QTimer(this))
 {
-    connect(server_, &web::WebServer::befehl, this, &WebAnbindung::befehl);
+    // Queued: a box that a command opens waits outside the page's socket
+    // handler, so that the page's answer and its "lebt" still come in.
+    connect(server_, &web::WebServer::befehl, this, &WebAnbindung::befehl, Qt::QueuedConnection);
     connect(server_, &web::WebServer::verloren, this, &WebAnbindung::verloren);
     connect(server_, &web::WebServer::verbunden, this, [this](int client) {
         server_->senden(client, zustand());
@@ -90,9 +92,20 @@ WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
         server_->schluesselErneuern();
         adresseZeigen();
     });
-    const QString a = adresse.isEmpty() ? c->eWeb->text() : adresse;
-    if (const QString f = starten(a); !f.isEmpty())
-        t_.showMessage(f);
+    QString fehler = startFehler;
+    if (!laufend) {
+        fehler = starten(adresse.isEmpty() ? c->eWeb->text() : adresse);
+    } else {
+        if (server_->laeuft()) {
+            adresse_ = adresse.trimmed();
+            zustandTimer_->start();
+        }
+        adresseZeigen();
+    }
+    if (!fehler.isEmpty()) {
+        t_.setStatusText(0, u' ' + fehler);
+        c->lWebAdresse->setText(fehler);
+    }
 }
 
 // The pages are closed without stopping anything more: the window has ended
@@ -114,8 +127,6 @@ QString WebAnbindung::starten(const QString& adresse)
         if (fehler.isEmpty()) {
             adresse_ = adresse.trimmed();
             zustandTimer_->start();
-            std::printf("Web-Seite: %s\n", server_->url().toUtf8().constData());
-            std::fflush(stdout);
         }
     }
     adresseZeigen();
@@ -161,6 +172,8 @@ void WebAnbindung::feldUebernommen()
 
 void WebAnbindung::befehl(int client, const web::Befehl& b)
 {
+    if (b.art == web::Art::Antwort)
+        return;   // the mirrored boxes' (WebMeldungen)
     const QString fehler = ausfuehren(client, b);
     QJsonObject antwort;
     if (fehler.isEmpty()) {
@@ -219,6 +232,7 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
         return fahrBefehl(client, b);
     case Art::Lebt:
     case Art::Sichtbar:
+    case Art::Antwort:
         return {};
     }
     return {};

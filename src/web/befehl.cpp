@@ -24,7 +24,7 @@ struct Eintrag {
 
 // Bounds of the numbers: any page number, any block number of the largest
 // layout, the speed steps and the walk's beat.
-constexpr std::array<Eintrag, 14> Befehle{{
+constexpr std::array<Eintrag, 15> Befehle{{
     {"allesAus", Art::AllesAus, Feld::Keins},
     {"snt", Art::Snt, Feld::An},
     {"seite", Art::Seite, Feld::Nr, 0, 7},
@@ -39,6 +39,7 @@ constexpr std::array<Eintrag, 14> Befehle{{
     {"fahrt", Art::Fahrt, Feld::Keins},
     {"lebt", Art::Lebt, Feld::Keins},
     {"sichtbar", Art::Sichtbar, Feld::An},
+    {"antwort", Art::Antwort, Feld::Keins},   // fields of its own: antwortLesen
 }};
 
 const char* feldName(Feld f)
@@ -56,6 +57,27 @@ const char* feldName(Feld f)
 Lesung fehler(const QString& text)
 {
     return {std::nullopt, text};
+}
+
+// {"befehl":"antwort","id":N,"knopf":"Ja"}: the id of an open box and the
+// text of one of its buttons.
+Lesung antwortLesen(const QJsonObject& o)
+{
+    for (auto it = o.begin(); it != o.end(); ++it)
+        if (it.key() != QLatin1String("befehl") && it.key() != QLatin1String("id") && it.key() != QLatin1String("knopf"))
+            return fehler(QStringLiteral("Befehl \"antwort\": unbekanntes Feld \"%1\".").arg(it.key().left(40)));
+    const QJsonValue id = o.value(QLatin1String("id"));
+    const double d = id.toDouble(std::nan(""));
+    if (!id.isDouble() || !(d >= 1 && d <= 2147483647) || d != std::floor(d))
+        return fehler(QStringLiteral("Befehl \"antwort\": \"id\" muss eine ganze Zahl ab 1 sein."));
+    const QJsonValue knopf = o.value(QLatin1String("knopf"));
+    if (!knopf.isString() || knopf.toString().isEmpty() || knopf.toString().size() > 40)
+        return fehler(QStringLiteral("Befehl \"antwort\": \"knopf\" muss der Text eines Knopfes sein."));
+    Befehl b;
+    b.art = Art::Antwort;
+    b.nr = int(d);
+    b.knopf = knopf.toString();
+    return {b, {}};
 }
 
 }  // namespace
@@ -86,6 +108,8 @@ Lesung befehlLesen(QByteArrayView text)
             e = &k;
     if (!e)
         return fehler(QStringLiteral("Unbekannter Befehl \"%1\".").arg(name.toString().left(40)));
+    if (e->art == Art::Antwort)
+        return antwortLesen(o);
     const QString feld = QString::fromLatin1(feldName(e->feld));
     for (auto it = o.begin(); it != o.end(); ++it)
         if (it.key() != QLatin1String("befehl") && it.key() != feld)

@@ -12,6 +12,7 @@
 //   {"befehl": "fahrt"}                       drive page: Start / Stop
 //   {"befehl": "lebt"}                        the page is still there
 //   {"befehl": "sichtbar", "an": false}       the page was hidden or shown again
+//   {"befehl": "antwort", "id": 3, "knopf": "Ja"}  the answer to a message box shown on the page
 //
 // The reader only checks the form: a known command with exactly its fields,
 // of the right type and within the bounds any layout can have. Whether the
@@ -43,13 +44,15 @@ enum class Art {
     Fahrt,
     Lebt,
     Sichtbar,
+    Antwort,
 };
 
 struct Befehl {
     Art art = Art::Lebt;
-    int nr = 0;           // seite, block, tempo
+    int nr = 0;           // seite, block, tempo; antwort: the box's id
     double wert = 0;      // takt
     bool an = false;      // snt, sichtbar; richtung: forward
+    QString knopf;        // antwort: the button's text
     friend bool operator==(const Befehl&, const Befehl&) = default;
 };
 

@@ -24,6 +24,10 @@ QByteArray schreiben(const web::Befehl& b)
     case Art::Block:
     case Art::Tempo: o[QStringLiteral("nr")] = b.nr; break;
     case Art::Takt: o[QStringLiteral("wert")] = b.wert; break;
+    case Art::Antwort:
+        o[QStringLiteral("id")] = b.nr;
+        o[QStringLiteral("knopf")] = b.knopf;
+        break;
     default: break;
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
@@ -43,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     const web::Befehl& b = *l.befehl;
     pruefen(groesse <= std::size_t(web::MaxNachricht), "nothing longer than the limit is taken");
     pruefen(!web::befehlName(b.art).isEmpty(), "a known command");
-    pruefen(b.nr >= 0 && b.nr <= 200, "numbers within the largest layout");
+    pruefen(b.art == web::Art::Antwort ? b.nr >= 1 : (b.nr >= 0 && b.nr <= 200), "numbers within the largest layout");
     pruefen(b.wert == 0 || (b.wert >= 0.2 && b.wert <= 10.0), "the beat within its bounds");
     const web::Lesung wieder = web::befehlLesen(schreiben(b));
     pruefen(wieder.befehl.has_value() && *wieder.befehl == b, "written out, it reads back the same");
