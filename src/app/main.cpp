@@ -155,6 +155,10 @@ int main(int argc, char* argv[])
 
     QApplication app(qtAnzahl, qtArgumente.data());
     QApplication::setApplicationName(QStringLiteral("KVX-Test"));
+    // Also when the user chose a platform without a screen himself.
+    const QString plattformName = QGuiApplication::platformName();
+    const bool unsichtbar = ohneFenster || plattformName == QLatin1String("offscreen")
+                            || plattformName == QLatin1String("minimal");
     QTranslator qtDeutsch;
     qtAufDeutsch(qtDeutsch);
 
@@ -191,7 +195,7 @@ int main(int argc, char* argv[])
     // on is mirrored to it.
     web::WebServer server;
     WebMeldungen spiegel(server);
-    meldungenOhneFenster(ohneFenster);
+    meldungenOhneFenster(unsichtbar);
     WebSchluessel schluessel(server, iniDatei, orte.konfigurationsOrdner() + QStringLiteral("webschluessel"));
     const QString schluesselHinweis = schluessel.laden();
     const QString webAdresse = aufruf.web.isEmpty() ? Einstellungen::lesen(ProfileFile(iniDatei)).web : aufruf.web;
@@ -235,7 +239,7 @@ int main(int argc, char* argv[])
     spiegel.gebunden();
     if (webFehler.isEmpty() && !schluesselHinweis.isEmpty())
         fMain.setStatusText(0, u' ' + schluesselHinweis);
-    if (ohneFenster) {
+    if (unsichtbar) {
         // Nobody could answer a file dialog on no screen.
         fMain.dateiWaehlen = [&fMain](bool, const QString&, const QString&, const QString&) {
             fMain.showMessage(QStringLiteral("Ohne Bildschirm öffnet sich kein Dateidialog; die Datei wird nicht "
