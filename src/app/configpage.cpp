@@ -206,6 +206,10 @@ ConfigPage::ConfigPage(QWidget* parent)
     btnSchluessel = new QPushButton(QStringLiteral("Neuer Schlüssel"), gbWeb);
     btnSchluessel->setObjectName(QStringLiteral("btnSchluessel"));
     btnSchluessel->setToolTip(QStringLiteral("Neuer Zugangsschlüssel; jede verbundene Seite wird getrennt"));
+    cbSchluesselFest = new QCheckBox(QStringLiteral("Schlüssel behalten"), gbWeb);
+    cbSchluesselFest->setObjectName(QStringLiteral("cbSchluesselFest"));
+    cbSchluesselFest->setToolTip(QStringLiteral("Derselbe Zugangsschlüssel bei jedem Start, damit ein Lesezeichen "
+                                                "gültig bleibt; sonst gibt es bei jedem Start einen neuen"));
     lWebAdresse = new QLabel(gbWeb);
     lWebAdresse->setObjectName(QStringLiteral("lWebAdresse"));
     lWebAdresse->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -217,7 +221,8 @@ ConfigPage::ConfigPage(QWidget* parent)
     web->addWidget(new QLabel(QStringLiteral("Adresse:Port"), gbWeb), 0, 0);
     web->addWidget(eWeb, 0, 1);
     web->addWidget(btnSchluessel, 0, 2);
-    web->addWidget(lWebAdresse, 1, 0, 1, 3);
+    web->addWidget(cbSchluesselFest, 0, 3);
+    web->addWidget(lWebAdresse, 1, 0, 1, 4);
     web->setColumnStretch(1, 1);
     grid->addWidget(lQr, 13, 4, 2, 1, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(gbWeb, 14, 0, 1, 4, Qt::AlignTop);

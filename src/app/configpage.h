@@ -54,11 +54,12 @@ public:
     QLineEdit* tLinks;
     QCheckBox* cbHints;
     QPushButton* btnReInit;
-    // The web page: its address (empty: off), a new access key, the address
-    // with the key and its QR code.
+    // The web page: its address (empty: off), a new access key, keeping the
+    // key from one start to the next, the address with the key and its QR code.
     QGroupBox* gbWeb;
     QLineEdit* eWeb;
     QPushButton* btnSchluessel;
+    QCheckBox* cbSchluesselFest;
     QLabel* lWebAdresse;
     QLabel* lQr;
     // Where the card's lines are: ISA ports or the GPIO header. Read at the

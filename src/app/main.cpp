@@ -1,10 +1,13 @@
 // Program entry: read the command line, open the ports (not on the virtual
 // layout), give up every privilege, then build the application, open the
-// GPIO lines when the card's lines are there, and build the windows.
+// GPIO lines when the card's lines are there, start the web page, and build
+// the windows. The web page runs before the window is built, so that a box
+// of the start reaches the phone, too.
 #include "anlagenbetrieb.h"
 #include "configuration.h"
 #include "dateiorte.h"
 #include "dauerlauf.h"
+#include "einstellungen.h"
 #include "gpiokarte.h"
 #include "gpioports.h"
 #include "linuxports.h"
@@ -14,9 +17,13 @@
 #include "portio.h"
 #include "privileges.h"
 #include "profile.h"
+#include "qrbild.h"
 #include "qtdeutsch.h"
 #include "signalende.h"
 #include "webanbindung.h"
+#include "webmeldungen.h"
+#include "webschluessel.h"
+#include "webserver.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -26,6 +33,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -60,6 +68,18 @@ std::unique_ptr<GpioPorts> gpioPorts(ProfileFile& ini, const QString& iniDatei)
         ini.writeAll(eintraege);
     }
     return std::make_unique<GpioPorts>(lesung.plan, gpioBaustein());
+}
+
+bool gesetzt(const char* variable)
+{
+    return !qEnvironmentVariableIsEmpty(variable);
+}
+
+// Qt's platform chosen by the user: QT_QPA_PLATFORM or -platform.
+bool plattformGewaehlt(const QStringList& argumente)
+{
+    return gesetzt("QT_QPA_PLATFORM") || argumente.contains(QLatin1String("-platform"))
+           || argumente.contains(QLatin1String("--platform"));
 }
 
 }  // namespace
@@ -115,8 +135,31 @@ int main(int argc, char* argv[])
     if (!rechte.isEmpty())
         std::fprintf(stderr, "%s\n", rechte.toLocal8Bit().constData());
 
-    QApplication app(argc, argv);
+    // No screen: the window on Qt's offscreen platform, asked for, or when
+    // the web page is the only way in. The -platform added last wins over
+    // one of the command line.
+    const bool bildschirm = gesetzt("DISPLAY") || gesetzt("WAYLAND_DISPLAY") || plattformGewaehlt(argumente);
+    const bool ohneFenster = aufruf.ohneFenster || (!aufruf.web.isEmpty() && !bildschirm);
+    if (!ohneFenster && !bildschirm) {
+        std::fprintf(stderr, "%s: Kein Bildschirm: weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.\n"
+                             "Ohne Bildschirm startet das Programm mit --ohne-fenster, bedient über --web.\n",
+                     QFileInfo(argumente.first()).fileName().toLocal8Bit().constData());
+        return 2;
+    }
+    std::vector<char*> qtArgumente(argv, argv + argc);
+    char plattform[] = "-platform";
+    char offscreen[] = "offscreen";
+    if (ohneFenster)
+        qtArgumente.insert(qtArgumente.end(), {plattform, offscreen});
+    int qtAnzahl = int(qtArgumente.size());
+    qtArgumente.push_back(nullptr);
+
+    QApplication app(qtAnzahl, qtArgumente.data());
     QApplication::setApplicationName(QStringLiteral("KVX-Test"));
+    // Also when the user chose a platform without a screen himself.
+    const QString plattformName = QGuiApplication::platformName();
+    const bool unsichtbar = ohneFenster || plattformName == QLatin1String("offscreen")
+                            || plattformName == QLatin1String("minimal");
     QTranslator qtDeutsch;
     qtAufDeutsch(qtDeutsch);
 
@@ -125,8 +168,9 @@ int main(int argc, char* argv[])
     // privilege is gone, so that a start as root or with a capability
     // reaches no line the user could not. Its lines are requested by the
     // card's mode words in PortInit.
+    const Dateiorte orte(QCoreApplication::applicationDirPath());
+    const QString iniDatei = orte.iniDatei();
     if (!aufruf.virtuell) {
-        const QString iniDatei = Dateiorte(QCoreApplication::applicationDirPath()).iniDatei();
         ProfileFile ini(iniDatei);
         const QString wahl = ini.readString(QString::fromLatin1(config::SectionSonstiges), PortSchluessel,
                                             QStringLiteral("ISA"));
@@ -148,6 +192,27 @@ int main(int argc, char* argv[])
             setPortBackend(neu.get());
             ports = std::move(neu);
         }
+    }
+
+    // The web page, with --web at that address, else as set on the Config
+    // page; its address and QR code on standard output. Every box from here
+    // on is mirrored to it.
+    web::WebServer server;
+    WebMeldungen spiegel(server);
+    meldungenOhneFenster(unsichtbar);
+    WebSchluessel schluessel(server, iniDatei, orte.konfigurationsOrdner() + QStringLiteral("webschluessel"));
+    const QString schluesselHinweis = schluessel.laden();
+    const QString webAdresse = aufruf.web.isEmpty() ? Einstellungen::lesen(ProfileFile(iniDatei)).web : aufruf.web;
+    QString webFehler;
+    if (!webAdresse.isEmpty())
+        webFehler = server.starten(webAdresse);
+    for (const QString& h : {schluesselHinweis, webFehler})
+        if (!h.isEmpty())
+            std::fprintf(stderr, "%s\n", h.toLocal8Bit().constData());
+    if (server.laeuft()) {
+        const QString url = server.url();
+        std::printf("Web-Seite: %s\n%s", url.toUtf8().constData(), qrText(url).toUtf8().constData());
+        std::fflush(stdout);
     }
 
     // Ctrl+C, a kill or a logout end the program as closing its window does
@@ -181,13 +246,28 @@ int main(int argc, char* argv[])
         return 2;
     }
     fMain.show();
-    // The web page, with --web at that address, else as set on the Config page.
-    WebAnbindung web(fMain, aufruf.web);
+    WebAnbindung web(fMain, webAdresse, &server, webFehler);
+    schluessel.anbinden(fMain);
+    spiegel.gebunden();
+    if (webFehler.isEmpty() && !schluesselHinweis.isEmpty())
+        fMain.setStatusText(0, u' ' + schluesselHinweis);
+    if (unsichtbar) {
+        // Nobody could answer a file dialog on no screen.
+        fMain.dateiWaehlen = [&fMain](bool, const QString&, const QString&, const QString&) {
+            fMain.showMessage(QStringLiteral("Ohne Bildschirm öffnet sich kein Dateidialog; die Datei wird nicht "
+                                             "gewählt."));
+            return QString();
+        };
+    }
     std::unique_ptr<Dauerlauf> dauerlauf;
     if (aufruf.dauerlaufMinuten > 0) {
         dauerlauf = std::make_unique<Dauerlauf>(fMain, std::chrono::minutes(aufruf.dauerlaufMinuten));
         QObject::connect(dauerlauf.get(), &Dauerlauf::beendet, [] { QApplication::exit(0); });
         QTimer::singleShot(0, dauerlauf.get(), &Dauerlauf::starten);
+    }
+    if (signale.endet()) {   // during the start after the window was built
+        setPortBackend(nullptr);
+        return 0;
     }
     const int rc = app.exec();
     setPortBackend(nullptr);

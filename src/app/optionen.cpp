@@ -17,6 +17,7 @@ const QString Dauerlauf = QStringLiteral("dauerlauf");
 const QString Web = QStringLiteral("web");
 const QString FehlerOption = QStringLiteral("fehler");
 const QString OhneListe = QStringLiteral("Nach --fehler fehlt die Liste der Verdrahtungsfehler");
+const QString OhneFenster = QStringLiteral("ohne-fenster");
 
 // QApplication takes these itself; they must not count as unknown here.
 const char* const QtMitWert[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -62,7 +63,7 @@ QString hilfeText(const QString& programm)
 {
     return QStringLiteral(
                "Aufruf: %1 [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
-               "          [--web [ADRESSE:]PORT] [--fehler LISTE]\n"
+               "          [--web [ADRESSE:]PORT] [--ohne-fenster] [--fehler LISTE]\n"
                "\n"
                "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
                "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
@@ -91,7 +92,15 @@ QString hilfeText(const QString& programm)
                "                      Startet die Web-Seite für das Telefon: ohne ADRESSE nur\n"
                "                      auf diesem Rechner (127.0.0.1), mit 0.0.0.0 im Heimnetz.\n"
                "                      Die Adresse mit Zugangsschlüssel steht auf der Seite\n"
-               "                      \"Config\" (mit QR-Code) und in der Standardausgabe.\n"
+               "                      \"Config\" (mit QR-Code) und in der Standardausgabe,\n"
+               "                      dort auch als QR-Code aus Textzeichen.\n"
+               "  --ohne-fenster      Läuft ohne Bildschirm (etwa über SSH): dasselbe Fenster\n"
+               "                      mit denselben Regeln, nur auf keinem Bildschirm. Jede\n"
+               "                      Meldung steht in der Standardfehlerausgabe; mit --web\n"
+               "                      wartet sie auf die Antwort der Web-Seite, sonst gilt\n"
+               "                      sofort ihre Vorgabe (OK, \"Nein\"). Mit --web gilt das\n"
+               "                      von selbst, wenn weder DISPLAY noch WAYLAND_DISPLAY\n"
+               "                      gesetzt ist.\n"
                "  --fehler LISTE      Verdrahtungsfehler der virtuellen Anlage (mit --virtuell),\n"
                "                      durch Kommas getrennt, z. B. tausch:block:5:6,tot:led:1037,\n"
                "                      bruch:melder:3. Die Formen zeigt das Feld \"Fehler\" im\n"
@@ -116,6 +125,7 @@ Optionen optionenLesen(const QStringList& argumente)
     p.addOption(QCommandLineOption(Dauerlauf, QString(), QStringLiteral("MINUTEN")));
     p.addOption(QCommandLineOption(Web, QString(), QStringLiteral("ADRESSE:PORT")));
     p.addOption(QCommandLineOption(FehlerOption, QString(), QStringLiteral("LISTE")));
+    p.addOption(QCommandLineOption(OhneFenster));
     for (const char* name : QtMitWert) {
         QCommandLineOption q(QString::fromLatin1(name), QString(), QStringLiteral("wert"));
         q.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -165,6 +175,7 @@ Optionen optionenLesen(const QStringList& argumente)
     }
     o.virtuell = p.isSet(Virtuell);
     o.gpio = p.isSet(Gpio);
+    o.ohneFenster = p.isSet(OhneFenster);
     if (o.virtuell && o.gpio) {
         o = Optionen{};
         o.aktion = Optionen::Aktion::Fehler;

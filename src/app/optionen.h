@@ -2,6 +2,7 @@
 //
 //   kvxtest [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN] [--web [ADRESSE:]PORT]
 //           [--fehler LISTE]
+//           [--ohne-fenster]
 //   kvxtest --help | --version
 //
 // Read before anything else happens (before the ports are asked for), so it
@@ -21,6 +22,7 @@ struct Optionen {
     int dauerlaufMinuten = 0; // the endurance run drives the program for that long; 0: none
     QString web;              // the web page's address for this run; empty: the setting's
     QString fehlerListe;      // wiring faults of the virtual layout (checked once the card counts are read)
+    bool ohneFenster = false; // run on Qt's offscreen platform: the window on no screen
     // Hilfe, Version: the text for standard output; Fehler: the message for
     // standard error. Each ends with a line break.
     QString text;

@@ -28,15 +28,17 @@
 #include <QTimer>
 
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
-WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
+WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse, web::WebServer* laufend,
+                           const QString& startFehler)
     : t_(fenster)
-    , server_(new web::WebServer(this))
+    , server_(laufend ? laufend : new web::WebServer(this))
     , zustandTimer_(new QTimer(this))
 {
-    connect(server_, &web::WebServer::befehl, this, &WebAnbindung::befehl);
+    // Queued: a box that a command opens waits outside the page's socket
+    // handler, so that the page's answer and its "lebt" still come in.
+    connect(server_, &web::WebServer::befehl, this, &WebAnbindung::befehl, Qt::QueuedConnection);
     connect(server_, &web::WebServer::verloren, this, &WebAnbindung::verloren);
     connect(server_, &web::WebServer::verbunden, this, [this](int client) {
         server_->senden(client, zustand());
@@ -64,9 +66,20 @@ WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse)
         adresseZeigen();
     });
     feld_ = c->eWeb->text().trimmed();
-    const QString a = adresse.isEmpty() ? c->eWeb->text() : adresse;
-    if (const QString f = starten(a); !f.isEmpty())
-        t_.showMessage(f);
+    QString fehler = startFehler;
+    if (!laufend) {
+        fehler = starten(adresse.isEmpty() ? c->eWeb->text() : adresse);
+    } else {
+        if (server_->laeuft()) {
+            adresse_ = adresse.trimmed();
+            zustandTimer_->start();
+        }
+        adresseZeigen();
+    }
+    if (!fehler.isEmpty()) {
+        t_.setStatusText(0, u' ' + fehler);
+        c->lWebAdresse->setText(fehler);
+    }
 }
 
 // The pages are closed without stopping anything more: the window has ended
@@ -88,8 +101,6 @@ QString WebAnbindung::starten(const QString& adresse)
         if (fehler.isEmpty()) {
             adresse_ = adresse.trimmed();
             zustandTimer_->start();
-            std::printf("Web-Seite: %s\n", server_->url().toUtf8().constData());
-            std::fflush(stdout);
         }
     }
     adresseZeigen();

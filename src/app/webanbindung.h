@@ -42,9 +42,13 @@ class WebAnbindung : public QObject {
     Q_OBJECT
 public:
     // adresse: that of --web, taking the place of the setting for this run;
-    // empty: the setting on the Config page (empty there: no server). Goes
-    // before the window does.
-    explicit WebAnbindung(TfMain& fenster, const QString& adresse = {});
+    // empty: the setting on the Config page (empty there: no server).
+    // laufend: the server the program started before the window, at
+    // adresse, with startFehler when it could not; nullptr: one of its own.
+    // A server that cannot start holds nothing up: the status bar and the
+    // Config page say why. Goes before the window does.
+    explicit WebAnbindung(TfMain& fenster, const QString& adresse = {}, web::WebServer* laufend = nullptr,
+                          const QString& startFehler = {});
     ~WebAnbindung() override;
 
     web::WebServer& server() const { return *server_; }

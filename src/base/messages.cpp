@@ -4,19 +4,90 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
 
-std::vector<QPointer<QMessageBox>> offen;   // innermost last
-bool beendet = false;
+struct Knopf {
+    QString text;
+    int ergebnis;
+};
 
-// A modal box that a signal can close (meldungenBeenden).
-int zeigen(QMessageBox& box)
+struct Offen {
+    int nr;
+    QPointer<QMessageBox> box;
+    std::vector<Knopf> knoepfe;
+    bool zu = false;
+};
+
+std::vector<Offen> offen;   // innermost last
+bool beendet = false;
+bool ohneFenster = false;
+MeldungsSpiegel* spiegel = nullptr;
+int naechsteNr = 1;
+
+// For the journal: every box and its answer on standard error.
+void protokoll(const QString& zeile)
 {
-    offen.emplace_back(&box);
+    QString t = zeile;
+    t.replace(QLatin1Char('\n'), QLatin1String("\n  "));
+    std::fprintf(stderr, "%s\n", t.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+QString knopfText(const std::vector<Knopf>& knoepfe, int ergebnis)
+{
+    for (const Knopf& k : knoepfe)
+        if (k.ergebnis == ergebnis)
+            return k.text;
+    return knoepfe.back().text;
+}
+
+Offen* finden(int nr)
+{
+    for (Offen& o : offen)
+        if (o.nr == nr)
+            return &o;
+    return nullptr;
+}
+
+void geschlossen(int nr)
+{
+    Offen* o = finden(nr);
+    if (!o || std::exchange(o->zu, true))
+        return;
+    if (spiegel)
+        spiegel->geschlossen(nr);
+}
+
+// A modal box that a signal (meldungenBeenden) and the mirror can close;
+// the last of knoepfe is the default.
+int zeigen(QMessageBox& box, std::vector<Knopf> knoepfe)
+{
+    const bool frage = knoepfe.size() > 1;
+    QStringList namen;
+    for (const Knopf& k : knoepfe)
+        namen << k.text;
+    protokoll((frage ? QStringLiteral("Frage: ") : QStringLiteral("Meldung: ")) + box.text()
+              + (frage ? QStringLiteral(" [%1]").arg(namen.join(u'/')) : QString()));
+    const int vorgabe = knoepfe.back().ergebnis;
+    if (ohneFenster && !(spiegel && spiegel->erreichbar())) {
+        protokoll(QStringLiteral("Antwort: %1 (ohne Bildschirm und ohne Web-Seite: die Vorgabe)")
+                      .arg(knoepfe.back().text));
+        return vorgabe;
+    }
+    const int nr = naechsteNr++;
+    offen.push_back({nr, &box, knoepfe});
+    QObject::connect(&box, &QDialog::finished, [nr] { geschlossen(nr); });
+    if (spiegel)
+        spiegel->geoeffnet(nr, box.text(), namen);
     const int antwort = box.exec();
-    offen.pop_back();
+    geschlossen(nr);
+    std::erase_if(offen, [nr](const Offen& o) { return o.nr == nr; });
+    if (frage || ohneFenster)
+        protokoll(QStringLiteral("Antwort: ") + knopfText(knoepfe, antwort));
     return antwort;
 }
 
@@ -30,7 +101,7 @@ MessageSink messageBoxSink(QWidget* parent)
             return;
         QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(AnwendungsTitel), text, QMessageBox::Ok,
                         owner.data());
-        zeigen(box);
+        zeigen(box, {{QStringLiteral("OK"), QMessageBox::Ok}});
     };
 }
 
@@ -46,14 +117,39 @@ QuestionSink questionBoxSink(QWidget* parent)
         box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
-        return zeigen(box) == QMessageBox::Yes;
+        return zeigen(box, {{QStringLiteral("Ja"), QMessageBox::Yes}, {QStringLiteral("Nein"), QMessageBox::No}})
+               == QMessageBox::Yes;
     };
 }
 
 void meldungenBeenden()
 {
     beendet = true;
-    for (const QPointer<QMessageBox>& box : offen)
-        if (box)
-            box->done(QMessageBox::No);   // for a message: closed; for a question: "Nein"
+    for (const Offen& o : offen)
+        if (o.box)
+            o.box->done(QMessageBox::No);   // for a message: closed; for a question: "Nein"
+}
+
+void meldungsSpiegelSetzen(MeldungsSpiegel* s)
+{
+    spiegel = s;
+}
+
+void meldungenOhneFenster(bool ohne)
+{
+    ohneFenster = ohne;
+}
+
+Beantwortung meldungBeantworten(int nr, const QString& knopf)
+{
+    Offen* o = finden(nr);
+    if (!o || o->zu || !o->box)
+        return Beantwortung::SchonZu;
+    for (const Knopf& k : o->knoepfe) {
+        if (k.text == knopf) {
+            o->box->done(k.ergebnis);   // finished: closed everywhere
+            return Beantwortung::Geschlossen;
+        }
+    }
+    return Beantwortung::KeinKnopf;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <stdexcept>
@@ -26,6 +27,30 @@ QuestionSink questionBoxSink(QWidget* parent);
 // and questionBoxSink closes, as if OK or "Nein" was pressed, and none opens
 // from then on.
 void meldungenBeenden();
+
+// A second place that shows every box of messageBoxSink and questionBoxSink
+// (the web page): told when a box opens, with its number, text and buttons
+// ("OK"; "Ja", "Nein"), and when it has closed, answered anywhere.
+class MeldungsSpiegel {
+public:
+    virtual ~MeldungsSpiegel() = default;
+    // Someone there can answer a box now.
+    virtual bool erreichbar() const = 0;
+    virtual void geoeffnet(int nr, const QString& text, const QStringList& knoepfe) = 0;
+    virtual void geschlossen(int nr) = 0;
+};
+
+// The mirror for the boxes opened from now on; nullptr: none.
+void meldungsSpiegelSetzen(MeldungsSpiegel* spiegel);
+
+// Without a screen a box is shown only where the mirror can answer it; when
+// it cannot, the box takes its default at once (OK, "Nein"). Every box is
+// also written to standard error, with its answer.
+void meldungenOhneFenster(bool ohne);
+
+// Box nr answered from elsewhere: it closes as if knopf had been pressed.
+enum class Beantwortung { Geschlossen, SchonZu, KeinKnopf };
+Beantwortung meldungBeantworten(int nr, const QString& knopf);
 
 inline constexpr const char* AnwendungsTitel = "KVX-Test";
 

@@ -127,6 +127,13 @@ void WebServer::schluesselErneuern()
         trennen(clients_.begin()->first, QStringLiteral("neuer Zugangsschlüssel"));
 }
 
+void WebServer::schluesselSetzen(const QByteArray& hex)
+{
+    if (std::exchange(schluessel_, hex) != hex)
+        while (!clients_.empty())
+            trennen(clients_.begin()->first, QStringLiteral("neuer Zugangsschlüssel"));
+}
+
 QString WebServer::url() const
 {
     QHostAddress h = host();

@@ -90,6 +90,8 @@ public:
     QByteArray schluessel() const { return schluessel_; }
     // A new key; every page connected now is closed.
     void schluesselErneuern();
+    // The key kept from an earlier run (32 hex digits); pages connected with another are closed.
+    void schluesselSetzen(const QByteArray& hex);
     // The page's address with the key; for a server on every interface the
     // first address of this machine a phone can reach.
     QString url() const;

@@ -52,7 +52,10 @@ private Q_SLOTS:
         // QApplication's own options are left to it.
         o = optionenLesen({"kvxtest", "-platform", "offscreen", "-virtuell", "-reverse"});
         QCOMPARE(o.aktion, A::Starten);
-        QVERIFY(o.virtuell);
+        QVERIFY(o.virtuell && !o.ohneFenster);
+        o = optionenLesen({"kvxtest", "--gpio", "--ohne-fenster", "--web", "0.0.0.0:8080"});
+        QCOMPARE(o.aktion, A::Starten);
+        QVERIFY(o.ohneFenster && o.gpio);
 
         for (const char* h : {"--help", "-h", "-?"}) {
             o = optionenLesen({"/usr/bin/kvxtest", h, "--foo"});   // an unknown option fails even beside the help
@@ -65,6 +68,7 @@ private Q_SLOTS:
             QVERIFY(o.text.contains(QStringLiteral("  --gpio              Steuert die Kartenleitungen")));
             QVERIFY(o.text.contains(QStringLiteral("Zeigt diese Hilfe")));
             QVERIFY(o.text.contains(QStringLiteral("  --protokoll DATEI   Schreibt das Anlagenprotokoll")));
+            QVERIFY(o.text.contains(QStringLiteral("  --ohne-fenster      Läuft ohne Bildschirm")));
         }
         o = optionenLesen({"kvxtest", "--version"});
         QCOMPARE(o.aktion, A::Version);

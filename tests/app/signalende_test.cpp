@@ -263,7 +263,7 @@ private Q_SLOTS:
 
     // The program itself (a copy: its GPIO map goes into a settings file of
     // its own) on GPIO lines this machine does not have: Ctrl+C once SIGINT
-    // is caught, while the simulation box is open, closes it: status 0.
+    // is caught, in whatever phase of the start, ends it with status 0.
     void signalImStartEndetMitStatusNull()
     {
         if (!QDir(QStringLiteral("/dev")).entryList({QStringLiteral("gpiochip*")}, QDir::System).isEmpty())
