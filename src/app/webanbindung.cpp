@@ -41,7 +41,9 @@ WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse, web::WebServ
     connect(server_, &web::WebServer::befehl, this, &WebAnbindung::befehl, Qt::QueuedConnection);
     connect(server_, &web::WebServer::verloren, this, &WebAnbindung::verloren);
     connect(server_, &web::WebServer::verbunden, this, [this](int client) {
-        server_->senden(client, zustand());
+        // Remembered as sent, so that the next tick does not send it again.
+        if (!zustandSenden(false))
+            server_->senden(client, zustand_);
         // The counts may have changed since the last message.
         if (belegung_.vergleichen(t_.kvx->Schnappschuss()))
             server_->rundsenden(belegung_.nachricht());

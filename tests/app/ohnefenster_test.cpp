@@ -65,7 +65,7 @@ int httpStatus(quint16 port, const QByteArray& pfad)
     QByteArray antwort;
     QObject::connect(&s, &QTcpSocket::readyRead, [&] { antwort += s.readAll(); });
     s.connectToHost(QHostAddress::LocalHost, port);
-    s.write("GET " + pfad + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    s.write("GET " + pfad + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n\r\n");
     (void)QTest::qWaitFor([&] { return antwort.contains("\r\n") || s.state() == QAbstractSocket::UnconnectedState; }, 20000);
     return antwort.startsWith("HTTP/1.1 ") ? antwort.mid(9, 3).toInt() : 0;
 }
