@@ -13,6 +13,7 @@
 #include "portio.h"
 #include "privileges.h"
 #include "profile.h"
+#include "pruefenlauf.h"
 #include "qtdeutsch.h"
 #include "signalende.h"
 #include "webanbindung.h"
@@ -113,6 +114,9 @@ int main(int argc, char* argv[])
     if (!rechte.isEmpty())
         std::fprintf(stderr, "%s\n", rechte.toLocal8Bit().constData());
 
+    // The wiring check from the command line needs no display (over SSH).
+    if (!aufruf.pruefenDatei.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KVX-Test"));
     QTranslator qtDeutsch;
@@ -143,6 +147,12 @@ int main(int argc, char* argv[])
             setPortBackend(neu.get());
             ports = std::move(neu);
         }
+    }
+
+    if (!aufruf.pruefenDatei.isEmpty()) {
+        const int rc = pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, {}}, hinweis);
+        setPortBackend(nullptr);
+        return rc;
     }
 
     // Ctrl+C, a kill or a logout end the program as closing its window does

@@ -1,6 +1,7 @@
 // The command line: what the user asked for, or the text to print instead.
 //
 //   kvxtest [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN] [--web [ADRESSE:]PORT]
+//   kvxtest [--virtuell | --gpio] --pruefen DATEI [--bloecke]
 //   kvxtest --help | --version
 //
 // Read before anything else happens (before the ports are asked for), so it
@@ -19,6 +20,8 @@ struct Optionen {
     QString protokollDatei;   // write the layout log there; empty: no file; never starts with "-"
     int dauerlaufMinuten = 0; // the endurance run drives the program for that long; 0: none
     QString web;              // the web page's address for this run; empty: the setting's
+    QString pruefenDatei;     // the wiring check without a window, its report there; empty: none
+    bool bloecke = false;     // the check powers the blocks one by one as well
     // Hilfe, Version: the text for standard output; Fehler: the message for
     // standard error. Each ends with a line break.
     QString text;
