@@ -6,7 +6,7 @@ std::vector<Pruefbericht::Verdrahtung> berichtsZeilen(const Ergebnis& e, const Q
 {
     std::vector<Pruefbericht::Verdrahtung> z;
     for (const Befund& b : e.befunde)
-        z.push_back({QString(), QString::fromStdString(verdrahtung::text(b.fehler)), QString::fromStdString(b.satz),
+        z.push_back({QString(), QString::fromStdString(b.text()), QString::fromStdString(b.satz),
                      zeit});
     for (const std::string& h : e.hinweise)
         z.push_back({QString(), Pruefbericht::Hinweis, QString::fromStdString(h), zeit});

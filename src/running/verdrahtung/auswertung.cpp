@@ -59,7 +59,7 @@ Befund befund(Art art, Element e, int a, std::string satz, int b = 0)
     f.element = e;
     f.a = std::min(a, b == 0 ? a : b);
     f.b = b == 0 ? 0 : std::max(a, b);
-    return {f, std::move(satz)};
+    return {f, std::move(satz), {}};
 }
 
 Befund kettenBefund(Art art, Kette k, int karte, std::string satz)
@@ -68,7 +68,7 @@ Befund kettenBefund(Art art, Kette k, int karte, std::string satz)
     f.art = art;
     f.kette = k;
     f.a = karte;
-    return {f, std::move(satz)};
+    return {f, std::move(satz), {}};
 }
 
 // An input line and the inputs each of its cards carries.

@@ -215,6 +215,33 @@ void anhaengen(Ergebnis& in, Ergebnis&& dazu)
 
 }  // namespace
 
+void eingabenLaufen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, Element element,
+                    const std::function<void(std::vector<int>)>& steigend)
+{
+    const int i = eingangsIndex(element);
+    if (i < 0)
+        return;
+    Lauf lauf(kvx, steuerung, zeiten);
+    steuerung.erledigt = 0;
+    steuerung.schritte = 0;
+    fahrt::laufBeginnen(kvx);
+    kvx.AlleBloeckeAus();
+    if (!lauf.zyklus())
+        return;
+    std::vector<std::uint8_t> vorher = lauf.jetzt().wert[i];
+    std::vector<int> neu;
+    while (lauf.zyklus()) {
+        const std::vector<std::uint8_t>& jetzt = lauf.jetzt().wert[i];
+        neu.clear();
+        for (std::size_t n = 1; n < jetzt.size(); ++n)
+            if (jetzt[n] && !vorher[n])
+                neu.push_back(static_cast<int>(n));
+        vorher = jetzt;
+        if (!neu.empty() && steigend)
+            steigend(neu);
+    }
+}
+
 Ergebnis pruefen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, bool mitBloecken, RuheBild* ruheBild,
                  BlockBild* blockBild)
 {

@@ -28,6 +28,11 @@ namespace pruefung {
 struct Befund {
     verdrahtung::Fehler fehler;
     std::string satz;   // German, ends with "." or "?"
+    // A fault the --fehler list cannot name (a short between two inputs):
+    // its name in the same form ("kurzschluss:melder:5:6"), else empty.
+    std::string name;
+    // The first field of its report line.
+    std::string text() const { return name.empty() ? verdrahtung::text(fehler) : name; }
     friend bool operator==(const Befund&, const Befund&) = default;
 };
 
