@@ -207,6 +207,8 @@ std::string eintrag(std::string_view item, const VirtualLayout& layout, Fehler& 
     }
     if (f.art == Art::Tausch && nr[0] == nr[1])
         return "ein Element lässt sich nicht mit sich selbst tauschen";
+    if (f.art == Art::Tausch && f.element == Element::Led && nr[0] / 1000 != nr[1] / 1000)
+        return "getauscht werden nur LEDs derselben Kette";
     f.a = std::min(nr[0], f.art == Art::Tausch ? nr[1] : nr[0]);
     f.b = f.art == Art::Tausch ? std::max(nr[0], nr[1]) : 0;
     return {};

@@ -304,6 +304,8 @@ void VirtualCard::loadInputs()
         if (entry(melder_, m)) put(m, kMelderLine);
     for (int k = 1; k <= tasterSteps; ++k)
         if (entry(taster1_, k)) put(k, kTaster1Line);
+    if (!schicht_.leer())
+        schicht_.eingaenge(frame_, block_.out, layout_, stampNs());
     step_ = 0;
     loadSeen_ = true;
 }
@@ -351,11 +353,12 @@ std::vector<VirtualCard::Coil> VirtualCard::poweredCoilsLocked() const
     std::vector<Coil> coils;
     if (!(chips_[0].level(0) & kCoilEnable))
         return coils;
-    for (int i = 1; i <= static_cast<int>(turnout_.reg.size()); ++i)
-        if (turnout_.stage(i))
+    const std::vector<std::uint8_t> turnouts = coilLines(Chain::Turnout), signals = coilLines(Chain::Signal);
+    for (int i = 1; i <= static_cast<int>(turnouts.size()); ++i)
+        if (turnouts[static_cast<std::size_t>(i - 1)])
             coils.push_back({Coil::Kind::Turnout, (i + 1) / 2, i % 2 == 1 ? 1 : 2});
-    for (int i = 1; i <= static_cast<int>(signal_.reg.size()); ++i)
-        if (signal_.stage(i))
+    for (int i = 1; i <= static_cast<int>(signals.size()); ++i)
+        if (signals[static_cast<std::size_t>(i - 1)])
             coils.push_back({Coil::Kind::Signal, i, 0});
     return coils;
 }

@@ -26,6 +26,7 @@
 #pragma once
 
 #include "portio.h"
+#include "fehlerschicht.h"
 #include "verdrahtungsfehler.h"
 
 #include <array>
@@ -261,6 +262,7 @@ private:
         // outputs that changed are appended to changed.
         void latch(std::vector<std::uint32_t>& changed);
         void resize(std::size_t stages);  // keeps stages and outputs that remain
+        std::vector<std::uint8_t> stages() const;   // stage i at [i - 1]
     };
 
     // A block's latched byte over time, for the averaged step: the integral
@@ -314,13 +316,20 @@ private:
     void record(Change::Kind kind, int number, std::uint8_t value, std::uint8_t sub = 0);
     void record(Change::Kind kind, int number, std::uint8_t value, std::uint8_t sub, Clock::time_point at);
     void blockLatched();
+    void blockChanged();                    // records the blocks of changed_
     void ledLatched(int chainNo, ShiftChain& c);
+    void ledChanged(int chainNo, const ShiftChain& c);
+    // A latch through the wiring faults; the changed outputs into changed_.
+    void latchChain(Chain c);
+    void takeOutputs(ShiftChain& c, const std::vector<std::uint8_t>& next);
+    std::vector<std::uint8_t> coilLines(Chain c) const;   // what the coils see of the stages
     void keepAliveEdge(bool level);
     void observedInput(std::uint8_t value);
 
     VirtualLayout layout_;
     mutable std::mutex mutex_;
-    std::vector<verdrahtung::Fehler> fehler_;
+    Fehlerschicht schicht_;             // the wiring faults between the chains and the elements
+    std::vector<std::uint8_t> lines_;   // scratch of latchChain()
 
     std::array<Chip, 2> chips_{};
     ShiftChain block_, turnout_, signal_, led1_, led2_, led3_;

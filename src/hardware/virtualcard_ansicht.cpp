@@ -184,7 +184,12 @@ std::uint64_t VirtualCard::nextChange() const
 void VirtualCard::blockLatched()
 {
     changed_.clear();
-    block_.latch(changed_);
+    latchChain(Chain::Block);
+    blockChanged();
+}
+
+void VirtualCard::blockChanged()
+{
     if (changed_.empty())
         return;
     const std::int64_t t = nanos(stamp());
@@ -206,7 +211,12 @@ void VirtualCard::blockLatched()
 void VirtualCard::ledLatched(int chainNo, ShiftChain& c)
 {
     changed_.clear();
-    c.latch(changed_);
+    latchChain(static_cast<Chain>(static_cast<int>(Chain::Led1) + chainNo - 1));
+    ledChanged(chainNo, c);
+}
+
+void VirtualCard::ledChanged(int chainNo, const ShiftChain& c)
+{
     for (const std::uint32_t i : changed_)
         record(Change::Kind::Led, static_cast<int>(i) + 1, c.out[i], static_cast<std::uint8_t>(chainNo));
 }
@@ -365,16 +375,3 @@ void VirtualCard::ansichtLocked(Ansicht& into, Clock::time_point at) const
     copyFrom1(into.taster1, taster1_);
 }
 
-// --- wiring faults -----------------------------------------------------------
-
-void VirtualCard::setFehler(std::vector<verdrahtung::Fehler> fehler, std::uint64_t)
-{
-    std::lock_guard guard(mutex_);
-    fehler_ = std::move(fehler);
-}
-
-std::vector<verdrahtung::Fehler> VirtualCard::fehler() const
-{
-    std::lock_guard guard(mutex_);
-    return fehler_;
-}

@@ -73,6 +73,7 @@ TEST(Verdrahtungsfehler, RefusesBadItemsWithAGermanMessage)
         {"tot:block", "Verdrahtungsfehler „tot:block“: tot braucht ein Element und eine Nummer (tot:ART:N)."},
         {"tausch:block:5", "Verdrahtungsfehler „tausch:block:5“: tausch braucht ein Element und zwei Nummern (tausch:ART:A:B)."},
         {"tausch:block:5:5", "Verdrahtungsfehler „tausch:block:5:5“: ein Element lässt sich nicht mit sich selbst tauschen."},
+        {"tausch:led:3:1003", "Verdrahtungsfehler „tausch:led:3:1003“: getauscht werden nur LEDs derselben Kette."},
         {"haengt:block:3",
          "Verdrahtungsfehler „haengt:block:3“: haengt gibt es nur für Eingänge (blockbelegt, hblockbelegt, melder, "
          "blocktaster, hblocktaster, taster1, taster2)."},
