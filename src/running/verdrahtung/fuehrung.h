@@ -42,11 +42,11 @@ private:
     std::vector<std::vector<int>> antworten_;
 };
 
-// Input cycles on the calling (worker) thread until stopped: keep-alive
-// pulse, one read, the inputs of the element's kind that rose since the
-// cycle before go to steigend (when any did; called on this thread, must not
-// block). Every block stays off.
+// Input cycles on the calling (worker) thread until stopped: start of a run,
+// then per cycle keep-alive pulse, one read, and zyklus with the inputs of
+// the element's kind that rose since the cycle before (often none; called on
+// this thread, must not block; false ends the run). Every block stays off.
 void eingabenLaufen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, verdrahtung::Element element,
-                    const std::function<void(std::vector<int>)>& steigend);
+                    const std::function<bool(const std::vector<int>&)>& zyklus);
 
 }  // namespace pruefung

@@ -1,4 +1,5 @@
 #include "pruefung.h"
+#include "fuehrung.h"
 
 #include "kvxhard.h"
 #include "tempo.h"
@@ -216,7 +217,7 @@ void anhaengen(Ergebnis& in, Ergebnis&& dazu)
 }  // namespace
 
 void eingabenLaufen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, Element element,
-                    const std::function<void(std::vector<int>)>& steigend)
+                    const std::function<bool(const std::vector<int>&)>& zyklus)
 {
     const int i = eingangsIndex(element);
     if (i < 0)
@@ -237,9 +238,10 @@ void eingabenLaufen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, E
             if (jetzt[n] && !vorher[n])
                 neu.push_back(static_cast<int>(n));
         vorher = jetzt;
-        if (!neu.empty() && steigend)
-            steigend(neu);
+        if (!zyklus(neu))
+            break;
     }
+    kvx.AlleBloeckeAus();
 }
 
 Ergebnis pruefen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, bool mitBloecken, RuheBild* ruheBild,
