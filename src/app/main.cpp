@@ -150,7 +150,7 @@ int main(int argc, char* argv[])
     }
 
     if (!aufruf.pruefenDatei.isEmpty()) {
-        const int rc = pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, {}}, hinweis);
+        const int rc = pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, QString()}, hinweis);
         setPortBackend(nullptr);
         return rc;
     }

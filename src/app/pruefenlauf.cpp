@@ -9,6 +9,7 @@
 #include "signalende.h"
 #include "textdatei.h"
 #include "verdrahtungsbericht.h"
+#include "verdrahtungsfehler.h"
 #include "virtualcard.h"
 
 #include <QCoreApplication>
@@ -47,7 +48,10 @@ int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
     PortBackend* vorher = nullptr;
     if (auftrag.virtuell) {
         karte = std::make_unique<VirtualCard>(anlageFuer(einstellungen.karten));
-        karte->setFehler(auftrag.fehler);
+        const verdrahtung::Lesung fehler = verdrahtung::lesen(auftrag.fehlerListe.toStdString(), karte->layout());
+        if (!fehler.meldung.empty())
+            return nichtGelaufen(QStringLiteral("--fehler: %1").arg(QString::fromStdString(fehler.meldung)));
+        karte->setFehler(fehler.fehler);
         vorher = setPortBackend(karte.get());
     }
     struct Zurueck {

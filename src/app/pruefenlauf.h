@@ -5,17 +5,14 @@
 // test report goes to the file and the findings to standard output.
 #pragma once
 
-#include "verdrahtungsfehler.h"
-
 #include <QString>
 
-#include <vector>
 
 struct PruefenAuftrag {
     QString datei;                            // the report file
     bool bloecke = false;                     // the blocks one by one as well
     bool virtuell = false;                    // on the virtual layout
-    std::vector<verdrahtung::Fehler> fehler;  // the virtual layout's wiring faults
+    QString fehlerListe;                      // the virtual layout's wiring faults, as --fehler takes them
 };
 
 // Status 0: no finding; 1: findings; 2: the check could not run or its

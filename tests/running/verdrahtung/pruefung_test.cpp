@@ -288,3 +288,27 @@ TEST(Verdrahtungspruefung, OneOutputAtATimeAndAllOffAtTheEnd)
 }
 
 }  // namespace
+
+namespace {
+
+// The window's way: the run on a worker, Stop from another thread while a
+// block has power; the worker ends with every output off.
+TEST(Verdrahtungspruefung, StopFromAnotherThreadSwitchesEverythingOff)
+{
+    Pruefstand p(kleineAnlage());
+    p.fehler(Lasten);
+    pruefung::Zeiten z;
+    z.einZyklen = 1000000;   // block 1 stays on until the stop
+    pruefung::Ergebnis e;
+    std::thread lauf([&] { e = pruefung::pruefen(*p.rig.kvx, p.steuerung, z, true); });
+    while (!p.rig.card.block(1).powered)
+        std::this_thread::yield();
+    EXPECT_GT(p.steuerung.erledigt.load(), 0);
+    p.steuerung.stop = true;
+    lauf.join();
+    EXPECT_TRUE(e.abgebrochen);
+    EXPECT_TRUE(e.befunde.empty());
+    EXPECT_FALSE(p.rig.card.block(1).powered);
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The wiring check on the largest layout (100 blocks, 256 auxiliary blocks,
+// 512 detectors, 512 chain-1 buttons, 512 input steps) on the virtual card,
+// with its real cycle (20 ms) and block times (8 cycles on, 6 off):
+//   BM_VerdrahtungRuhe     the rest check (50 cycles), goal: within 3 s;
+//   BM_VerdrahtungBloecke  rest and block check, a test load on every block
+//                          and auxiliary block, goal: within 3 minutes.
+// Both give the keep-alive line's periods as the cards saw them while the
+// check ran (period_median_ms, period_p99_ms, period_max_ms; the supply holds
+// while no period exceeds 150 ms) and the findings (0 on a healthy layout).
+#include "kvxhard.h"
+#include "portio.h"
+#include "pruefung.h"
+#include "virtualcard.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace {
+
+VirtualLayout groessteAnlage()
+{
+    VirtualLayout l;
+    l.blockCards = 50;
+    l.hblockCards = 64;
+    l.melderCards = 64;
+    l.taster1Cards = 16;
+    l.weichenCards = 32;
+    l.signalCards = 32;
+    return l;
+}
+
+void pruefenMessen(benchmark::State& state, bool mitBloecken)
+{
+    VirtualCard karte(groessteAnlage());
+    if (mitBloecken)
+        karte.setFehler(verdrahtung::lesen("last:block:alle,last:hblock:alle", karte.layout()).fehler);
+    PortBackend* vorher = setPortBackend(&karte);
+    auto kvx = std::make_unique<TkvxHard>();
+    kvx::Anzahlen a;
+    a.BlockAnzahl = 100;
+    a.HBlockAnzahl = 256;
+    a.MelderAnzahl = 512;
+    a.Taster1Anzahl = 512;
+    a.WeichenAnzahl = 256;
+    a.SignalAnzahl = 512;
+    a.EinDatenBytes = 512;
+    kvx->AnzahlenSetzen(a);
+    kvx->PortInit();
+
+    std::vector<double> perioden;
+    double sekunden = 0;
+    std::size_t befunde = 0;
+    for (auto _ : state) {
+        karte.clearKeepAliveEdges();
+        pruefung::Steuerung s;
+        const auto beginn = std::chrono::steady_clock::now();
+        const pruefung::Ergebnis e = pruefung::pruefen(*kvx, s, pruefung::Zeiten{}, mitBloecken);
+        sekunden = std::chrono::duration<double>(std::chrono::steady_clock::now() - beginn).count();
+        befunde = e.befunde.size();
+        const std::vector<VirtualCard::Edge> flanken = karte.keepAliveEdges();
+        VirtualCard::Clock::time_point letzte{};
+        for (const VirtualCard::Edge& f : flanken) {
+            if (!f.rising)
+                continue;
+            if (letzte != VirtualCard::Clock::time_point{})
+                perioden.push_back(std::chrono::duration<double, std::milli>(f.at - letzte).count());
+            letzte = f.at;
+        }
+    }
+    std::sort(perioden.begin(), perioden.end());
+    const auto anteil = [&](double q) {
+        return perioden.empty() ? 0.0 : perioden[std::min(perioden.size() - 1, std::size_t(q * double(perioden.size())))];
+    };
+    state.counters["seconds"] = sekunden;
+    state.counters["findings"] = double(befunde);
+    state.counters["period_median_ms"] = anteil(0.5);
+    state.counters["period_p99_ms"] = anteil(0.99);
+    state.counters["period_max_ms"] = perioden.empty() ? 0.0 : perioden.back();
+    kvx.reset();
+    setPortBackend(vorher);
+}
+
+void BM_VerdrahtungRuhe(benchmark::State& state)
+{
+    pruefenMessen(state, false);
+}
+BENCHMARK(BM_VerdrahtungRuhe)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_VerdrahtungBloecke(benchmark::State& state)
+{
+    pruefenMessen(state, true);
+}
+BENCHMARK(BM_VerdrahtungBloecke)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
