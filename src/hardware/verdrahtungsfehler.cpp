@@ -303,6 +303,64 @@ int proKarte(Kette k)
     return 8;
 }
 
+std::string_view mehrzahl(Element e)
+{
+    return kElemente[static_cast<std::size_t>(e)].mehrzahl;
+}
+
+std::vector<Stelle> betroffen(const Fehler& f, const VirtualLayout& layout)
+{
+    auto bis = [&layout](Element e, int n) {
+        return std::min(n, e == Element::Led ? 1000 * (n / 1000) + ledAnzahl(n / 1000 + 1, layout) : anzahl(e, layout));
+    };
+    auto reihe = [&](Element e, int von, int letzte) {
+        Stelle s{e, {}};
+        for (int n = von; n <= bis(e, letzte); ++n)
+            s.nummern.push_back(n);
+        return s;
+    };
+    std::vector<Stelle> out;
+    if (f.art == Art::Last) {
+        for (const Element e : {f.element, f.element == Element::Block ? Element::BlockBelegt : Element::HBlockBelegt})
+            out.push_back(f.a == 0 ? reihe(e, 1, anzahl(e, layout)) : Stelle{e, {f.a}});
+        return out;
+    }
+    if (f.art != Art::Bruch && f.art != Art::Fehlt) {
+        out.push_back({f.element, f.art == Art::Tausch ? std::vector<int>{f.a, f.b} : std::vector<int>{f.a}});
+        return out;
+    }
+    struct Teil {
+        Element element;
+        int proKarte;
+    };
+    std::vector<Teil> teile;
+    int basis = 0;   // LED numbers of chains 2 and 3
+    switch (f.kette) {
+    case Kette::Block: teile = {{Element::Block, 2}, {Element::HBlock, 4}}; break;
+    case Kette::Weiche: teile = {{Element::Weiche, 8}}; break;
+    case Kette::Signal: teile = {{Element::Signal, 16}}; break;
+    case Kette::Led1:
+    case Kette::Led2:
+    case Kette::Led3:
+        teile = {{Element::Led, 32}};
+        basis = 1000 * (static_cast<int>(f.kette) - static_cast<int>(Kette::Led1));
+        break;
+    case Kette::BlockEin: teile = {{Element::BlockBelegt, 2}, {Element::BlockTaster, 4}}; break;
+    case Kette::HBlockEin: teile = {{Element::HBlockBelegt, 4}, {Element::HBlockTaster, 4}}; break;
+    case Kette::Melder: teile = {{Element::Melder, 8}}; break;
+    case Kette::Taster1: teile = {{Element::Taster1, 32}}; break;
+    case Kette::Taster2: break;
+    }
+    const int erste = f.art == Art::Bruch ? f.a + 1 : f.a;
+    const int letzte = karten(f.kette, layout);
+    for (const Teil& t : teile) {
+        Stelle s = reihe(t.element, basis + (erste - 1) * t.proKarte + 1, basis + letzte * t.proKarte);
+        if (!s.nummern.empty())
+            out.push_back(std::move(s));
+    }
+    return out;
+}
+
 std::string text(const Fehler& f)
 {
     std::string out(kArten[static_cast<std::size_t>(f.art)].name);

@@ -65,5 +65,18 @@ int karten(Kette k, const VirtualLayout& layout);
 int ledAnzahl(int kette, const VirtualLayout& layout);
 // Elements (outputs) or steps (inputs) each card of the chain carries.
 int proKarte(Kette k);
+// The element's name in the plural, German ("Blöcke", "Taster der Kette 1").
+std::string_view mehrzahl(Element e);
+
+// The elements a fault touches, by kind, numbers ascending: both of a
+// tausch, the one of tot/haengt/flackert, the blocks of a test load (their
+// power and their occupancy), every element on the cards behind a broken
+// line, and on a missing card and behind it.
+struct Stelle {
+    Element element = Element::Block;
+    std::vector<int> nummern;
+    friend bool operator==(const Stelle&, const Stelle&) = default;
+};
+std::vector<Stelle> betroffen(const Fehler& f, const VirtualLayout& layout);
 
 }  // namespace verdrahtung

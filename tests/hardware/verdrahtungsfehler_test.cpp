@@ -105,3 +105,45 @@ TEST(Verdrahtungsfehler, RefusesBadItemsWithAGermanMessage)
 }
 
 }  // namespace
+
+namespace {
+
+struct Betroffen {
+    const char* fehler;
+    std::vector<Stelle> stellen;
+};
+
+std::vector<int> von(int erste, int letzte)
+{
+    std::vector<int> n;
+    for (int i = erste; i <= letzte; ++i)
+        n.push_back(i);
+    return n;
+}
+
+TEST(Verdrahtungsfehler, NamesTheElementsAFaultTouches)
+{
+    VirtualLayout layout;
+    layout.hblockCards = 3;   // 12 auxiliary blocks, fewer than the block bytes carry
+    const std::vector<Betroffen> faelle = {
+        {"tausch:weiche:6:5", {{Element::Weiche, {5, 6}}}},
+        {"flackert:melder:4", {{Element::Melder, {4}}}},
+        {"last:block:3", {{Element::Block, {3}}, {Element::BlockBelegt, {3}}}},
+        {"last:hblock:alle", {{Element::HBlock, von(1, 12)}, {Element::HBlockBelegt, von(1, 12)}}},
+        {"bruch:melder:10", {{Element::Melder, von(81, 88)}}},
+        {"fehlt:melder:10", {{Element::Melder, von(73, 88)}}},
+        {"bruch:block:1", {{Element::Block, von(3, 24)}, {Element::HBlock, von(5, 12)}}},
+        {"bruch:block:3", {{Element::Block, von(7, 24)}}},
+        {"fehlt:led2:25", {{Element::Led, von(1769, 1800)}}},
+        {"bruch:blockein:11", {{Element::BlockBelegt, {23, 24}}, {Element::BlockTaster, von(45, 48)}}},
+        {"bruch:taster1:2", {}},
+    };
+    for (const Betroffen& f : faelle) {
+        SCOPED_TRACE(f.fehler);
+        const Lesung l = lesen(f.fehler, layout);
+        ASSERT_EQ(l.meldung, "");
+        EXPECT_EQ(betroffen(l.fehler.at(0), layout), f.stellen);
+    }
+}
+
+}  // namespace
