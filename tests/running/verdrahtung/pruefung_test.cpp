@@ -277,9 +277,11 @@ TEST(Verdrahtungspruefung, OneOutputAtATimeAndAllOffAtTheEnd)
     Zaehler z(p.rig.card);
     z.stop = &p.steuerung.stop;
     PortBackend* alt = setPortBackend(&z);
+    p.rig.card.clearCoilLog();
     EXPECT_FALSE(p.pruefen(true).abgebrochen);
     EXPECT_EQ(z.meiste, 1);
     EXPECT_TRUE(alleAus());
+    EXPECT_TRUE(p.rig.card.coilLog().empty());   // no coil ever powered
 
     z.stopNach = 9;   // in the middle of the blocks
     EXPECT_TRUE(p.pruefen(true).abgebrochen);
