@@ -175,7 +175,7 @@ Ergebnis ruheAuswerten(const RuheBild& bild)
         e.befunde.push_back(kettenBefund(
             Art::Bruch, Kette::Block, erste - 1,
             "Blöcke ab " + zahl(2 * erste - 1) + " dauernd belegt, ihr Fahrstrom ist immer an: Blockkette zwischen "
-                "Karte " + zahl(erste - 1) + " und " + zahl(erste) + " unterbrochen?"));
+                "Karte " + zahl(erste - 1) + " und " + zahl(erste) + " unterbrochen, oder stehen dort Züge?"));
     }
 
     for (Element el : Eingaenge) {
