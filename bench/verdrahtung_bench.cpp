@@ -5,8 +5,10 @@
 //   BM_VerdrahtungBloecke  rest and block check, a test load on every block
 //                          and auxiliary block, goal: within 3 minutes.
 // Both give the keep-alive line's periods as the cards saw them while the
-// check ran (period_median_ms, period_p99_ms, period_max_ms; the supply holds
-// while no period exceeds 150 ms) and the findings (0 on a healthy layout).
+// check's cycles ran (period_median_ms, period_p99_ms, period_max_ms; the
+// start pulse before the first cycle left out), the longest time without an
+// edge from the start pulse on (gap_max_ms; the supply holds while it stays
+// below 150 ms) and the findings (0 on a healthy layout).
 #include "kvxhard.h"
 #include "portio.h"
 #include "pruefung.h"
@@ -52,6 +54,7 @@ void pruefenMessen(benchmark::State& state, bool mitBloecken)
     kvx->PortInit();
 
     std::vector<double> perioden;
+    double luecke = 0;
     double sekunden = 0;
     std::size_t befunde = 0;
     for (auto _ : state) {
@@ -62,11 +65,16 @@ void pruefenMessen(benchmark::State& state, bool mitBloecken)
         sekunden = std::chrono::duration<double>(std::chrono::steady_clock::now() - beginn).count();
         befunde = e.befunde.size();
         const std::vector<VirtualCard::Edge> flanken = karte.keepAliveEdges();
-        VirtualCard::Clock::time_point letzte{};
+        VirtualCard::Clock::time_point letzte{}, vorige{};
+        int anstiege = 0;
         for (const VirtualCard::Edge& f : flanken) {
+            if (vorige != VirtualCard::Clock::time_point{})
+                luecke = std::max(luecke, std::chrono::duration<double, std::milli>(f.at - vorige).count());
+            vorige = f.at;
             if (!f.rising)
                 continue;
-            if (letzte != VirtualCard::Clock::time_point{})
+            // The first rise is the start pulse, the second the first cycle's.
+            if (++anstiege > 2)
                 perioden.push_back(std::chrono::duration<double, std::milli>(f.at - letzte).count());
             letzte = f.at;
         }
@@ -80,6 +88,7 @@ void pruefenMessen(benchmark::State& state, bool mitBloecken)
     state.counters["period_median_ms"] = anteil(0.5);
     state.counters["period_p99_ms"] = anteil(0.99);
     state.counters["period_max_ms"] = perioden.empty() ? 0.0 : perioden.back();
+    state.counters["gap_max_ms"] = luecke;
     kvx.reset();
     setPortBackend(vorher);
 }
