@@ -8,9 +8,12 @@
 // check's cycles ran (period_median_ms, period_p99_ms, period_max_ms; the
 // start pulse before the first cycle left out), the longest time without an
 // edge from the start pulse on (gap_max_ms; the supply holds while it stays
-// below 150 ms) and the findings (0 on a healthy layout).
+// below 150 ms), how long the check's thread waited for a processor
+// (runqueue_wait_s: other work on the machine) and the findings (0 on a
+// healthy layout).
 #include "kvxhard.h"
 #include "portio.h"
+#include "prozessorwarten.h"
 #include "pruefung.h"
 #include "virtualcard.h"
 
@@ -56,13 +59,16 @@ void pruefenMessen(benchmark::State& state, bool mitBloecken)
     std::vector<double> perioden;
     double luecke = 0;
     double sekunden = 0;
+    double warten = 0;
     std::size_t befunde = 0;
     for (auto _ : state) {
         karte.clearKeepAliveEdges();
         pruefung::Steuerung s;
         const auto beginn = std::chrono::steady_clock::now();
+        const double wartenVorher = wartenAufProzessor();
         const pruefung::Ergebnis e = pruefung::pruefen(*kvx, s, pruefung::Zeiten{}, mitBloecken);
         sekunden = std::chrono::duration<double>(std::chrono::steady_clock::now() - beginn).count();
+        warten = wartenAufProzessor() - wartenVorher;
         befunde = e.befunde.size();
         const std::vector<VirtualCard::Edge> flanken = karte.keepAliveEdges();
         VirtualCard::Clock::time_point letzte{}, vorige{};
@@ -89,6 +95,7 @@ void pruefenMessen(benchmark::State& state, bool mitBloecken)
     state.counters["period_p99_ms"] = anteil(0.99);
     state.counters["period_max_ms"] = perioden.empty() ? 0.0 : perioden.back();
     state.counters["gap_max_ms"] = luecke;
+    state.counters["runqueue_wait_s"] = warten;
     kvx.reset();
     setPortBackend(vorher);
 }
