@@ -98,6 +98,16 @@ void AnlagenBetrieb::kartenSetzen(Karte art, int anzahl)
         zug_->neuMelden();
 }
 
+QString AnlagenBetrieb::fehlerSetzen(const QString& liste)
+{
+    if (!karte_)
+        return QStringLiteral("Verdrahtungsfehler gibt es nur auf der virtuellen Anlage.");
+    const verdrahtung::Lesung l = verdrahtung::lesen(liste.toStdString(), karte_->layout());
+    if (l.meldung.empty())
+        karte_->setFehler(l.fehler);
+    return QString::fromStdString(l.meldung);
+}
+
 bool AnlagenBetrieb::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == haupt_ && event->type() == QEvent::Show) {

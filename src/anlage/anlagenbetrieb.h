@@ -66,6 +66,11 @@ public:
     // model follows at once, and so does the train's occupancy.
     void kartenSetzen(config::Karte art, int anzahl);
 
+    // Wiring faults in their written form ("tausch:block:5:6,...") onto the
+    // card model, checked against its card counts now: the German message
+    // when the list is bad (and nothing is set), else empty.
+    QString fehlerSetzen(const QString& liste);
+
     // The first time beside the main window at the size that shows every
     // control (as far as the screen allows); later where and as the user left
     // it. Nothing without a card model.

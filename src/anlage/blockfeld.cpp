@@ -1,5 +1,7 @@
 #include "blockfeld.h"
 
+#include "lampenfeld.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -110,6 +112,20 @@ void BlockFeld::zeigen(const std::vector<BlockKachel>& bloecke)
         setKachel(b, bloecke[std::size_t(b - 1)]);
 }
 
+void BlockFeld::setRahmen(std::vector<int> bloecke)
+{
+    std::sort(bloecke.begin(), bloecke.end());
+    if (bloecke == rahmen_)
+        return;
+    rahmen_ = std::move(bloecke);
+    update();
+}
+
+bool BlockFeld::rahmen(int block) const
+{
+    return block >= 1 && block <= anzahl() && std::binary_search(rahmen_.begin(), rahmen_.end(), block);
+}
+
 const QStaticText& BlockFeld::stufe(int zehntel)
 {
     QStaticText& t = stufen_[std::size_t(std::clamp(zehntel, 0, MaxZehntel))];
@@ -140,6 +156,12 @@ void BlockFeld::paintEvent(QPaintEvent* event)
         p.fillRect(r, k.ein ? Ein : Aus);
         p.fillRect(QRect(r.topLeft(), QSize(Balken, r.height())), k.belegt ? Belegt : Frei);
         p.drawStaticText(r.left() + Balken + 3, r.top() + 1, nummern_[std::size_t(b - 1)]);
+        if (std::binary_search(rahmen_.begin(), rahmen_.end(), b)) {
+            p.setPen(QPen(QColor(lampen::FehlerRahmen), 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(r.adjusted(1, 1, -1, -1));
+            p.setPen(Qt::black);
+        }
         if (!k.ein)
             continue;
         p.drawStaticText(r.left() + Balken + 3, r.top() + r.height() / 2, stufe(k.zehntel));

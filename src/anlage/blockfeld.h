@@ -45,6 +45,9 @@ public:
     BlockKachel kachel(int block) const;   // all off outside
 
     void setKachel(int block, const BlockKachel& k);   // outside: nothing
+    // The tiles framed in lampen::FehlerRahmen; kept over anordnen().
+    void setRahmen(std::vector<int> bloecke);
+    bool rahmen(int block) const;
     // Sets tile 1..n from the list (index 0 = block 1); repaints what changed.
     void zeigen(const std::vector<BlockKachel>& bloecke);
 
@@ -63,5 +66,6 @@ private:
 
     std::vector<BlockKachel> kacheln_;
     std::vector<QStaticText> nummern_;
+    std::vector<int> rahmen_;   // ascending
     std::vector<QStaticText> stufen_;   // laid out when first needed, 151 at most
 };

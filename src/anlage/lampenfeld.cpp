@@ -163,6 +163,20 @@ void LampenFeld::setLampen(const std::vector<QRgb>& farben, const std::vector<QR
         update(geo_.lampe(einzeln[i]));
 }
 
+void LampenFeld::setRahmen(std::vector<int> nummern)
+{
+    std::sort(nummern.begin(), nummern.end());
+    if (nummern == rahmen_)
+        return;
+    rahmen_ = std::move(nummern);
+    update();
+}
+
+bool LampenFeld::rahmen(int nr) const
+{
+    return nr >= 1 && nr <= geo_.anzahl && std::binary_search(rahmen_.begin(), rahmen_.end(), nr);
+}
+
 void LampenFeld::paintEvent(QPaintEvent* event)
 {
     // Rectangle by rectangle: lamps changed far apart come as one region.
@@ -205,6 +219,18 @@ void LampenFeld::malen(QPainter& p, const QRect& clip)
                 p.fillRect(r.adjusted(2, 2, -2, -2), QColor(m));
         }
     }
+    // Two pixels: the lines around the lamp and its own edge.
+    p.setClipRect(clip);
+    p.setPen(QColor(lampen::FehlerRahmen));
+    p.setBrush(Qt::NoBrush);
+    for (const int nr : rahmen_) {
+        const QRect r = geo_.lampe(nr);
+        if (r.isNull() || !clip.intersects(r.adjusted(-1, -1, 1, 1)))
+            continue;
+        p.drawRect(r.adjusted(-1, -1, 0, 0));
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+    p.setClipping(false);
     if (clip.left() < x0) {
         p.setPen(Qt::black);
         for (int z = ersteZeile; z <= letzteZeile; ++z) {

@@ -27,6 +27,9 @@ class QPainter;
 
 namespace lampen {
 
+// The frame around the lamps and tiles a wiring fault touches.
+inline constexpr QRgb FehlerRahmen = qRgb(230, 0, 230);
+
 // Pixels, from the widget's top left corner:
 //   frame 1 | labels labelBreite | line 1 | lamp zelle | line 1 | lamp | ... | line 1 | frame 1
 // and downwards frame 1 | line 1 | lamp | line 1 | ... | frame 1.
@@ -71,6 +74,11 @@ public:
     // the field bound n); repaints what changed.
     void setLampen(const std::vector<QRgb>& farben, const std::vector<QRgb>& marken = {});
 
+    // The lamps framed in lampen::FehlerRahmen (a wiring fault touches
+    // them); numbers outside the field show nothing. Kept over anordnen().
+    void setRahmen(std::vector<int> nummern);
+    bool rahmen(int nr) const;
+
     // The colour of a dark lamp, set before anordnen().
     void setDunkel(QRgb farbe) { dunkel_ = farbe; }
 
@@ -98,6 +106,7 @@ private:
     QRgb dunkel_ = qRgb(64, 64, 64);
     std::vector<QRgb> farben_;
     std::vector<QRgb> marken_;
+    std::vector<int> rahmen_;   // ascending
     std::vector<QStaticText> labels_;
     int gehalten_ = 0;   // the lamp the mouse is down on
 };

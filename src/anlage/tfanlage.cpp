@@ -1,6 +1,7 @@
 #include "tfanlage.h"
 
 #include "blockfeld.h"
+#include "fehlerpanel.h"
 #include "lampenfeld.h"
 #include "protokollansicht.h"
 
@@ -189,6 +190,10 @@ TfAnlage::TfAnlage(VirtualCard& karte, QWidget* parent)
     protokoll->addWidget(new QLabel(QStringLiteral("Anlagenprotokoll")), 0, 0);
     protokoll->addWidget(btnProtokollSpeichern, 0, 1, Qt::AlignRight);
     protokoll->addWidget(mProtokoll, 1, 0, 1, 2);
+    // Beside the log, never scrolled away: the wiring faults.
+    pFehler = new FehlerPanel(karte, {gBloecke, gHBloecke, gMelder, gBlockTaster, gHBlockTaster, gTaster1, gLed});
+    protokoll->addWidget(pFehler, 0, 2, 2, 1);
+    protokoll->setColumnStretch(0, 1);
     auto* aussen = new QVBoxLayout(this);
     aussen->setContentsMargins(0, 0, 0, 0);
     aussen->addLayout(bedienung);
@@ -371,6 +376,7 @@ void TfAnlage::aktualisieren()
     gTaster1->setLampen(bild_.taster1);
     for (std::size_t k = 0; k < 3; ++k)
         gLed[k]->setLampen(bild_.leds[k]);
+    pFehler->aktualisieren();
 }
 
 void TfAnlage::protokollAnhaengen(const std::vector<std::string>& zeilen)

@@ -6,7 +6,8 @@
 // replaces all inputs, so it takes the train off first; the walking
 // occupancy ends when the window is closed). Below, the layout log as it
 // grows; a train can be placed in a row of the route table, and
-// "Beispielanlage" sets up the cards of the sample route set.
+// "Beispielanlage" sets up the cards of the sample route set. The panel
+// "Fehler" sets the card's wiring faults and frames what they touch.
 //
 // The window only shows and sets inputs on the card; the refresh, the log,
 // the train and the sample layout are driven by AnlagenBetrieb.
@@ -22,6 +23,7 @@
 #include <vector>
 
 class BlockFeld;
+class FehlerPanel;
 class LampenFeld;
 class ProtokollAnsicht;
 class QLabel;
@@ -73,6 +75,7 @@ public:
     QSpinBox* nrZugZeile;
     QPushButton* btnZugEin;
     QPushButton* btnZugAus;
+    FehlerPanel* pFehler;   // the wiring faults, beside the log
     ProtokollAnsicht* mProtokoll;
     QPushButton* btnProtokollSpeichern;
 

@@ -1,6 +1,7 @@
 // Program entry: read the command line, open the ports (not on the virtual
 // layout), give up every privilege, then build the application, open the
 // GPIO lines when the card's lines are there, and build the windows.
+#include "anlagenbetrieb.h"
 #include "configuration.h"
 #include "dateiorte.h"
 #include "dauerlauf.h"
@@ -19,6 +20,7 @@
 #include "webanbindung.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <QTranslator>
 
@@ -150,7 +152,7 @@ int main(int argc, char* argv[])
     }
 
     if (!aufruf.pruefenDatei.isEmpty()) {
-        const int rc = pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, QString()}, hinweis);
+        const int rc = pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, aufruf.fehlerListe}, hinweis);
         setPortBackend(nullptr);
         return rc;
     }
@@ -176,6 +178,14 @@ int main(int argc, char* argv[])
         fMain.close();
         setPortBackend(nullptr);
         return 0;
+    }
+    // The wiring faults, once the settings have given the card counts.
+    if (const QString was = aufruf.fehlerListe.isEmpty() ? QString() : fMain.anlage->fehlerSetzen(aufruf.fehlerListe);
+        !was.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QFileInfo(argumente.first()).fileName()), qPrintable(was));
+        fMain.close();
+        setPortBackend(nullptr);
+        return 2;
     }
     fMain.show();
     // The web page, with --web at that address, else as set on the Config page.

@@ -15,6 +15,8 @@ const QString Gpio = QStringLiteral("gpio");
 const QString Protokoll = QStringLiteral("protokoll");
 const QString Dauerlauf = QStringLiteral("dauerlauf");
 const QString Web = QStringLiteral("web");
+const QString FehlerOption = QStringLiteral("fehler");
+const QString OhneListe = QStringLiteral("Nach --fehler fehlt die Liste der Verdrahtungsfehler");
 const QString Pruefen = QStringLiteral("pruefen");
 const QString Bloecke = QStringLiteral("bloecke");
 
@@ -47,6 +49,8 @@ QString fehlenderWert(const QString& arg)
         return QStringLiteral("Nach --pruefen fehlt der Name der Berichtsdatei.");
     if (arg == QLatin1String("--") + Dauerlauf)
         return QStringLiteral("Nach --dauerlauf fehlt %1.").arg(MinutenBereich);
+    if (arg == QLatin1String("--") + FehlerOption)
+        return OhneListe + QLatin1Char('.');
     QString name = arg;
     while (name.startsWith(QLatin1Char('-')))
         name.remove(0, 1);
@@ -62,8 +66,8 @@ QString hilfeText(const QString& programm)
 {
     return QStringLiteral(
                "Aufruf: %1 [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
-               "          [--web [ADRESSE:]PORT]\n"
-               "       %1 [--virtuell | --gpio] --pruefen DATEI [--bloecke]\n"
+               "          [--web [ADRESSE:]PORT] [--fehler LISTE]\n"
+               "       %1 [--virtuell | --gpio] --pruefen DATEI [--bloecke] [--fehler LISTE]\n"
                "\n"
                "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
                "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
@@ -93,6 +97,10 @@ QString hilfeText(const QString& programm)
                "                      auf diesem Rechner (127.0.0.1), mit 0.0.0.0 im Heimnetz.\n"
                "                      Die Adresse mit Zugangsschlüssel steht auf der Seite\n"
                "                      \"Config\" (mit QR-Code) und in der Standardausgabe.\n"
+               "  --fehler LISTE      Verdrahtungsfehler der virtuellen Anlage (mit --virtuell),\n"
+               "                      durch Kommas getrennt, z. B. tausch:block:5:6,tot:led:1037,\n"
+               "                      bruch:melder:3. Die Formen zeigt das Feld \"Fehler\" im\n"
+               "                      Fenster \"Virtuelle Anlage\".\n"
                "  --pruefen DATEI     Prüft die Verdrahtung ohne Fenster und ohne Rückfrage:\n"
                "                      etwa 50 Eingabezyklen in Ruhe (hängende, flackernde\n"
                "                      Eingänge, unterbrochene Leitungen), schreibt den\n"
@@ -121,6 +129,7 @@ Optionen optionenLesen(const QStringList& argumente)
     p.addOption(QCommandLineOption(Protokoll, QString(), QStringLiteral("DATEI")));
     p.addOption(QCommandLineOption(Dauerlauf, QString(), QStringLiteral("MINUTEN")));
     p.addOption(QCommandLineOption(Web, QString(), QStringLiteral("ADRESSE:PORT")));
+    p.addOption(QCommandLineOption(FehlerOption, QString(), QStringLiteral("LISTE")));
     p.addOption(QCommandLineOption(Pruefen, QString(), QStringLiteral("DATEI")));
     p.addOption(QCommandLineOption(Bloecke));
     for (const char* name : QtMitWert) {
@@ -197,6 +206,21 @@ Optionen optionenLesen(const QStringList& argumente)
             return o;
         }
         o.dauerlaufMinuten = minuten;
+    }
+    if (p.isSet(FehlerOption)) {
+        o.fehlerListe = p.values(FehlerOption).join(QLatin1Char(','));
+        QString was;
+        if (o.fehlerListe.trimmed().isEmpty() || o.fehlerListe.startsWith(QLatin1Char('-')))
+            was = OhneListe + (o.fehlerListe.startsWith(QLatin1Char('-'))
+                                   ? QStringLiteral("; \"%1\" ist keine.").arg(o.fehlerListe) : QStringLiteral("."));
+        else if (!o.virtuell)
+            was = QStringLiteral("--fehler braucht --virtuell: die Verdrahtungsfehler wirken in der virtuellen Anlage.");
+        if (!was.isEmpty()) {
+            o = Optionen{};
+            o.aktion = Optionen::Aktion::Fehler;
+            o.text = fehler(programm, was);
+            return o;
+        }
     }
     if (p.isSet(Web)) {
         QString was;

@@ -1,7 +1,8 @@
 // The command line: what the user asked for, or the text to print instead.
 //
 //   kvxtest [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN] [--web [ADRESSE:]PORT]
-//   kvxtest [--virtuell | --gpio] --pruefen DATEI [--bloecke]
+//           [--fehler LISTE]
+//   kvxtest [--virtuell | --gpio] --pruefen DATEI [--bloecke] [--fehler LISTE]
 //   kvxtest --help | --version
 //
 // Read before anything else happens (before the ports are asked for), so it
@@ -20,6 +21,7 @@ struct Optionen {
     QString protokollDatei;   // write the layout log there; empty: no file; never starts with "-"
     int dauerlaufMinuten = 0; // the endurance run drives the program for that long; 0: none
     QString web;              // the web page's address for this run; empty: the setting's
+    QString fehlerListe;      // wiring faults of the virtual layout (checked once the card counts are read)
     QString pruefenDatei;     // the wiring check without a window, its report there; empty: none
     bool bloecke = false;     // the check powers the blocks one by one as well
     // Hilfe, Version: the text for standard output; Fehler: the message for

@@ -34,6 +34,10 @@ private Q_SLOTS:
         QCOMPARE(o.aktion, A::Starten);
         QVERIFY(o.virtuell);
         QCOMPARE(o.protokollDatei, QStringLiteral("/tmp/p.txt"));
+        // Wiring faults: checked only against the card counts, later.
+        o = optionenLesen({"kvxtest", "--virtuell", "--fehler", "tot:block:999", "--fehler=bruch:melder:3"});
+        QCOMPARE(o.aktion, A::Starten);
+        QCOMPARE(o.fehlerListe, QStringLiteral("tot:block:999,bruch:melder:3"));
         QCOMPARE(optionenLesen({"kvxtest", "--protokoll=a b.txt"}).protokollDatei, QStringLiteral("a b.txt"));
         QCOMPARE(optionenLesen({"kvxtest", "--protokoll", "./-name"}).protokollDatei, QStringLiteral("./-name"));
         // The web page: a port alone, an address with it, IPv6 in brackets.
@@ -104,6 +108,16 @@ private Q_SLOTS:
             << QStringList{"kvxtest", "--dauerlauf", "--virtuell"}
             << QStringLiteral("kvxtest: Nach --dauerlauf fehlt eine Zahl von Minuten (1 bis 10000); \"--virtuell\" "
                               "ist keine.\n");
+        QTest::newRow("Fehler ohne virtuell")
+            << QStringList{"kvxtest", "--fehler", "tot:block:1"}
+            << QStringLiteral("kvxtest: --fehler braucht --virtuell: die Verdrahtungsfehler wirken in der virtuellen "
+                              "Anlage.\n");
+        QTest::newRow("Fehler ohne Liste") << QStringList{"kvxtest", "--virtuell", "--fehler"}
+                                           << QStringLiteral("kvxtest: Nach --fehler fehlt die Liste der "
+                                                             "Verdrahtungsfehler.\n");
+        QTest::newRow("Fehler vor Option") << QStringList{"kvxtest", "--fehler", "--virtuell"}
+                                           << QStringLiteral("kvxtest: Nach --fehler fehlt die Liste der "
+                                                             "Verdrahtungsfehler; \"--virtuell\" ist keine.\n");
         QTest::newRow("Qt-Option ohne Wert") << QStringList{"kvxtest", "-platform"}
                                              << QStringLiteral("kvxtest: Nach -platform fehlt ein Wert.\n");
         const QString web = QStringLiteral("kvxtest: --web: \"%1\" ist keine Adresse für die Web-Seite");
@@ -143,6 +157,21 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(QString::fromLocal8Bit(p.readAllStandardOutput()).startsWith(QStringLiteral("Aufruf: kvxtest")));
+
+        // A wiring fault the layout cannot have: known only once the card
+        // counts are read, and then the same answer.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KVX_PROGRAMM), {QStringLiteral("--virtuell"), QStringLiteral("--fehler"),
+                                               QStringLiteral("tot:block:1,tot:block:999")});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 2);
+        const QString falsch = QString::fromLocal8Bit(p.readAllStandardError());
+        QVERIFY2(falsch.contains(QStringLiteral("kvxtest: Verdrahtungsfehler „tot:block:999“: block 999 gibt es "
+                                                "nicht, die Anlage hat ")),
+                 qPrintable(falsch));
     }
 
     // Every pixel of every lamp names that lamp; lines, labels and the cells

@@ -23,6 +23,14 @@ private Q_SLOTS:
         QTest::newRow("Blöcke ohne Last")
             << QStringList{"--virtuell", "--bloecke", "--pruefen", "bericht.txt"} << 0 << "hinweis\tKein Block"
             << "Züge können fahren" << "Verdrahtung\tBlöcke\tgeprüft\nVerdrahtung\thinweis\tKein Block";
+        QTest::newRow("Befunde") << QStringList{"--virtuell", "--fehler", "haengt:melder:3,bruch:taster1:1",
+                                                "--pruefen", "bericht.txt"}
+                                 << 1 << "haengt:melder:3\tMelder 3 meldet dauernd belegt" << ""
+                                 << "\nVerdrahtung\thaengt:melder:3\tMelder 3 meldet dauernd belegt: steht dort ein "
+                                    "Zug, oder hängt der Eingang?\t";
+        QTest::newRow("Fehlerliste passt nicht") << QStringList{"--virtuell", "--fehler", "tot:melder:999",
+                                                                "--pruefen", "bericht.txt"}
+                                                 << 2 << "" << "--fehler: " << "";
         QTest::newRow("Datei nicht schreibbar")
             << QStringList{"--virtuell", "--pruefen", "fehlt/bericht.txt"} << 2 << ""
             << "Die Verdrahtungsprüfung konnte nicht laufen" << "";
