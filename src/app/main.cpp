@@ -152,7 +152,8 @@ int main(int argc, char* argv[])
     }
 
     if (!aufruf.pruefenDatei.isEmpty()) {
-        const int rc = pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, aufruf.fehlerListe}, hinweis);
+        const int rc =
+            pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, aufruf.fehlerListe}, hinweis);
         setPortBackend(nullptr);
         return rc;
     }

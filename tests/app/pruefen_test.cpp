@@ -23,7 +23,7 @@ private Q_SLOTS:
         QTest::newRow("Blöcke ohne Last")
             << QStringList{"--virtuell", "--bloecke", "--pruefen", "bericht.txt"} << 0 << "hinweis\tKein Block"
             << "Züge können fahren" << "Verdrahtung\tBlöcke\tgeprüft\nVerdrahtung\thinweis\tKein Block";
-        QTest::newRow("Befunde") << QStringList{"--virtuell", "--fehler", "haengt:melder:3,bruch:taster1:1",
+        QTest::newRow("Befunde") << QStringList{"--virtuell", "--fehler", "haengt:melder:3",
                                                 "--pruefen", "bericht.txt"}
                                  << 1 << "haengt:melder:3\tMelder 3 meldet dauernd belegt" << ""
                                  << "\nVerdrahtung\thaengt:melder:3\tMelder 3 meldet dauernd belegt: steht dort ein "
