@@ -83,7 +83,7 @@ VerdrahtungsFenster* verdrahtungAnbinden(TfMain& f)
     });
     auto* mnu = new QAction(QStringLiteral("&Verdrahtung prüfen ..."), &f);
     mnu->setObjectName(QStringLiteral("mnuVerdrahtung"));
-    f.mnuDaten->insertAction(f.mnuQuit, mnu);
+    f.mnuDaten->insertAction(f.mnuAnlage, mnu);   // "Virtuelle Anlage" stays right above "Beenden"
     QObject::connect(mnu, &QAction::triggered, fenster, [fenster] {
         fenster->show();
         fenster->raise();
