@@ -20,12 +20,12 @@ cmake --build build-test
 # ("unexpected memory mapping"), so the tests run without address
 # randomisation where the system allows that.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVX_TSAN=ON -DKVX_BUILD_GUI=OFF -DKVX_BUILD_TESTS=ON
-cmake --build build-tsan --target kvxhard_tests fahrt_tests
+cmake --build build-tsan --target kvxhard_tests fahrt_tests verdrahtung_tests
 tsan_run=()
 if setarch "$(uname -m)" -R true 2>/dev/null; then
     tsan_run=(setarch "$(uname -m)" -R)
 fi
-for t in hardware/kvxhard_tests running/fahrt/fahrt_tests; do
+for t in hardware/kvxhard_tests running/fahrt/fahrt_tests running/verdrahtung/verdrahtung_tests; do
     echo "ThreadSanitizer: build-tsan/tests/$t"
     TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1} \
         "${tsan_run[@]}" "build-tsan/tests/$t" --gtest_brief=1

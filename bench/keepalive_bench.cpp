@@ -24,6 +24,7 @@
 #include "kvxhard.h"
 #include "mainwindow.h"
 #include "portio.h"
+#include "prozessorwarten.h"
 #include "virtualcard.h"
 #include "webanbindung.h"
 #include "webserver.h"
@@ -120,20 +121,6 @@ double cpuSekunden()
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-// How long this thread has waited for a processor while ready to run, in
-// seconds (Linux schedstat); -1 where the kernel does not tell. Shows how
-// much other work on the machine delayed the tick.
-double wartenAufProzessor()
-{
-    double laufen = 0, warten = -1e9;
-    if (FILE* f = std::fopen("/proc/thread-self/schedstat", "r")) {
-        if (std::fscanf(f, "%lf %lf", &laufen, &warten) != 2)
-            warten = -1e9;
-        std::fclose(f);
-    }
-    return warten * 1e-9;
 }
 
 // Nearest-rank percentile of a sorted, non-empty list.

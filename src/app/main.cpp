@@ -17,6 +17,7 @@
 #include "portio.h"
 #include "privileges.h"
 #include "profile.h"
+#include "pruefenlauf.h"
 #include "qrbild.h"
 #include "qtdeutsch.h"
 #include "signalende.h"
@@ -139,7 +140,9 @@ int main(int argc, char* argv[])
     // the web page is the only way in. The -platform added last wins over
     // one of the command line.
     const bool bildschirm = gesetzt("DISPLAY") || gesetzt("WAYLAND_DISPLAY") || plattformGewaehlt(argumente);
-    const bool ohneFenster = aufruf.ohneFenster || (!aufruf.web.isEmpty() && !bildschirm);
+    // The wiring check from the command line has no window at all.
+    const bool ohneFenster =
+        aufruf.ohneFenster || !aufruf.pruefenDatei.isEmpty() || (!aufruf.web.isEmpty() && !bildschirm);
     if (!ohneFenster && !bildschirm) {
         std::fprintf(stderr, "%s: Kein Bildschirm: weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt.\n"
                              "Ohne Bildschirm startet das Programm mit --ohne-fenster, bedient über --web.\n",
@@ -192,6 +195,13 @@ int main(int argc, char* argv[])
             setPortBackend(neu.get());
             ports = std::move(neu);
         }
+    }
+
+    if (!aufruf.pruefenDatei.isEmpty()) {
+        const int rc =
+            pruefenLaufen({aufruf.pruefenDatei, aufruf.bloecke, aufruf.virtuell, aufruf.fehlerListe}, hinweis);
+        setPortBackend(nullptr);
+        return rc;
     }
 
     // The web page, with --web at that address, else as set on the Config

@@ -16,6 +16,7 @@
 #include "portio.h"
 #include "profile.h"
 #include "pruefberichtfenster.h"
+#include "verdrahtungsanbindung.h"
 #include "schaltliste.h"
 #include "signalpage.h"
 #include "spulenimpuls.h"
@@ -185,6 +186,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     pWeiche->verbinden(this, spulenImpuls);
     pSignal->verbinden(this, spulenImpuls);
     automatikVerbinden();
+    verdrahtungAnbinden(*this);   // "Verdrahtung prüfen" in the menu Daten
     fBericht->frage = std::move(options.frage);
     for (StatistikPanel* s : {pMelder->Statistik, pTaster->Statistik}) {
         s->speicherPfad = [this](const QString& name) {

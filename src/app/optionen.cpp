@@ -18,6 +18,8 @@ const QString Web = QStringLiteral("web");
 const QString FehlerOption = QStringLiteral("fehler");
 const QString OhneListe = QStringLiteral("Nach --fehler fehlt die Liste der Verdrahtungsfehler");
 const QString OhneFenster = QStringLiteral("ohne-fenster");
+const QString Pruefen = QStringLiteral("pruefen");
+const QString Bloecke = QStringLiteral("bloecke");
 
 // QApplication takes these itself; they must not count as unknown here.
 const char* const QtMitWert[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -44,6 +46,8 @@ QString fehlenderWert(const QString& arg)
 {
     if (arg == QLatin1String("--") + Protokoll)
         return QStringLiteral("Nach --protokoll fehlt der Name der Protokolldatei.");
+    if (arg == QLatin1String("--") + Pruefen)
+        return QStringLiteral("Nach --pruefen fehlt der Name der Berichtsdatei.");
     if (arg == QLatin1String("--") + Dauerlauf)
         return QStringLiteral("Nach --dauerlauf fehlt %1.").arg(MinutenBereich);
     if (arg == QLatin1String("--") + FehlerOption)
@@ -64,6 +68,7 @@ QString hilfeText(const QString& programm)
     return QStringLiteral(
                "Aufruf: %1 [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
                "          [--web [ADRESSE:]PORT] [--ohne-fenster] [--fehler LISTE]\n"
+               "       %1 [--virtuell | --gpio] --pruefen DATEI [--bloecke] [--fehler LISTE]\n"
                "\n"
                "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
                "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
@@ -104,7 +109,16 @@ QString hilfeText(const QString& programm)
                "  --fehler LISTE      Verdrahtungsfehler der virtuellen Anlage (mit --virtuell),\n"
                "                      durch Kommas getrennt, z. B. tausch:block:5:6,tot:led:1037,\n"
                "                      bruch:melder:3. Die Formen zeigt das Feld \"Fehler\" im\n"
-               "                      Fenster \"Virtuelle Anlage\".\n")
+               "                      Fenster \"Virtuelle Anlage\".\n"
+               "  --pruefen DATEI     Prüft die Verdrahtung ohne Fenster und ohne Rückfrage:\n"
+               "                      etwa 50 Eingabezyklen in Ruhe (hängende, flackernde\n"
+               "                      Eingänge, unterbrochene Leitungen), schreibt den\n"
+               "                      Prüfbericht in DATEI und endet. Status 0: kein Befund,\n"
+               "                      1: Befunde, 2: die Prüfung konnte nicht laufen (der\n"
+               "                      Grund steht in der Standardfehlerausgabe).\n"
+               "  --bloecke           Mit --pruefen: schaltet danach jeden Block und Hilfsblock\n"
+               "                      einzeln mit der kleinsten Fahrstufe ein und sieht nach,\n"
+               "                      welche Belegtmeldung antwortet. Züge können fahren!\n")
         .arg(programm);
 }
 
@@ -126,6 +140,8 @@ Optionen optionenLesen(const QStringList& argumente)
     p.addOption(QCommandLineOption(Web, QString(), QStringLiteral("ADRESSE:PORT")));
     p.addOption(QCommandLineOption(FehlerOption, QString(), QStringLiteral("LISTE")));
     p.addOption(QCommandLineOption(OhneFenster));
+    p.addOption(QCommandLineOption(Pruefen, QString(), QStringLiteral("DATEI")));
+    p.addOption(QCommandLineOption(Bloecke));
     for (const char* name : QtMitWert) {
         QCommandLineOption q(QString::fromLatin1(name), QString(), QStringLiteral("wert"));
         q.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -226,6 +242,25 @@ Optionen optionenLesen(const QStringList& argumente)
             o.text = fehler(programm, QStringLiteral("--web: ") + was);
             return o;
         }
+    }
+    if (p.isSet(Pruefen) || p.isSet(Bloecke)) {
+        const QString datei = p.isSet(Pruefen) ? p.values(Pruefen).last() : QString();
+        QString was;
+        if (!p.isSet(Pruefen))
+            was = QStringLiteral("--bloecke gehört zu --pruefen DATEI.");
+        else if (datei.isEmpty() || datei.startsWith(QLatin1Char('-')))
+            was = QStringLiteral("Nach --pruefen fehlt der Name der Berichtsdatei (eine Datei, die mit \"-\" "
+                                 "beginnt: ./%1).").arg(datei);
+        else if (o.dauerlaufMinuten > 0 || !o.web.isEmpty())
+            was = QStringLiteral("--pruefen läuft ohne Fenster: --dauerlauf und --web passen nicht dazu.");
+        if (!was.isEmpty()) {
+            o = Optionen{};
+            o.aktion = Optionen::Aktion::Fehler;
+            o.text = fehler(programm, was);
+            return o;
+        }
+        o.pruefenDatei = datei;
+        o.bloecke = p.isSet(Bloecke);
     }
     if (p.isSet(Protokoll)) {
         const QStringList dateien = p.values(Protokoll);

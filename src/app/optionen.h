@@ -3,6 +3,7 @@
 //   kvxtest [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN] [--web [ADRESSE:]PORT]
 //           [--fehler LISTE]
 //           [--ohne-fenster]
+//   kvxtest [--virtuell | --gpio] --pruefen DATEI [--bloecke] [--fehler LISTE]
 //   kvxtest --help | --version
 //
 // Read before anything else happens (before the ports are asked for), so it
@@ -23,6 +24,8 @@ struct Optionen {
     QString web;              // the web page's address for this run; empty: the setting's
     QString fehlerListe;      // wiring faults of the virtual layout (checked once the card counts are read)
     bool ohneFenster = false; // run on Qt's offscreen platform: the window on no screen
+    QString pruefenDatei;     // the wiring check without a window, its report there; empty: none
+    bool bloecke = false;     // the check powers the blocks one by one as well
     // Hilfe, Version: the text for standard output; Fehler: the message for
     // standard error. Each ends with a line break.
     QString text;

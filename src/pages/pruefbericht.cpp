@@ -75,9 +75,46 @@ std::vector<std::pair<int, int>> Pruefbericht::bereiche(Art art) const
     return {b.begin(), b.end()};
 }
 
+void Pruefbericht::verdrahtungSetzen(const QString& pruefung, std::vector<Verdrahtung> befunde)
+{
+    if (std::find(verdrahtungGeprueft_.begin(), verdrahtungGeprueft_.end(), pruefung) == verdrahtungGeprueft_.end())
+        verdrahtungGeprueft_.push_back(pruefung);
+    std::erase_if(verdrahtung_, [&](const Verdrahtung& v) { return v.pruefung == pruefung; });
+    for (Verdrahtung& v : befunde) {
+        v.pruefung = pruefung;
+        verdrahtung_.push_back(std::move(v));
+    }
+    melden();
+}
+
+namespace {
+
+// The wiring findings as the file lists them: a fault that two checks found
+// once, hints after the findings.
+std::vector<const Pruefbericht::Verdrahtung*> verdrahtungsZeilen(const std::vector<Pruefbericht::Verdrahtung>& alle)
+{
+    std::vector<const Pruefbericht::Verdrahtung*> z;
+    for (bool hinweise : {false, true})
+        for (const Pruefbericht::Verdrahtung& v : alle)
+            if ((v.fehler == Pruefbericht::Hinweis) == hinweise
+                && std::none_of(z.begin(), z.end(), [&](const Pruefbericht::Verdrahtung* w) {
+                       return w->fehler == v.fehler && w->satz == v.satz;
+                   }))
+                z.push_back(&v);
+    return z;
+}
+
+}  // namespace
+
+int Pruefbericht::verdrahtungsBefunde() const
+{
+    const auto z = verdrahtungsZeilen(verdrahtung_);
+    return int(std::count_if(z.begin(), z.end(), [](const Verdrahtung* v) { return v->fehler != Hinweis; }));
+}
+
 bool Pruefbericht::leer() const
 {
-    return fehler_.empty()
+    return fehler_.empty() && verdrahtungGeprueft_.empty()
         && std::all_of(geprueft_.begin(), geprueft_.end(), [](const std::map<int, int>& b) { return b.empty(); });
 }
 
@@ -86,6 +123,8 @@ void Pruefbericht::leeren()
     for (std::map<int, int>& b : geprueft_)
         b.clear();
     fehler_.clear();
+    verdrahtungGeprueft_.clear();
+    verdrahtung_.clear();
     melden();
 }
 
@@ -115,6 +154,17 @@ QByteArray Pruefbericht::text(const Kopf& kopf) const
                      .arg(artName(art))
                      .arg(e.nummer)
                      .arg(befund(e.lage), e.zeit.toString(Zeitformat));
+    }
+    if (!verdrahtungGeprueft_.empty()) {
+        const QString art = QStringLiteral("Verdrahtung");
+        t += QLatin1Char('\n');
+        for (const QString& p : verdrahtungGeprueft_)
+            t += QStringLiteral("%1\t%2\tgeprüft\n").arg(art, p);
+        for (const Verdrahtung* v : verdrahtungsZeilen(verdrahtung_)) {
+            QString satz = v->satz;
+            satz.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            t += QStringLiteral("%1\t%2\t%3\t%4\n").arg(art, v->fehler, satz, v->zeit.toString(Zeitformat));
+        }
     }
     return t.toUtf8();
 }

@@ -17,6 +17,13 @@
 // faulty elements by number with the time they were marked; a kind no walk
 // touched is left out. LEDs carry the number the LED page shows (1037: LED 37
 // of chain 2).
+//
+// The wiring check's findings follow under the kind "Verdrahtung": what it
+// checked, then one line per finding, the fault as --fehler writes it first,
+// then the likely cause; a hint (no finding) carries "hinweis" there:
+//
+//     Verdrahtung<TAB>Ruhe<TAB>geprüft
+//     Verdrahtung<TAB>tausch:block:5:6<TAB>Block 5 und 6 vertauscht: ...<TAB>17.05.2025 14:05:10
 #pragma once
 
 #include <QDateTime>
@@ -42,6 +49,15 @@ public:
         QDateTime zeit;    // when it was marked
     };
 
+    // One finding of the wiring check.
+    struct Verdrahtung {
+        QString pruefung;  // the check that found it: "Ruhe", "Blöcke", ...
+        QString fehler;    // "tausch:block:5:6"; Hinweis for a hint
+        QString satz;      // the likely cause, German
+        QDateTime zeit;
+    };
+    static inline const QString Hinweis = QStringLiteral("hinweis");
+
     // What the file's head says.
     struct Kopf {
         QDateTime datum;
@@ -55,6 +71,14 @@ public:
     // time takes the mark back. True: it is marked now.
     bool umschalten(Art art, int nummer, int lage, const QDateTime& zeit);
     bool fehlerhaft(Art art, int nummer, int lage) const;
+
+    // A wiring check ran to its end: its findings replace those of its last run.
+    void verdrahtungSetzen(const QString& pruefung, std::vector<Verdrahtung> befunde);
+    // The checks that ran, in the order they first ran, and their findings.
+    const std::vector<QString>& verdrahtungGeprueft() const { return verdrahtungGeprueft_; }
+    const std::vector<Verdrahtung>& verdrahtung() const { return verdrahtung_; }
+    // Findings that are not hints, each fault once.
+    int verdrahtungsBefunde() const;
 
     // The faulty elements in the order they were marked.
     const std::vector<Fehler>& fehler() const { return fehler_; }
@@ -85,4 +109,6 @@ private:
 
     std::array<std::map<int, int>, ArtAnzahl> geprueft_;   // range start -> range end
     std::vector<Fehler> fehler_;
+    std::vector<QString> verdrahtungGeprueft_;
+    std::vector<Verdrahtung> verdrahtung_;
 };

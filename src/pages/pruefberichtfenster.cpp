@@ -69,19 +69,28 @@ void PruefberichtFenster::anzeigen()
         if (!b.isEmpty())
             arten << Pruefbericht::artName(art) + QLatin1Char(' ') + b.join(QStringLiteral(", "));
     }
+    if (!bericht.verdrahtungGeprueft().empty()) {
+        QStringList p(bericht.verdrahtungGeprueft().begin(), bericht.verdrahtungGeprueft().end());
+        arten << QStringLiteral("Verdrahtung (%1)").arg(p.join(QStringLiteral(", ")));
+    }
     lGeprueft->setText(QStringLiteral("Geprüft: ")
                        + (arten.isEmpty() ? QStringLiteral("noch nichts") : arten.join(QStringLiteral("; "))));
 
     const std::vector<Pruefbericht::Fehler>& f = bericht.fehler();
-    gFehler->setRowCount(int(f.size()));
-    int zeile = 0;
-    for (auto it = f.rbegin(); it != f.rend(); ++it, ++zeile) {
-        const QStringList spalten{it->zeit.toString(QStringLiteral("hh:mm:ss")), Pruefbericht::seitenName(it->art),
-                                  Pruefbericht::artName(it->art) + QLatin1Char(' ') + QString::number(it->nummer),
-                                  Pruefbericht::befund(it->lage)};
-        for (int s = 0; s < spalten.size(); ++s)
-            gFehler->setItem(zeile, s, new QTableWidgetItem(spalten[s]));
-    }
+    std::vector<QStringList> zeilen;
+    for (auto it = f.rbegin(); it != f.rend(); ++it)
+        zeilen.push_back({it->zeit.toString(QStringLiteral("hh:mm:ss")), Pruefbericht::seitenName(it->art),
+                          Pruefbericht::artName(it->art) + QLatin1Char(' ') + QString::number(it->nummer),
+                          Pruefbericht::befund(it->lage)});
+    // The wiring check's findings: the fault as --fehler names it, the likely cause.
+    for (const Pruefbericht::Verdrahtung& v : bericht.verdrahtung())
+        if (v.fehler != Pruefbericht::Hinweis)
+            zeilen.push_back({v.zeit.toString(QStringLiteral("hh:mm:ss")), QStringLiteral("Verdrahtung"), v.fehler,
+                              v.satz});
+    gFehler->setRowCount(int(zeilen.size()));
+    for (int zeile = 0; zeile < int(zeilen.size()); ++zeile)
+        for (int s = 0; s < zeilen[std::size_t(zeile)].size(); ++s)
+            gFehler->setItem(zeile, s, new QTableWidgetItem(zeilen[std::size_t(zeile)][s]));
 }
 
 void PruefberichtFenster::zeigen()

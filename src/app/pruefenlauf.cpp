@@ -1,0 +1,117 @@
+#include "pruefenlauf.h"
+
+#include "anlagenbetrieb.h"
+#include "dateiorte.h"
+#include "einstellungen.h"
+#include "kvxhard.h"
+#include "portio.h"
+#include "pruefung.h"
+#include "signalende.h"
+#include "textdatei.h"
+#include "verdrahtungsbericht.h"
+#include "verdrahtungsfehler.h"
+#include "virtualcard.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QMetaObject>
+
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace {
+
+void ausgeben(std::FILE* f, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), f);
+    std::fflush(f);
+}
+
+int nichtGelaufen(const QString& warum)
+{
+    ausgeben(stderr, QStringLiteral("Die Verdrahtungsprüfung konnte nicht laufen: %1\n").arg(warum.trimmed()));
+    return 2;
+}
+
+}  // namespace
+
+int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
+{
+    const QString iniDatei = Dateiorte(QCoreApplication::applicationDirPath()).iniDatei();
+    const ProfileFile ini(iniDatei);
+    if (!ini.loadErrorMessage().isEmpty())
+        return nichtGelaufen(ini.loadErrorMessage());
+    const Einstellungen einstellungen = Einstellungen::lesen(ini);
+
+    std::unique_ptr<VirtualCard> karte;
+    PortBackend* vorher = nullptr;
+    if (auftrag.virtuell) {
+        karte = std::make_unique<VirtualCard>(anlageFuer(einstellungen.karten));
+        const verdrahtung::Lesung fehler = verdrahtung::lesen(auftrag.fehlerListe.toStdString(), karte->layout());
+        if (!fehler.meldung.empty())
+            return nichtGelaufen(QStringLiteral("--fehler: %1").arg(QString::fromStdString(fehler.meldung)));
+        karte->setFehler(fehler.fehler);
+        vorher = setPortBackend(karte.get());
+    }
+    struct Zurueck {
+        bool aktiv;
+        PortBackend* vorher;
+        ~Zurueck()
+        {
+            if (aktiv)
+                setPortBackend(vorher);
+        }
+    } zurueck{auftrag.virtuell, vorher};
+
+    auto kvx = std::make_unique<TkvxHard>();
+    QString meldung;
+    kvx->Meldung = [&meldung](const std::string& text) { meldung = QString::fromStdString(text); };
+    for (int i = 0; i < config::KartenAnzahl; ++i)
+        einstellungen.anwenden(config::Karte(i), *kvx);
+    kvx->PortInit();
+    if (kvx->Simulation)
+        return nichtGelaufen(!portHinweis.isEmpty() ? portHinweis
+                             : !meldung.isEmpty()   ? meldung
+                                                    : QStringLiteral("Die Ports der Karte sind nicht erreichbar."));
+
+    const pruefung::Zeiten zeiten;
+    pruefung::Steuerung steuerung;
+    ausgeben(stderr, QStringLiteral("Verdrahtungsprüfung%1: etwa %2 s ...\n")
+                         .arg(auftrag.bloecke ? QStringLiteral(" mit Blöcken (Züge können fahren)") : QString())
+                         .arg(pruefung::schritte(pruefung::umfangVon(*kvx), zeiten, auftrag.bloecke)
+                                  * zeiten.periode.count() / 1000 + 1));
+
+    // Ctrl+C or a kill stops the run; its outputs go off before it ends.
+    SignalEnde signale;
+    signale.beenden = [&steuerung](int) { steuerung.stop = true; };
+    pruefung::Ergebnis ergebnis;
+    std::thread lauf([&] {
+        ergebnis = pruefung::pruefen(*kvx, steuerung, zeiten, auftrag.bloecke);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
+                                  Qt::QueuedConnection);
+    });
+    QCoreApplication::exec();
+    lauf.join();
+    if (ergebnis.abgebrochen)
+        return nichtGelaufen(QStringLiteral("abgebrochen, alle Ausgänge sind aus; kein Bericht geschrieben."));
+
+    Pruefbericht bericht;
+    const QDateTime jetzt = QDateTime::currentDateTime();
+    pruefung::eintragen(bericht, ergebnis, auftrag.bloecke, jetzt);
+    Pruefbericht::Kopf kopf;
+    kopf.datum = jetzt;
+    kopf.version = QStringLiteral(KVX_VERSION);
+    for (int i = 0; i < config::KartenAnzahl; ++i)
+        kopf.karten.emplace_back(QString::fromLatin1(config::Karten[std::size_t(i)].key),
+                                 einstellungen.karten[std::size_t(i)]);
+    if (const QString fehler = dateiSichern(auftrag.datei, bericht.text(kopf)); !fehler.isEmpty())
+        return nichtGelaufen(fehler);
+
+    for (const Pruefbericht::Verdrahtung& v : bericht.verdrahtung())
+        ausgeben(stdout, QStringLiteral("%1\t%2\n").arg(v.fehler, v.satz));
+    ausgeben(stdout, bericht.verdrahtungsBefunde() == 0
+                         ? QStringLiteral("Kein Befund.\n")
+                         : QStringLiteral("%1 Befund(e), Bericht: %2\n").arg(bericht.verdrahtungsBefunde()).arg(auftrag.datei));
+    return bericht.verdrahtungsBefunde() == 0 ? 0 : 1;
+}

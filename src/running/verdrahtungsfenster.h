@@ -1,0 +1,105 @@
+// The window "Verdrahtung prüfen": the wiring check without eyes (inputs at
+// rest, and on request the blocks one by one) with progress and the time
+// left, and the guided check of one input group, with the number the person
+// presses next shown large. The findings are listed and go into the test
+// report.
+//
+// Every run is a worker thread (pruefung::pruefen, pruefung::eingabenLaufen)
+// that pulses the keep-alive line itself; the window reads its progress from
+// atomics and gets its end and the guided inputs by queued calls. Stop, Esc
+// (the main window's "Alles aus") and closing the window or the program end a
+// run: the worker switches every output off, the window joins it.
+#pragma once
+
+#include "fuehrung.h"
+#include "pruefung.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class Pruefbericht;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class TkvxHard;
+
+class VerdrahtungsFenster : public QWidget {
+    Q_OBJECT
+public:
+    VerdrahtungsFenster(TkvxHard& kvx, QWidget* parent = nullptr);
+    ~VerdrahtungsFenster() override;
+
+    // Where the findings go; none: only the list.
+    Pruefbericht* bericht = nullptr;
+    // Why no run may start now (a train runs, ...); empty: it may.
+    std::function<QString()> gesperrt;
+    // A run begins (true: the keep-alive tick must stop, the worker pulses)
+    // and has ended (false: the supply as before).
+    std::function<void(bool)> laufAenderung;
+    // Cycle time and cycles of the runs; tests shorten them.
+    pruefung::Zeiten zeiten;
+
+    QCheckBox* cbBloecke;          // the block check after the rest
+    QPushButton* btnStart;         // "Start"
+    QPushButton* btnStop;          // "Stop"
+    QWidget* wBestaetigen;         // the question before the blocks get power
+    QPushButton* btnJa;            // "Ja, Blöcke einschalten"
+    QPushButton* btnNein;          // "Abbrechen"
+    QProgressBar* pbFortschritt;
+    QLabel* lRest;                 // "noch 1:23"
+    QLabel* lStatus;
+    QListWidget* lwBefunde;        // one line per finding, hints after them
+    QComboBox* cbGruppe;           // the group of the guided check
+    QPushButton* btnEingaben;      // "Eingaben prüfen"
+    QLabel* lErwartet;             // the number pressed next, large
+    QLabel* lKam;                  // what the last press brought
+    QPushButton* btnNichts;        // "Nichts kam"
+    QPushButton* btnFertig;        // "Fertig"
+
+    void btnStartClick();
+    void btnJaClick();
+    void btnNeinClick();
+    void btnEingabenClick();
+    void btnNichtsClick();
+    void btnFertigClick();
+    // Stop, Esc: the run ends within a cycle, every output off.
+    void stoppen();
+    bool laeuft() const { return thread_.joinable(); }
+
+Q_SIGNALS:
+    void beendet();   // a run has ended and its findings are shown
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void pruefenStarten(bool bloecke);
+    bool threadStarten(const char* was);
+    void laufEnde(const pruefung::Ergebnis& e, const QString& pruefung);
+    void eingabeKam(const std::vector<int>& eingaenge);
+    void eingabenEnde();
+    void fuehrungZeigen();
+    void fortschrittZeigen();
+    void knoepfeZeigen();
+    void beenden();   // stop and join
+
+    TkvxHard& kvx_;
+    std::thread thread_;
+    pruefung::Steuerung steuerung_;
+    QTimer* anzeige_;
+    QElapsedTimer uhr_;
+    std::unique_ptr<pruefung::Fuehrung> fuehrung_;
+    std::optional<pruefung::Ergebnis> gefuehrt_;   // "Fertig": the guided findings, shown at the worker's end
+    QString gefuehrtText_;
+    bool aktiv_ = false;   // a run was started and its end not yet shown
+};

@@ -1,0 +1,197 @@
+// The window "Verdrahtung prüfen" on the main window and the virtual card:
+// findings into the list and the test report, the question before the blocks
+// get power, the guided check, Esc and closing during a run (every output
+// off, the supply as before or off), and the tick resuming after a check.
+#include "fensterstart.h"
+#include "kvxhard.h"
+#include "pruefberichtfenster.h"
+#include "verdrahtungsfenster.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+using fixture::schnellePause;
+using fixture::Start;
+
+namespace {
+
+// The card counts of the virtual card the window starts on.
+const QByteArray Ini = "[Karten]\r\nBlock=12\r\nHilfsBlock=12\r\nMelder=11\r\nWeichen=11\r\nSignale=2\r\n"
+                       "Taster1=2\r\nTaster2=0\r\nLeds1=25\r\nLeds2=25\r\nLeds3=25\r\n";
+
+// The worker holds the card component: the window closes, as at every end
+// of the program, before the component goes.
+struct Schliessen {
+    Start& s;
+    ~Schliessen() { s.fenster->close(); }
+};
+
+VerdrahtungsFenster* oeffnen(Start& s)
+{
+    auto* mnu = s.fenster->findChild<QAction*>(QStringLiteral("mnuVerdrahtung"));
+    if (!mnu)
+        return nullptr;
+    mnu->trigger();
+    auto* f = s.fenster->findChild<VerdrahtungsFenster*>();
+    if (f) {
+        f->zeiten.periode = std::chrono::milliseconds(2);   // the virtual card answers within a cycle
+        f->zeiten.einZyklen = 1;
+        f->zeiten.ausZyklen = 1;
+    }
+    return f;
+}
+
+void fehler(Start& s, const char* liste)
+{
+    const verdrahtung::Lesung l = verdrahtung::lesen(liste, s.karte.layout());
+    QCOMPARE(QString::fromStdString(l.meldung), QString());
+    s.karte.setFehler(l.fehler);
+}
+
+bool alleAus(const VirtualCard& k)
+{
+    for (int b = 1; b <= 2 * k.layout().blockCards; ++b)
+        if (k.block(b).powered || k.hblockOn(2 * b - 1) || k.hblockOn(2 * b))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+class VerdrahtungTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { setPauseFunktion(&schnellePause); }
+
+    // A rest check from the menu: its finding in the list and in the report under "Verdrahtung".
+    void ruheBefundInListeUndBericht()
+    {
+        Start s(Ini);
+        Schliessen zu{s};
+        fehler(s, "haengt:melder:5");
+        VerdrahtungsFenster* f = oeffnen(s);
+        QVERIFY(f && f->isVisible());
+        QSignalSpy fertig(f, &VerdrahtungsFenster::beendet);
+        f->btnStart->click();
+        QVERIFY(f->laeuft());
+        QVERIFY(fertig.wait(10000));
+        QVERIFY(!f->laeuft());
+        QCOMPARE(f->lwBefunde->count(), 1);
+        QVERIFY(f->lwBefunde->item(0)->text().startsWith(QStringLiteral("haengt:melder:5 – Melder 5")));
+        const QString bericht = QString::fromUtf8(s.fenster->fBericht->bericht.text({}));
+        QVERIFY2(bericht.contains(QStringLiteral("\nVerdrahtung\tRuhe\tgeprüft\nVerdrahtung\thaengt:melder:5\tMelder 5 ")),
+                 qPrintable(bericht));
+    }
+
+    // The blocks get power only after "Ja"; with the supply on before, its tick runs again afterwards.
+    void bloeckeNachFrageUndTaktWieVorher()
+    {
+        Start s(Ini);
+        Schliessen zu{s};
+        fehler(s, "last:block:alle,last:hblock:alle,tausch:block:3:4");
+        TfMain& w = *s.fenster;
+        w.pControl->setCurrentIndex(TfMain::SMelder);
+        w.mnuSNTein->trigger();
+        QVERIFY(w.tiSNT->isActive());
+        VerdrahtungsFenster* f = oeffnen(s);
+        f->cbBloecke->setChecked(true);
+        f->btnStart->click();
+        QVERIFY(!f->laeuft());
+        QVERIFY(f->wBestaetigen->isVisible());
+        f->btnNein->click();
+        QVERIFY(!f->laeuft());
+        QVERIFY(w.tiSNT->isActive());
+
+        QSignalSpy fertig(f, &VerdrahtungsFenster::beendet);
+        f->btnStart->click();
+        f->btnJa->click();
+        QVERIFY(f->laeuft());
+        QVERIFY(!w.tiSNT->isActive());   // the worker pulses the line meanwhile
+        QVERIFY(!w.mnuSNTaus->isEnabled());
+        QVERIFY(fertig.wait(20000));
+        QVERIFY(w.tiSNT->isActive());
+        QVERIFY(w.mnuSNTaus->isEnabled());
+        QVERIFY(alleAus(s.karte));
+        QStringList befunde;
+        for (int i = 0; i < f->lwBefunde->count(); ++i)
+            befunde << f->lwBefunde->item(i)->text().section(QStringLiteral(" – "), 0, 0);
+        QCOMPARE(befunde, QStringList{QStringLiteral("tausch:block:3:4")});
+    }
+
+    // Esc in the middle of the blocks, and closing the program in the middle:
+    // every output off, the supply ends off, nothing enters the report.
+    void escUndSchliessenBeendenDenLauf_data()
+    {
+        QTest::addColumn<bool>("schliessen");
+        QTest::newRow("Esc") << false;
+        QTest::newRow("Fenster schließen") << true;
+    }
+    void escUndSchliessenBeendenDenLauf()
+    {
+        QFETCH(bool, schliessen);
+        Start s(Ini);
+        Schliessen zu{s};
+        fehler(s, "last:block:alle");
+        TfMain& w = *s.fenster;
+        w.pControl->setCurrentIndex(TfMain::SMelder);
+        w.mnuSNTein->trigger();
+        VerdrahtungsFenster* f = oeffnen(s);
+        f->zeiten.einZyklen = 50;   // long enough to be caught with a block on
+        f->cbBloecke->setChecked(true);
+        f->btnStart->click();
+        f->btnJa->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.karte.block(1).powered, 10000);
+        if (schliessen) {
+            w.close();
+            QVERIFY(!f->laeuft());
+        } else {
+            w.mnuAllesAus->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(!f->laeuft(), 5000);
+            QVERIFY(!w.tiSNT->isActive());
+            QVERIFY(w.mnuSNTein->isEnabled() || !w.mnuSNTaus->isEnabled());
+        }
+        QVERIFY(alleAus(s.karte));
+        QVERIFY(s.fenster->fBericht->bericht.verdrahtung().empty());
+    }
+
+    // The guided check: the expected number follows the presses; a crossed pair is found.
+    void gefuehrtFindetTausch()
+    {
+        Start s(Ini);
+        Schliessen zu{s};
+        fehler(s, "tausch:melder:3:4");
+        VerdrahtungsFenster* f = oeffnen(s);
+        f->cbGruppe->setCurrentIndex(0);   // Melder
+        QSignalSpy fertig(f, &VerdrahtungsFenster::beendet);
+        f->btnEingaben->click();
+        QVERIFY(f->laeuft());
+        // The first read is the rest the presses are seen against.
+        QTRY_VERIFY_WITH_TIMEOUT(s.karte.reads() > 3 * s.fenster->kvx->EinDatenBytes, 5000);
+        const int melder = 8 * s.karte.layout().melderCards;
+        for (int m = 1; m <= melder; ++m) {
+            QCOMPARE(f->lErwartet->text(), QString::number(m));
+            s.karte.setMelder(m, true);
+            QTRY_VERIFY_WITH_TIMEOUT(f->lErwartet->text() != QString::number(m), 5000);
+            s.karte.setMelder(m, false);
+            if (m == melder)
+                break;   // the last press ends the check
+            // A whole input read after the release, before the next press.
+            const long gelesen = s.karte.reads() + 3 * s.fenster->kvx->EinDatenBytes;
+            QTRY_VERIFY_WITH_TIMEOUT(s.karte.reads() > gelesen, 5000);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(fertig.count(), 1, 5000);
+        QCOMPARE(f->lwBefunde->count(), 1);
+        QVERIFY(f->lwBefunde->item(0)->text().startsWith(QStringLiteral("tausch:melder:3:4")));
+        QVERIFY(QString::fromUtf8(s.fenster->fBericht->bericht.text({}))
+                    .contains(QStringLiteral("Verdrahtung\tEingaben Melder\tgeprüft")));
+    }
+};
+
+QTEST_MAIN(VerdrahtungTest)
+#include "verdrahtung_test.moc"

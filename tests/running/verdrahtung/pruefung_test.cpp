@@ -1,0 +1,316 @@
+// The wiring check on the virtual card with the faults the card models: each
+// fault alone gives exactly its finding, a healthy layout none, seeded sets
+// of one to three faults are all found; outputs are never two at once and
+// all off at the end, also after a stop.
+#include "cardrig.h"
+#include "pruefung.h"
+#include "tempo.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <string>
+#include <thread>
+
+namespace {
+
+using verdrahtung::Fehler;
+
+// The card's clock moves only when the check sleeps: a run takes no wall
+// time, and flickering inputs, driven by the card's clock, still flicker.
+std::atomic<long long> uhrNs{0};
+
+void uhrSchlafen(std::chrono::milliseconds d)
+{
+    uhrNs += std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+}
+
+VirtualLayout groessteAnlage()
+{
+    VirtualLayout l;
+    l.blockCards = 50;    // 100 blocks
+    l.hblockCards = 64;   // 256 auxiliary blocks
+    l.melderCards = 64;   // 512 detectors
+    l.taster1Cards = 16;  // 512 buttons
+    l.weichenCards = 1;
+    l.signalCards = 1;
+    l.led1Cards = l.led2Cards = l.led3Cards = 1;
+    return l;
+}
+
+// 24 blocks, 64 auxiliary blocks (24 of them powered), 128 detectors and buttons.
+VirtualLayout mittlereAnlage()
+{
+    VirtualLayout l;
+    l.blockCards = 12;
+    l.hblockCards = 16;
+    l.melderCards = 16;
+    l.taster1Cards = 4;
+    return l;
+}
+
+VirtualLayout kleineAnlage()
+{
+    VirtualLayout l;
+    l.blockCards = 6;
+    l.hblockCards = 4;
+    l.melderCards = 4;
+    l.taster1Cards = 2;
+    return l;
+}
+
+struct Pruefstand {
+    explicit Pruefstand(const VirtualLayout& l) : rig(l, false)
+    {
+        vorher = fahrt::setSchlafFunktion(uhrSchlafen);
+        rig.card.setClock([] { return VirtualCard::Clock::time_point(std::chrono::nanoseconds(uhrNs.load())); });
+        kvx::Anzahlen a;
+        a.BlockAnzahl = static_cast<std::uint16_t>(2 * l.blockCards);
+        a.HBlockAnzahl = static_cast<std::uint16_t>(4 * l.hblockCards);
+        a.MelderAnzahl = static_cast<std::uint16_t>(8 * l.melderCards);
+        a.Taster1Anzahl = static_cast<std::uint16_t>(32 * l.taster1Cards);
+        a.WeichenAnzahl = static_cast<std::uint16_t>(8 * l.weichenCards);
+        a.SignalAnzahl = static_cast<std::uint16_t>(16 * l.signalCards);
+        a.EinDatenBytes = std::max({a.MelderAnzahl, static_cast<std::uint16_t>(2 * a.HBlockAnzahl),
+                                    static_cast<std::uint16_t>(4 * a.BlockAnzahl), a.Taster1Anzahl});
+        rig.kvx->AnzahlenSetzen(a);
+        rig.kvx->PortInit();
+    }
+    ~Pruefstand() { fahrt::setSchlafFunktion(vorher); }
+
+    // The layout's faults in the --fehler form; an unreadable list fails the test.
+    void fehler(const std::string& liste, std::uint64_t seed = 1)
+    {
+        const verdrahtung::Lesung l = verdrahtung::lesen(liste, rig.card.layout());
+        ASSERT_EQ(l.meldung, "") << liste;
+        rig.card.setFehler(l.fehler, seed);
+    }
+
+    pruefung::Ergebnis pruefen(bool mitBloecken)
+    {
+        pruefung::Zeiten z;
+        z.einZyklen = 1;   // the virtual card answers within one input cycle
+        z.ausZyklen = 1;
+        return pruefung::pruefen(*rig.kvx, steuerung, z, mitBloecken);
+    }
+
+    CardRig rig;
+    pruefung::Steuerung steuerung;
+    fahrt::SchlafFunktion vorher;
+};
+
+std::vector<std::string> texte(const pruefung::Ergebnis& e)
+{
+    std::vector<std::string> t;
+    for (const pruefung::Befund& b : e.befunde)
+        t.push_back(verdrahtung::text(b.fehler));
+    std::sort(t.begin(), t.end());
+    return t;
+}
+
+const std::string Lasten = "last:block:alle,last:hblock:alle";
+
+struct Fall {
+    const char* fehler;     // injected, beside a test load on every block and auxiliary block
+    const char* befund;     // what the check names
+    bool bloecke;           // needs the block check
+};
+
+// Every fault the checks without eyes can see, alone; where two faults give
+// the same answers the finding names the output.
+const Fall Faelle[] = {
+    {"haengt:melder:17", "haengt:melder:17", false},
+    {"haengt:blockbelegt:5", "haengt:blockbelegt:5", true},
+    {"haengt:hblockbelegt:9", "haengt:hblockbelegt:9", false},
+    {"haengt:blocktaster:3", "haengt:blocktaster:3", false},
+    {"haengt:hblocktaster:60", "haengt:hblocktaster:60", false},
+    {"haengt:taster1:40", "haengt:taster1:40", false},
+    {"flackert:melder:100", "flackert:melder:100", false},
+    {"flackert:blockbelegt:8", "flackert:blockbelegt:8", true},
+    {"flackert:taster1:128", "flackert:taster1:128", false},
+    {"flackert:hblocktaster:1", "flackert:hblocktaster:1", false},
+    {"bruch:melder:3", "bruch:melder:3", false},
+    {"bruch:blockein:6", "bruch:blockein:6", true},
+    {"bruch:hblockein:10", "bruch:hblockein:10", false},
+    {"bruch:taster1:2", "bruch:taster1:2", false},
+    {"bruch:block:8", "bruch:block:8", true},
+    {"tausch:block:5:6", "tausch:block:5:6", true},
+    {"tausch:block:3:20", "tausch:block:3:20", true},
+    {"tausch:blockbelegt:5:6", "tausch:block:5:6", true},
+    {"tausch:hblock:3:9", "tausch:hblock:3:9", true},
+    {"tausch:hblockbelegt:10:11", "tausch:hblock:10:11", true},
+    {"tot:block:7", "tot:block:7", true},
+    {"tot:blockbelegt:7", "tot:block:7", true},
+    {"tot:hblock:11", "tot:hblock:11", true},
+    {"tot:hblockbelegt:20", "tot:hblock:20", true},
+    {"fehlt:block:5", "fehlt:block:5", true},
+    {"fehlt:blockein:5", "fehlt:blockein:5", true},
+    {"fehlt:hblockein:4", "fehlt:hblockein:4", true},
+};
+
+TEST(Verdrahtungspruefung, EachFaultAloneGivesExactlyItsFinding)
+{
+    Pruefstand p(mittlereAnlage());
+    for (const Fall& f : Faelle) {
+        SCOPED_TRACE(f.fehler);
+        p.fehler(Lasten + "," + f.fehler);
+        const pruefung::Ergebnis e = p.pruefen(f.bloecke);
+        EXPECT_FALSE(e.abgebrochen);
+        EXPECT_EQ(texte(e), std::vector<std::string>{f.befund});
+        for (const pruefung::Befund& b : e.befunde)
+            EXPECT_FALSE(b.satz.empty());
+    }
+}
+
+TEST(Verdrahtungspruefung, HealthyLargestLayoutGivesNoFinding)
+{
+    Pruefstand p(groessteAnlage());
+    p.fehler(Lasten);
+    const pruefung::Ergebnis e = p.pruefen(true);
+    EXPECT_FALSE(e.abgebrochen);
+    EXPECT_EQ(texte(e), std::vector<std::string>{});
+    // Auxiliary blocks 201..256 have no output on the block chain: said once.
+    ASSERT_EQ(e.hinweise.size(), 1u);
+    EXPECT_NE(e.hinweise[0].find("201 bis 256"), std::string::npos);
+}
+
+TEST(Verdrahtungspruefung, BlocksWithoutLoadAreSaidOnce)
+{
+    Pruefstand p(kleineAnlage());
+    const pruefung::Ergebnis ohne = p.pruefen(true);
+    EXPECT_EQ(texte(ohne), std::vector<std::string>{});
+    ASSERT_EQ(ohne.hinweise.size(), 1u);
+    EXPECT_NE(ohne.hinweise[0].find("ohne Last"), std::string::npos);
+
+    // A load on block 3 alone: the others are silent, each a finding, and the hint once.
+    p.fehler("last:block:3,last:hblock:alle");
+    const pruefung::Ergebnis teils = p.pruefen(true);
+    EXPECT_EQ(teils.befunde.size(), 11u);
+    EXPECT_EQ(std::count_if(teils.hinweise.begin(), teils.hinweise.end(),
+                            [](const std::string& h) { return h.find("ohne Last") != std::string::npos; }),
+              1);
+}
+
+// Faults drawn at random from the table, one to three on different elements
+// and lines, must all be named and nothing else.
+TEST(Verdrahtungspruefung, SeededSetsOfOneToThreeFaultsAreAllFound)
+{
+    Pruefstand p(kleineAnlage());
+    const Fall klein[] = {
+        {"haengt:melder:17", "haengt:melder:17", false},  {"flackert:taster1:40", "flackert:taster1:40", false},
+        {"bruch:melder:3", "bruch:melder:3", false},      {"bruch:taster1:1", "bruch:taster1:1", false},
+        {"haengt:hblocktaster:2", "haengt:hblocktaster:2", false},
+        {"tausch:block:1:4", "tausch:block:1:4", true},   {"tot:block:6", "tot:block:6", true},
+        {"tot:hblock:5", "tot:hblock:5", true},           {"tausch:hblock:8:9", "tausch:hblock:8:9", true},
+        {"fehlt:block:3", "fehlt:block:3", true},         {"fehlt:hblockein:2", "fehlt:hblockein:2", true},
+        {"haengt:blockbelegt:2", "haengt:blockbelegt:2", true},
+    };
+    // Pairs that explain each other's answers the same way to a person are not drawn together.
+    const auto vertraeglich = [](const std::vector<int>& wahl, int neu) {
+        for (int w : wahl) {
+            if (w == neu)
+                return false;
+            const int a = std::min(w, neu), b = std::max(w, neu);
+            if ((a == 1 && b == 3) || (a == 6 && b == 9) || (a == 8 && b == 9) || (a == 7 && b == 10)
+                || (a == 8 && b == 10) || (a == 9 && b == 10))
+                return false;
+        }
+        return true;
+    };
+    for (std::uint64_t seed = 1; seed <= 40; ++seed) {
+        std::mt19937_64 zufall(seed);
+        const int n = 1 + static_cast<int>(zufall() % 3);
+        std::vector<int> wahl;
+        while (static_cast<int>(wahl.size()) < n) {
+            const int i = static_cast<int>(zufall() % std::size(klein));
+            if (vertraeglich(wahl, i))
+                wahl.push_back(i);
+        }
+        std::string liste = Lasten;
+        std::vector<std::string> erwartet;
+        for (int i : wahl) {
+            liste += std::string(",") + klein[i].fehler;
+            erwartet.push_back(klein[i].befund);
+        }
+        std::sort(erwartet.begin(), erwartet.end());
+        SCOPED_TRACE(liste + " seed " + std::to_string(seed));
+        p.fehler(liste, seed);
+        EXPECT_EQ(texte(p.pruefen(true)), erwartet);
+    }
+}
+
+// Never two blocks or auxiliary blocks powered at once; every output off at
+// the end and after a stop in the middle.
+TEST(Verdrahtungspruefung, OneOutputAtATimeAndAllOffAtTheEnd)
+{
+    Pruefstand p(kleineAnlage());
+    p.fehler(Lasten);
+    struct Zaehler final : PortBackend {
+        explicit Zaehler(VirtualCard& k) : karte(k) {}
+        bool enable(std::uint16_t a, std::uint16_t b) override { return karte.enable(a, b); }
+        std::uint8_t read(std::uint16_t port) override { return karte.read(port); }
+        void write(std::uint16_t port, std::uint8_t v) override
+        {
+            karte.write(port, v);
+            if (port != 0x301 || v != 0x10)   // the block chain's latch
+                return;
+            int an = 0;
+            for (int b = 1; b <= 12; ++b)
+                an += (karte.block(b).powered ? 1 : 0) + (karte.hblockOn(b) ? 1 : 0);
+            meiste = std::max(meiste, an);
+            if (stopNach > 0 && --stopNach == 0)
+                stop->store(true);
+        }
+        VirtualCard& karte;
+        int meiste = 0;
+        int stopNach = 0;
+        std::atomic<bool>* stop = nullptr;
+    };
+    const auto alleAus = [&p] {
+        for (int b = 1; b <= 12; ++b)
+            if (p.rig.card.block(b).powered || p.rig.card.hblockOn(b))
+                return false;
+        return true;
+    };
+    Zaehler z(p.rig.card);
+    z.stop = &p.steuerung.stop;
+    PortBackend* alt = setPortBackend(&z);
+    p.rig.card.clearCoilLog();
+    EXPECT_FALSE(p.pruefen(true).abgebrochen);
+    EXPECT_EQ(z.meiste, 1);
+    EXPECT_TRUE(alleAus());
+    EXPECT_TRUE(p.rig.card.coilLog().empty());   // no coil ever powered
+
+    z.stopNach = 9;   // in the middle of the blocks
+    EXPECT_TRUE(p.pruefen(true).abgebrochen);
+    EXPECT_TRUE(alleAus());
+    setPortBackend(alt);
+}
+
+}  // namespace
+
+namespace {
+
+// The window's way: the run on a worker, Stop from another thread while a
+// block has power; the worker ends with every output off.
+TEST(Verdrahtungspruefung, StopFromAnotherThreadSwitchesEverythingOff)
+{
+    Pruefstand p(kleineAnlage());
+    p.fehler(Lasten);
+    pruefung::Zeiten z;
+    z.einZyklen = 1000000;   // block 1 stays on until the stop
+    pruefung::Ergebnis e;
+    std::thread lauf([&] { e = pruefung::pruefen(*p.rig.kvx, p.steuerung, z, true); });
+    while (!p.rig.card.block(1).powered)
+        std::this_thread::yield();
+    EXPECT_GT(p.steuerung.erledigt.load(), 0);
+    p.steuerung.stop = true;
+    lauf.join();
+    EXPECT_TRUE(e.abgebrochen);
+    EXPECT_TRUE(e.befunde.empty());
+    EXPECT_FALSE(p.rig.card.block(1).powered);
+}
+
+}  // namespace
