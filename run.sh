@@ -4,9 +4,19 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+# Without a screen it runs only headless: with --ohne-fenster, --web (the
+# phone is the screen) or --pruefen; --help and --version need none either.
+ohne_bildschirm_moeglich=false
+for a in "$@"; do
+    case "$a" in
+    --ohne-fenster | --web | --web=* | --pruefen | --pruefen=* | -h | --help | -v | --version)
+        ohne_bildschirm_moeglich=true ;;
+    esac
+done
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && ! $ohne_bildschirm_moeglich; then
     echo "Keine Anzeige gefunden (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt):" >&2
-    echo "KVX-Test ist ein Programm für den Desktop und braucht einen Bildschirm." >&2
+    echo "KVX-Test braucht einen Bildschirm; ohne einen bedient ihn die Web-Seite:" >&2
+    echo "./run.sh --ohne-fenster --web 0.0.0.0:8080" >&2
     exit 1
 fi
 

@@ -17,6 +17,7 @@
 #include "profile.h"
 #include "pruefberichtfenster.h"
 #include "verdrahtungsanbindung.h"
+#include "verdrahtungsfenster.h"
 #include "schaltliste.h"
 #include "signalpage.h"
 #include "spulenimpuls.h"
@@ -186,7 +187,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     pWeiche->verbinden(this, spulenImpuls);
     pSignal->verbinden(this, spulenImpuls);
     automatikVerbinden();
-    verdrahtungAnbinden(*this);   // "Verdrahtung prüfen" in the menu Daten
+    fVerdrahtung = verdrahtungAnbinden(*this);   // "Verdrahtung prüfen" in the menu Daten
     fBericht->frage = std::move(options.frage);
     for (StatistikPanel* s : {pMelder->Statistik, pTaster->Statistik}) {
         s->speicherPfad = [this](const QString& name) {
@@ -334,7 +335,9 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event)
 
 bool TfMain::pControlChanging(int from, int /*to*/)
 {
-    if (pFahren->zugFaehrt() || pStrecke->zugFaehrt())
+    // A page's show handler switches the blocks off and the Config page
+    // stops the tick: not while a train runs or the wiring is checked.
+    if (pFahren->zugFaehrt() || pStrecke->zugFaehrt() || fVerdrahtung->laeuft())
         return false;
     if (from == SConfig) {
         try {

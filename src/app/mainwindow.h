@@ -34,6 +34,7 @@ class TasterPage;
 class TfHelp;
 class TfInfo;
 class TkvxHard;
+class VerdrahtungsFenster;
 class WeichePage;
 
 // What tests can hand to the main window; the program leaves all empty.
@@ -197,6 +198,7 @@ public:
     TfHelp* fHelp;
     TfInfo* fInfo;
     PruefberichtFenster* fBericht;   // the report of the walks, for the session
+    VerdrahtungsFenster* fVerdrahtung;   // the wiring check, its window and its run
     std::unique_ptr<AnlagenBetrieb> anlage;   // the virtual layout, its log and its window
 
 protected:

@@ -84,7 +84,9 @@ QString hilfeText(const QString& programm)
                "                      Einplatinenrechners (Raspberry Pi) und eine Pegelwandler-\n"
                "                      Platine statt über die ISA-Ports. Welche GPIO-Leitung\n"
                "                      welche Kartenleitung trägt, steht im Abschnitt [GPIO] der\n"
-               "                      KVXTEST.INI; dauerhaft wählt Port=GPIO unter [Sonstiges].\n"
+               "                      KVXTEST.INI. Das Programm merkt sich die Wahl (Port=GPIO\n"
+               "                      unter [Sonstiges]); zurück zur ISA-Karte auf der Seite\n"
+               "                      \"Config\".\n"
                "  --protokoll DATEI   Schreibt das Anlagenprotokoll von Anfang an in DATEI,\n"
                "                      jede Zeile sofort: eine Zeile je Änderung dessen, was die\n"
                "                      Karten zeigen oder melden, auch auf der echten Karte.\n"
@@ -107,15 +109,16 @@ QString hilfeText(const QString& programm)
                "                      von selbst, wenn weder DISPLAY noch WAYLAND_DISPLAY\n"
                "                      gesetzt ist.\n"
                "  --fehler LISTE      Verdrahtungsfehler der virtuellen Anlage (mit --virtuell),\n"
-               "                      durch Kommas getrennt, z. B. tausch:block:5:6,tot:led:1037,\n"
-               "                      bruch:melder:3. Die Formen zeigt das Feld \"Fehler\" im\n"
+               "                      durch Kommas getrennt, z. B. tausch:block:1:2,tot:weiche:3,\n"
+               "                      flackert:melder:5. Die Formen zeigt das Feld \"Fehler\" im\n"
                "                      Fenster \"Virtuelle Anlage\".\n"
                "  --pruefen DATEI     Prüft die Verdrahtung ohne Fenster und ohne Rückfrage:\n"
                "                      etwa 50 Eingabezyklen in Ruhe (hängende, flackernde\n"
                "                      Eingänge, unterbrochene Leitungen), schreibt den\n"
                "                      Prüfbericht in DATEI und endet. Status 0: kein Befund,\n"
-               "                      1: Befunde, 2: die Prüfung konnte nicht laufen (der\n"
-               "                      Grund steht in der Standardfehlerausgabe).\n"
+               "                      1: Befunde, 2: die Prüfung konnte nicht laufen oder\n"
+               "                      mit --bloecke meldete sich kein Block (der Grund steht\n"
+               "                      in der Standardfehlerausgabe).\n"
                "  --bloecke           Mit --pruefen: schaltet danach jeden Block und Hilfsblock\n"
                "                      einzeln mit der kleinsten Fahrstufe ein und sieht nach,\n"
                "                      welche Belegtmeldung antwortet. Züge können fahren!\n")
@@ -253,6 +256,8 @@ Optionen optionenLesen(const QStringList& argumente)
                                  "beginnt: ./%1).").arg(datei);
         else if (o.dauerlaufMinuten > 0 || !o.web.isEmpty())
             was = QStringLiteral("--pruefen läuft ohne Fenster: --dauerlauf und --web passen nicht dazu.");
+        else if (p.isSet(Protokoll))
+            was = QStringLiteral("--pruefen schreibt kein Anlagenprotokoll: --protokoll passt nicht dazu.");
         if (!was.isEmpty()) {
             o = Optionen{};
             o.aktion = Optionen::Aktion::Fehler;

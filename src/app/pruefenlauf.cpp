@@ -14,7 +14,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QMetaObject>
+#include <QTemporaryFile>
 
 #include <cstdio>
 #include <memory>
@@ -43,6 +45,12 @@ int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
     if (!ini.loadErrorMessage().isEmpty())
         return nichtGelaufen(ini.loadErrorMessage());
     const Einstellungen einstellungen = Einstellungen::lesen(ini);
+    // Before any block gets power: the report must have a place.
+    if (const QString wohin = QFileInfo(auftrag.datei).absolutePath(); !QFileInfo(wohin).isDir())
+        return nichtGelaufen(QStringLiteral("Den Ordner %1 für den Bericht gibt es nicht.").arg(wohin));
+    else if (QTemporaryFile probe(wohin + QStringLiteral("/.kvxtest-XXXXXX")); !probe.open())
+        return nichtGelaufen(QStringLiteral("In den Ordner %1 kann der Bericht nicht geschrieben werden: %2")
+                                 .arg(wohin, probe.errorString()));
 
     std::unique_ptr<VirtualCard> karte;
     PortBackend* vorher = nullptr;
@@ -113,5 +121,11 @@ int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
     ausgeben(stdout, bericht.verdrahtungsBefunde() == 0
                          ? QStringLiteral("Kein Befund.\n")
                          : QStringLiteral("%1 Befund(e), Bericht: %2\n").arg(bericht.verdrahtungsBefunde()).arg(auftrag.datei));
-    return bericht.verdrahtungsBefunde() == 0 ? 0 : 1;
+    if (bericht.verdrahtungsBefunde() > 0)
+        return 1;
+    // Not a pass: the block check saw nothing of the blocks.
+    if (ergebnis.bloeckeStumm)
+        return nichtGelaufen(QStringLiteral("Kein Block meldete sich belegt, die Blockprüfung sah nichts (ohne Last auf "
+                                            "den Gleisen). Der Bericht ist geschrieben."));
+    return 0;
 }

@@ -100,7 +100,7 @@ Karten karten(const std::vector<Fehler>& fehler, Kette k, const VirtualLayout& l
     Karten c(verdrahtung::karten(k, layout));
     std::vector<bool> fehlt(static_cast<std::size_t>(c.anzahl) + 1, false);
     for (const Fehler& f : fehler) {
-        if (aufElement(f) || f.kette != k || f.a < 1 || f.a > c.anzahl)
+        if (aufElement(f) || f.kette != k || f.a < (f.art == Art::Bruch ? 0 : 1) || f.a > c.anzahl)
             continue;
         if (f.art == Art::Bruch)
             c.bruch = std::min(c.bruch, f.a);

@@ -27,7 +27,8 @@
 //    output on the next latch: LEDs lit, blocks at full speed forward with
 //    both auxiliary blocks on, coils behind K powered while the coil pulse
 //    runs). The start-up's reset clocks the chains through, so the layer
-//    takes those stages as 1 from the start.
+//    takes those stages as 1 from the start. K = 0: the line from the
+//    interface card to card 1 is broken, every stage holds 1.
 //  - fehlt:KETTE:K   card K is missing and cards K - 1 and K + 1 are joined:
 //    the chain is one card shorter, every card behind K sits one card's
 //    stages nearer to the interface card and latches what was meant for the
@@ -52,7 +53,8 @@
 //    test that drives the clock sees the same drop-outs every time.
 //  - bruch:KETTE:K   the serial line from card K + 1 into card K is broken:
 //    card K's serial input is an open TTL input, so after card K's own steps
-//    every further step of this line reads 1.
+//    every further step of this line reads 1 (K = 0: the interface card's
+//    own input is open, every step reads 1).
 //  - fehlt:KETTE:K   card K is missing: the steps of the cards behind it
 //    arrive one card earlier (card K + 1's at card K's steps) and the last
 //    card's steps read 0.

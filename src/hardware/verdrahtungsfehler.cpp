@@ -154,7 +154,8 @@ std::string eintrag(std::string_view item, const VirtualLayout& layout, Fehler& 
         const int n = karten(f.kette, layout);
         if (n == 0)
             return "die " + std::string(k->titel) + " hat keine Karten";
-        if (*nr < 1 || *nr > n)
+        // A break may also lie between the interface card and card 1.
+        if (*nr < (f.art == Art::Bruch ? 0 : 1) || *nr > n)
             return "Karte " + std::to_string(*nr) + " gibt es nicht, die " + std::string(k->titel) + " hat " +
                    std::to_string(n) + (n == 1 ? " Karte" : " Karten");
         f.a = *nr;

@@ -8,6 +8,29 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// The program copied alone into a scratch folder (no settings, no data) and
+// started there without a display.
+struct Lauf {
+    QTemporaryDir dir;
+    QProcess p;
+    explicit Lauf(const QStringList& argumente)
+    {
+        const QString programm = dir.filePath(QStringLiteral("kvxtest"));
+        QVERIFY(QFile::copy(QStringLiteral(KVX_PROGRAMM), programm));
+        p.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));   // it needs no display
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        p.setProcessEnvironment(env);
+        p.start(programm, argumente);
+    }
+};
+
+}  // namespace
+
 class PruefenTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -21,8 +44,8 @@ private Q_SLOTS:
         QTest::newRow("Ruhe") << QStringList{"--virtuell", "--pruefen", "bericht.txt"} << 0 << "Kein Befund."
                               << "Verdrahtungsprüfung" << "\nVerdrahtung\tRuhe\tgeprüft\n";
         QTest::newRow("Blöcke ohne Last")
-            << QStringList{"--virtuell", "--bloecke", "--pruefen", "bericht.txt"} << 0 << "hinweis\tKein Block"
-            << "Züge können fahren" << "Verdrahtung\tBlöcke\tgeprüft\nVerdrahtung\thinweis\tKein Block";
+            << QStringList{"--virtuell", "--bloecke", "--pruefen", "bericht.txt"} << 2 << "hinweis\tKein Block"
+            << "die Blockprüfung sah nichts" << "Verdrahtung\tBlöcke\tgeprüft\nVerdrahtung\thinweis\tKein Block";
         QTest::newRow("Befunde") << QStringList{"--virtuell", "--fehler", "haengt:melder:3",
                                                 "--pruefen", "bericht.txt"}
                                  << 1 << "haengt:melder:3\tMelder 3 meldet dauernd belegt" << ""
@@ -31,9 +54,11 @@ private Q_SLOTS:
         QTest::newRow("Fehlerliste passt nicht") << QStringList{"--virtuell", "--fehler", "tot:melder:999",
                                                                 "--pruefen", "bericht.txt"}
                                                  << 2 << "" << "--fehler: " << "";
-        QTest::newRow("Datei nicht schreibbar")
-            << QStringList{"--virtuell", "--pruefen", "fehlt/bericht.txt"} << 2 << ""
-            << "Die Verdrahtungsprüfung konnte nicht laufen" << "";
+        QTest::newRow("Ordner fehlt: nichts geprüft")
+            << QStringList{"--virtuell", "--bloecke", "--pruefen", "fehlt/bericht.txt"} << 2 << ""
+            << "Die Verdrahtungsprüfung konnte nicht laufen: Den Ordner" << "";
+        QTest::newRow("mit Protokoll") << QStringList{"--virtuell", "--protokoll", "p.txt", "--pruefen", "b.txt"} << 2
+                                       << "" << "--protokoll passt nicht dazu" << "";
         QTest::newRow("--bloecke allein") << QStringList{"--bloecke"} << 2 << "" << "--bloecke gehört zu --pruefen"
                                           << "";
         QTest::newRow("ohne Datei") << QStringList{"--virtuell", "--pruefen"} << 2 << ""
@@ -48,17 +73,9 @@ private Q_SLOTS:
         QFETCH(QString, ausgabe);
         QFETCH(QString, fehler);
         QFETCH(QString, bericht);
-        QTemporaryDir dir;
-        const QString programm = dir.filePath(QStringLiteral("kvxtest"));
-        QVERIFY(QFile::copy(QStringLiteral(KVX_PROGRAMM), programm));
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));   // it needs no display
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        p.setProcessEnvironment(env);
-        p.start(programm, argumente);
+        Lauf l(argumente);
+        QProcess& p = l.p;
+        const QTemporaryDir& dir = l.dir;
         QVERIFY(p.waitForFinished(60000));
         const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
         const QString err = QString::fromLocal8Bit(p.readAllStandardError());
@@ -73,6 +90,24 @@ private Q_SLOTS:
             QVERIFY2(QString::fromUtf8(datei).startsWith(QStringLiteral("Prüfbericht KVX-Test\n")), datei.constData());
             QVERIFY2(QString::fromUtf8(datei).contains(bericht), datei.constData());
         }
+    }
+
+    // Ctrl+C or a kill while the blocks get power: the run stops with its
+    // outputs off, status 2, and no report that looks complete.
+    void signalBeendet()
+    {
+        Lauf l({QStringLiteral("--virtuell"), QStringLiteral("--fehler"), QStringLiteral("last:block:alle"),
+                QStringLiteral("--bloecke"), QStringLiteral("--pruefen"), QStringLiteral("bericht.txt")});
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += l.p.readAllStandardError()).contains("Züge können fahren"), 30000);
+        QTest::qWait(500);   // into the blocks
+        l.p.terminate();
+        QVERIFY(l.p.waitForFinished(30000));
+        err += l.p.readAllStandardError();
+        QCOMPARE(l.p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(l.p.exitCode(), 2);
+        QVERIFY2(err.contains("abgebrochen, alle Ausgänge sind aus"), err.constData());
+        QVERIFY(!QFile::exists(l.dir.filePath(QStringLiteral("bericht.txt"))));
     }
 
     // --help names both options.

@@ -89,7 +89,8 @@ private Q_SLOTS:
                  qPrintable(bericht));
     }
 
-    // The blocks get power only after "Ja"; with the supply on before, its tick runs again afterwards.
+    // The blocks get power only after "Ja", the page cannot change meanwhile;
+    // with the supply on before, its tick runs again afterwards.
     void bloeckeNachFrageUndTaktWieVorher()
     {
         Start s(Ini);
@@ -114,6 +115,9 @@ private Q_SLOTS:
         QVERIFY(f->laeuft());
         QVERIFY(!w.tiSNT->isActive());   // the worker pulses the line meanwhile
         QVERIFY(!w.mnuSNTaus->isEnabled());
+        // The page stays: another page's show handler would switch the powered block off.
+        w.pControl->setCurrentIndex(TfMain::SConfig);
+        QCOMPARE(w.pControl->currentIndex(), int(TfMain::SMelder));
         QVERIFY(fertig.wait(20000));
         QVERIFY(w.tiSNT->isActive());
         QVERIFY(w.mnuSNTaus->isEnabled());

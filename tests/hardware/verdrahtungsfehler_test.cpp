@@ -89,6 +89,7 @@ TEST(Verdrahtungsfehler, RefusesBadItemsWithAGermanMessage)
         {"tot:taster2:1", "Verdrahtungsfehler „tot:taster2:1“: die Anlage hat keine Taster der Kette 2."},
         {"bruch:melder:12", "Verdrahtungsfehler „bruch:melder:12“: Karte 12 gibt es nicht, die Melderleitung hat 11 Karten."},
         {"fehlt:signal:2", "Verdrahtungsfehler „fehlt:signal:2“: Karte 2 gibt es nicht, die Signalkette hat 1 Karte."},
+        {"fehlt:melder:0", "Verdrahtungsfehler „fehlt:melder:0“: Karte 0 gibt es nicht, die Melderleitung hat 11 Karten."},
         {"bruch:taster2:1", "Verdrahtungsfehler „bruch:taster2:1“: die Tasterkette 2 hat keine Karten."},
         {"bruch:led4:1",
          "Verdrahtungsfehler „bruch:led4:1“: unbekannte Kette „led4“ (möglich: block, weiche, signal, led1, led2, led3, "

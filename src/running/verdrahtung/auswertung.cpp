@@ -317,6 +317,7 @@ Ergebnis bloeckeAuswerten(const RuheBild& ruhe, const BlockBild& bild)
         }
     }
     if (antworten == 0) {
+        e.bloeckeStumm = true;
         e.hinweise.push_back("Kein Block und kein Hilfsblock meldet sich belegt: ohne Last (Lok, Wagen mit "
                              "Widerstandsachse oder Prüflast) auf den Gleisen sieht die Blockprüfung nichts.");
         return e;

@@ -212,6 +212,7 @@ void anhaengen(Ergebnis& in, Ergebnis&& dazu)
             in.befunde.push_back(std::move(b));
     for (std::string& h : dazu.hinweise)
         in.hinweise.push_back(std::move(h));
+    in.bloeckeStumm = in.bloeckeStumm || dazu.bloeckeStumm;
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ struct Ergebnis {
     std::vector<Befund> befunde;
     std::vector<std::string> hinweise;   // no finding: what the check could not see (German)
     bool abgebrochen = false;            // stopped before its end: the findings are incomplete
+    bool bloeckeStumm = false;           // the blocks had power, but none answered: nothing seen of them
 };
 
 // The input kinds the rest check watches, in the order of the report.

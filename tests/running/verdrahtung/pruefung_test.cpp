@@ -132,6 +132,7 @@ const Fall Faelle[] = {
     {"flackert:taster1:128", "flackert:taster1:128", false},
     {"flackert:hblocktaster:1", "flackert:hblocktaster:1", false},
     {"bruch:melder:3", "bruch:melder:3", false},
+    {"bruch:melder:0", "bruch:melder:0", false},   // between the interface card and card 1
     {"bruch:blockein:6", "bruch:blockein:6", true},
     {"bruch:hblockein:10", "bruch:hblockein:10", false},
     {"bruch:taster1:2", "bruch:taster1:2", false},
