@@ -261,7 +261,7 @@
     $('pr-was').textContent = v.gefuehrt
       ? (gruppe ? gruppe.text : '') + ' 1 bis ' + v.anzahl + ': der Reihe nach drücken oder belegen'
       : '';
-    $('pr-erwartet').textContent = v.gefuehrt ? String(v.erwartet) : '-';
+    $('pr-erwartet').textContent = v.gefuehrt ? String(v.erwartet) : '';
     $('pr-kam').textContent = v.kam;
     $('pr-kam').classList.toggle('falsch', v.kamFalsch);
     $('btn-nichts').disabled = !v.gefuehrt;
