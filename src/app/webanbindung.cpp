@@ -10,6 +10,8 @@
 #include "qrbild.h"
 #include "schaltliste.h"
 #include "streckepage.h"
+#include "verdrahtungsfenster.h"
+#include "webpruefung.h"
 #include "webserver.h"
 
 #include <QAction>
@@ -35,6 +37,7 @@ WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse, web::WebServ
     : t_(fenster)
     , server_(laufend ? laufend : new web::WebServer(this))
     , zustandTimer_(new QTimer(this))
+    , verdrahtung_(fenster.findChild<VerdrahtungsFenster*>())
 {
     // Queued: a box that a command opens waits outside the page's socket
     // handler, so that the page's answer and its "lebt" still come in.
@@ -247,6 +250,9 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
     case Art::Richtung:
     case Art::Fahrt:
         return fahrBefehl(client, b);
+    case Art::Eingaben:
+    case Art::NichtsKam:
+        return verdrahtung_ ? pruefBefehl(*verdrahtung_, b) : QStringLiteral("Das Programm hat keine Prüfung der Verdrahtung.");
     case Art::AllesAus:
     case Art::Lebt:
     case Art::Sichtbar:
@@ -476,6 +482,8 @@ QByteArray WebAnbindung::zustand() const
             {QStringLiteral("takt"), a->sTakt->value()},
         };
     }
+    if (verdrahtung_)
+        z[QStringLiteral("verdrahtung")] = pruefZustand(*verdrahtung_, *t_.kvx);
     if (seite == TfMain::SFahren) {
         const FahrenPage* f = t_.pFahren;
         z[QStringLiteral("fahren")] = QJsonObject{

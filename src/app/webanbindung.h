@@ -2,9 +2,9 @@
 // setting on the Config page), shows its address and QR code on the Config
 // page, runs the page's commands through the window's own actions and
 // pushes what the window shows: the supply, the pages, the walk of the page
-// in view, the drive page, and the occupancy and push buttons as the
-// keep-alive tick or a route thread reads them, at the counts the layout
-// has now.
+// in view, the drive page, the guided wiring check (webpruefung.h), and the
+// occupancy and push buttons as the keep-alive tick or a route thread reads
+// them, at the counts the layout has now.
 //
 // A command may do what a user in front of the window could do at that
 // moment, nothing more: a disabled action, a hidden tab, a page that cannot
@@ -29,6 +29,7 @@
 
 class QTimer;
 class TfMain;
+class VerdrahtungsFenster;
 
 namespace kvx {
 struct Abbild;
@@ -85,6 +86,7 @@ private:
     TfMain& t_;
     web::WebServer* server_;
     QTimer* zustandTimer_;
+    VerdrahtungsFenster* verdrahtung_;   // the guided check of "Verdrahtung prüfen"; the page drives it too
     QString adresse_;   // the server runs there; empty: none
     QString feld_;      // the address field as last taken
     QByteArray zustand_;

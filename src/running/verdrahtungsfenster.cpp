@@ -85,16 +85,8 @@ VerdrahtungsFenster::VerdrahtungsFenster(TkvxHard& kvx, QWidget* parent)
 
     cbGruppe = new QComboBox(this);
     cbGruppe->setObjectName(QStringLiteral("cbGruppe"));
-    const std::pair<const char*, Element> gruppen[] = {
-        {"Melder", Element::Melder},
-        {"Taster der Tasterkette 1", Element::Taster1},
-        {"Blockkarten-Taster", Element::BlockTaster},
-        {"Hilfsblockkarten-Taster", Element::HBlockTaster},
-        {"Belegtmeldungen der Blöcke", Element::BlockBelegt},
-        {"Belegtmeldungen der Hilfsblöcke", Element::HBlockBelegt},
-    };
-    for (const auto& [name, element] : gruppen)
-        cbGruppe->addItem(QString::fromUtf8(name), static_cast<int>(element));
+    for (const pruefung::FuehrungsGruppe& g : pruefung::FuehrungsGruppen)
+        cbGruppe->addItem(QString::fromUtf8(g.name), static_cast<int>(g.element));
     btnEingaben = new QPushButton(QStringLiteral("Eingaben prüfen"), this);
     btnEingaben->setObjectName(QStringLiteral("btnEingaben"));
     btnEingaben->setToolTip(QStringLiteral("Der Reihe nach ab 1 drücken oder belegen; das Fenster zeigt, "
@@ -178,6 +170,7 @@ void VerdrahtungsFenster::beenden()
     fuehrung_.reset();
     gefuehrt_.reset();
     aktiv_ = false;   // its end, still queued, finds nothing to do
+    lauf_ = Lauf::Keiner;
     if (laufAenderung)
         laufAenderung(false);
     knoepfeZeigen();
@@ -251,6 +244,7 @@ void VerdrahtungsFenster::pruefenStarten(bool bloecke)
     pbFortschritt->setRange(0, std::max(pruefung::schritte(pruefung::umfangVon(kvx_), zeiten, bloecke), 1));
     pbFortschritt->setValue(0);
     threadStarten(bloecke ? "Blöcke werden einzeln eingeschaltet ..." : "Eingänge in Ruhe ...");
+    lauf_ = bloecke ? Lauf::Bloecke : Lauf::Ruhe;
     const QString name = bloecke ? pruefung::BloeckeName : pruefung::RuheName;
     thread_ = std::thread([this, bloecke, name, z = zeiten] {
         const pruefung::Ergebnis e = pruefung::pruefen(kvx_, steuerung_, z, bloecke);
@@ -264,6 +258,7 @@ void VerdrahtungsFenster::laufEnde(const pruefung::Ergebnis& e, const QString& p
     if (!aktiv_)
         return;
     aktiv_ = false;
+    lauf_ = Lauf::Keiner;
     if (thread_.joinable())
         thread_.join();   // its body has returned already
     anzeige_->stop();
@@ -309,18 +304,38 @@ void VerdrahtungsFenster::fortschrittZeigen()
 
 void VerdrahtungsFenster::btnEingabenClick()
 {
-    if (thread_.joinable())
-        return;
-    if (const QString nein = gesperrt ? gesperrt() : QString(); !nein.isEmpty()) {
+    if (const QString nein = eingabenStarten(static_cast<Element>(cbGruppe->currentData().toInt())); !nein.isEmpty())
         lStatus->setText(nein);
-        return;
+}
+
+QString VerdrahtungsFenster::eingabenStarten(Element element)
+{
+    const int index = cbGruppe->findData(static_cast<int>(element));
+    if (index < 0)
+        return QStringLiteral("Diese Gruppe kann nicht geführt geprüft werden.");
+    const QString name = cbGruppe->itemText(index);
+    switch (lauf_) {
+    case Lauf::Keiner:
+        break;
+    case Lauf::Eingaben:
+        if (fuehrung_ && fuehrung_->element() == element)
+            return {};   // already so
+        if (fuehrung_)
+            return QStringLiteral("Die geführte Prüfung der %1 läuft schon; erst „Fertig“ drücken.").arg(cbGruppe->currentText());
+        return QStringLiteral("Die geführte Prüfung endet gerade; gleich noch einmal versuchen.");
+    case Lauf::Ruhe:
+    case Lauf::Bloecke:
+        return QStringLiteral("Im Fenster „Verdrahtung prüfen“ läuft die Prüfung %1; sie endet von selbst oder mit „Alles aus“.")
+            .arg(lauf_ == Lauf::Ruhe ? QStringLiteral("der Eingänge in Ruhe") : QStringLiteral("der Blöcke"));
     }
-    const auto element = static_cast<Element>(cbGruppe->currentData().toInt());
+    if (!wBestaetigen->isHidden())
+        return QStringLiteral("Im Fenster „Verdrahtung prüfen“ wartet die Frage vor der Blockprüfung auf eine Antwort.");
+    if (const QString nein = gesperrt ? gesperrt() : QString(); !nein.isEmpty())
+        return nein;
     const int anzahl = pruefung::umfangVon(kvx_).anzahl(element);
-    if (anzahl == 0) {
-        lStatus->setText(QStringLiteral("Die Anlage hat keine %1.").arg(cbGruppe->currentText()));
-        return;
-    }
+    if (anzahl == 0)
+        return QStringLiteral("Die Anlage hat keine %1: auf der Seite „Config“ sind dafür keine Karten eingestellt.").arg(name);
+    cbGruppe->setCurrentIndex(index);
     fuehrung_ = std::make_unique<pruefung::Fuehrung>(element, anzahl);
     gefuehrt_.reset();
     lwBefunde->clear();
@@ -328,7 +343,9 @@ void VerdrahtungsFenster::btnEingabenClick()
     pbFortschritt->setValue(0);
     lRest->clear();
     lKam->clear();
+    kamFalsch_ = false;
     threadStarten("Der Reihe nach ab 1 drücken oder belegen; \"Nichts kam\", wenn nichts gemeldet wird.");
+    lauf_ = Lauf::Eingaben;
     anzeige_->stop();   // the presses are the progress
     thread_ = std::thread([this, element, z = zeiten] {
         pruefung::eingabenLaufen(kvx_, steuerung_, z, element, [this](const std::vector<int>& neu) {
@@ -340,6 +357,7 @@ void VerdrahtungsFenster::btnEingabenClick()
     });
     fuehrungZeigen();
     knoepfeZeigen();
+    return {};
 }
 
 void VerdrahtungsFenster::eingabeKam(const std::vector<int>& eingaenge)
@@ -351,20 +369,32 @@ void VerdrahtungsFenster::eingabeKam(const std::vector<int>& eingaenge)
     QStringList n;
     for (int e : eingaenge)
         n << QString::number(e);
-    const bool richtig = eingaenge.size() == 1 && eingaenge[0] == erwartet;
+    kamFalsch_ = eingaenge.size() != 1 || eingaenge[0] != erwartet;
     lKam->setText(QStringLiteral("%1 erwartet, %2 kam").arg(erwartet).arg(n.join(QStringLiteral(" und "))));
-    lKam->setStyleSheet(richtig ? QString() : QStringLiteral("color: rgb(255, 0, 0);"));
+    lKam->setStyleSheet(kamFalsch_ ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
     fuehrungZeigen();
 }
 
 void VerdrahtungsFenster::btnNichtsClick()
 {
+    if (fuehrung_)
+        nichtsKam(fuehrung_->erwartet());
+}
+
+QString VerdrahtungsFenster::nichtsKam(int nr)
+{
     if (!fuehrung_ || fuehrung_->fertig())
-        return;
-    lKam->setText(QStringLiteral("%1: nichts").arg(fuehrung_->erwartet()));
+        return QStringLiteral("Es läuft keine geführte Prüfung.");
+    if (nr != fuehrung_->erwartet())
+        return QStringLiteral("Die Prüfung erwartet jetzt %1, nicht %2: „Nichts kam“ gilt nur für die angezeigte Nummer.")
+            .arg(fuehrung_->erwartet())
+            .arg(nr);
+    lKam->setText(QStringLiteral("%1: nichts").arg(nr));
     lKam->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    kamFalsch_ = true;
     fuehrung_->nichts();
     fuehrungZeigen();
+    return {};
 }
 
 void VerdrahtungsFenster::fuehrungZeigen()
@@ -381,8 +411,16 @@ void VerdrahtungsFenster::fuehrungZeigen()
 
 void VerdrahtungsFenster::btnFertigClick()
 {
+    eingabenBeenden();
+}
+
+QString VerdrahtungsFenster::eingabenBeenden()
+{
+    if (lauf_ == Lauf::Ruhe || lauf_ == Lauf::Bloecke)
+        return QStringLiteral("„Fertig“ beendet die geführte Prüfung; im Fenster läuft eine andere, "
+                              "die von selbst oder mit „Alles aus“ endet.");
     if (!fuehrung_)
-        return;
+        return {};   // ended already, or ending
     // The findings of the presses so far; the worker ends within a cycle and
     // its end (eingabenEnde) shows them.
     gefuehrt_ = fuehrung_->auswerten();
@@ -394,6 +432,7 @@ void VerdrahtungsFenster::btnFertigClick()
     steuerung_.stop = true;
     lErwartet->setText(QStringLiteral("–"));
     knoepfeZeigen();
+    return {};
 }
 
 void VerdrahtungsFenster::eingabenEnde()
@@ -421,4 +460,23 @@ void VerdrahtungsFenster::stoppen()
     if (fuehrung_)
         fuehrung_.reset();
     lStatus->setText(QStringLiteral("Wird beendet ..."));
+}
+
+VerdrahtungsFenster::Stand VerdrahtungsFenster::stand() const
+{
+    Stand s;
+    s.laeuft = thread_.joinable();
+    s.gefuehrt = fuehrung_ && !fuehrung_->fertig();
+    s.frage = !wBestaetigen->isHidden();
+    s.gruppe = static_cast<Element>(cbGruppe->currentData().toInt());
+    if (s.gefuehrt) {
+        s.erwartet = fuehrung_->erwartet();
+        s.anzahl = fuehrung_->anzahl();
+    }
+    s.kam = lKam->text();
+    s.kamFalsch = kamFalsch_;
+    s.status = lStatus->text();
+    for (int i = 0; i < lwBefunde->count(); ++i)
+        s.befunde << lwBefunde->item(i)->text();
+    return s;
 }

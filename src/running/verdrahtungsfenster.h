@@ -9,12 +9,17 @@
 // atomics and gets its end and the guided inputs by queued calls. Stop, Esc
 // (the main window's "Alles aus") and closing the window or the program end a
 // run: the worker switches every output off, the window joins it.
+//
+// The guided check is driven by the window's buttons and, through the same
+// functions, by the web page: one check, shown in both; stand() is what the
+// page shows of it.
 #pragma once
 
 #include "fuehrung.h"
 #include "pruefung.h"
 
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -76,6 +81,28 @@ public:
     void stoppen();
     bool laeuft() const { return thread_.joinable(); }
 
+    // The guided check as its buttons and the web page drive it. Each says
+    // what it wants, and returns why not (German); empty when it was done or
+    // is so already, so that a repeat is harmless.
+    QString eingabenStarten(verdrahtung::Element gruppe);
+    QString nichtsKam(int nr);   // nr: the number the person was shown
+    QString eingabenBeenden();   // "Fertig"
+
+    // What the window shows of its runs.
+    struct Stand {
+        bool laeuft = false;     // any run, or its end on the way
+        bool gefuehrt = false;   // the guided check takes presses
+        bool frage = false;      // the question before the blocks is open
+        verdrahtung::Element gruppe = verdrahtung::Element::Melder;
+        int erwartet = 0;        // the number pressed next; 0: none
+        int anzahl = 0;
+        QString kam;             // what the last press brought
+        bool kamFalsch = false;  // not the number expected
+        QString status;
+        QStringList befunde;     // of the last run
+    };
+    Stand stand() const;
+
 Q_SIGNALS:
     void beendet();   // a run has ended and its findings are shown
 
@@ -102,4 +129,6 @@ private:
     std::optional<pruefung::Ergebnis> gefuehrt_;   // "Fertig": the guided findings, shown at the worker's end
     QString gefuehrtText_;
     bool aktiv_ = false;   // a run was started and its end not yet shown
+    enum class Lauf { Keiner, Ruhe, Bloecke, Eingaben } lauf_ = Lauf::Keiner;
+    bool kamFalsch_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QStringList>
 
 #include <array>
 #include <cmath>
@@ -12,7 +13,11 @@ namespace web {
 
 namespace {
 
-enum class Feld { Keins, An, Vor, Nr, Wert, Id, Knopf };
+enum class Feld { Keins, An, Vor, Nr, Wert, Id, Knopf, Gruppe };
+
+// The groups of the guided check, by the names --fehler gives them.
+constexpr std::array<const char*, 6> Gruppen{"melder", "taster1", "blocktaster", "hblocktaster", "blockbelegt",
+                                             "hblockbelegt"};
 
 struct Eintrag {
     const char* name;
@@ -28,7 +33,7 @@ struct Eintrag {
 
 // Bounds of the numbers: any page number, any block number of the largest
 // layout, the drive slider's positions.
-constexpr std::array<Eintrag, 15> Befehle{{
+constexpr std::array<Eintrag, 17> Befehle{{
     {"allesAus", Art::AllesAus, Feld::Keins},
     {"snt", Art::Snt, Feld::An, Feld::Keins, 0, 0, "ob das SNT ein- oder ausgeschaltet werden soll"},
     {"seite", Art::Seite, Feld::Nr, Feld::Keins, 0, 7, "Die Seitennummer"},
@@ -44,6 +49,8 @@ constexpr std::array<Eintrag, 15> Befehle{{
     {"lebt", Art::Lebt, Feld::Keins},
     {"sichtbar", Art::Sichtbar, Feld::An, Feld::Keins, 0, 0, "ob die Seite sichtbar ist"},
     {"antwort", Art::Antwort, Feld::Id, Feld::Knopf, 0, MaxMeldungId, "Die Nummer der Meldung"},
+    {"eingaben", Art::Eingaben, Feld::An, Feld::Gruppe, 0, 0, "ob die geführte Prüfung beginnen oder enden soll"},
+    {"nichtskam", Art::NichtsKam, Feld::Nr, Feld::Keins, 1, MaxEingang, "Die Nummer, bei der nichts kam,"},
 }};
 
 QLatin1String feldName(Feld f)
@@ -55,6 +62,7 @@ QLatin1String feldName(Feld f)
     case Feld::Wert: return QLatin1String("wert");
     case Feld::Id: return QLatin1String("id");
     case Feld::Knopf: return QLatin1String("knopf");
+    case Feld::Gruppe: return QLatin1String("gruppe");
     case Feld::Keins: break;
     }
     return QLatin1String();
@@ -111,6 +119,18 @@ QString feldLesen(const Eintrag& e, Feld f, const QJsonValue& v, Befehl& b)
             return QStringLiteral("Die Antwort nennt keinen Knopf der Meldung.");
         b.knopf = v.toString();
         return {};
+    case Feld::Gruppe: {
+        // Only a start names one; "Fertig" ends whichever runs.
+        if (!b.an)
+            return v.isUndefined() ? QString() : QStringLiteral("„Fertig“ nennt keine Gruppe.");
+        QStringList namen;
+        for (const char* g : Gruppen)
+            namen << QString::fromLatin1(g);
+        if (!v.isString() || !namen.contains(v.toString()))
+            return QStringLiteral("Die geführte Prüfung braucht eine dieser Gruppen: %1.").arg(namen.join(QStringLiteral(", ")));
+        b.gruppe = v.toString();
+        return {};
+    }
     case Feld::Wert: {
         const double d = v.toDouble(std::nan(""));
         if (!v.isDouble() || !std::isfinite(d) || d <= 0)

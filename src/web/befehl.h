@@ -17,10 +17,18 @@
 //   {"befehl": "antwort", "id": 4, "knopf": "Ja"}
 //                                              nr: the id of a mirrored message box,
 //                                              knopf: the text of the button pressed
+//   {"befehl": "eingaben", "an": true, "gruppe": "melder"}
+//                                              the guided check of the window "Verdrahtung
+//                                              prüfen": an true starts it for gruppe (melder,
+//                                              taster1, blocktaster, hblocktaster, blockbelegt,
+//                                              hblockbelegt, as --fehler names them; only with
+//                                              an true), an false is its "Fertig"
+//   {"befehl": "nichtskam", "nr": 5}           nr: the number the page showed as expected; the
+//                                              person pressed it and nothing came
 //
 // The reader only checks the form: a known command with exactly its fields,
 // each once, of the right type and within the bounds any layout can have
-// (the beat only finite and above 0). Whether the command may run now, and
+// (the beat only finite and above 0, a group one of those above). Whether the command may run now, and
 // the window's own ranges, are the window's decision.
 #pragma once
 
@@ -37,6 +45,8 @@ inline constexpr int MaxNachricht = 4096;
 inline constexpr int MaxKnopf = 40;
 // Largest id of a message box an answer may name.
 inline constexpr int MaxMeldungId = 1'000'000'000;
+// Largest number of an input the guided check can expect (chain 1's buttons).
+inline constexpr int MaxEingang = 1024;
 
 enum class Art {
     AllesAus,
@@ -54,14 +64,17 @@ enum class Art {
     Lebt,
     Sichtbar,
     Antwort,
+    Eingaben,
+    NichtsKam,
 };
 
 struct Befehl {
     Art art = Art::Lebt;
-    int nr = 0;           // seite, block, tempo; antwort: the box's id
+    int nr = 0;           // seite, block, tempo, nichtskam; antwort: the box's id
     double wert = 0;      // takt
-    bool an = false;      // snt, start, fahrt, sichtbar; richtung: forward
+    bool an = false;      // snt, start, fahrt, sichtbar, eingaben; richtung: forward
     QString knopf;        // antwort: the button's text
+    QString gruppe;       // eingaben with an true: the group
     friend bool operator==(const Befehl&, const Befehl&) = default;
 };
 

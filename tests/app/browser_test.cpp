@@ -5,13 +5,16 @@
 // "Alles aus" switches every block off. The buttons send what they show,
 // fields refuse what the window would not take, the page list and the grids
 // follow what the program says, a lost connection locks the page and says
-// why, the program's message boxes appear on it, and at three phone sizes
+// why, the program's message boxes appear on it, the guided wiring check runs
+// from it as in the window, and at three phone sizes
 // every button can be hit and nothing lies under "Alles aus".
 // KVX_BILD=datei.png keeps phone-sized pictures of the page.
 #include "automatikgruppe.h"
 #include "fahrenpage.h"
 #include "fensterstart.h"
+#include "kvxhard.h"
 #include "ledpage.h"
+#include "verdrahtungsfenster.h"
 #include "webanbindung.h"
 #include "webdriver.h"
 #include "webserver.h"
@@ -21,6 +24,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -474,6 +478,62 @@ private Q_SLOTS:
         QTRY_COMPARE(b.js(knoepfe).toString(), QStringLiteral("-"));
     }
 
+    // The guided check of the detectors from the page, on a layout with two
+    // crossed: the number expected follows the presses in the page and the
+    // window alike, a wrong answer is red, "Nichts kam" sends the number shown,
+    // and "Fertig" brings the findings.
+    void gefuehrtePruefung()
+    {
+        Aufbau a(*b_);
+        Browser& b = a.b;
+        a.s.karte.setFehler(verdrahtung::lesen("tausch:melder:3:4", a.s.karte.layout()).fehler);
+        auto* f = a.w.findChild<VerdrahtungsFenster*>();
+        f->zeiten.periode = std::chrono::milliseconds(5);
+        QTRY_VERIFY_WITH_TIMEOUT(verbunden(b), 10000);
+        QVERIFY(b.klicken(QStringLiteral("nav [data-ansicht=pruefen]")));
+        QTRY_VERIFY(!gesperrt(b, QStringLiteral("btn-eingaben")));
+        gesendet(b);
+        QVERIFY(b.klicken(QStringLiteral("#btn-eingaben")));
+        QTRY_COMPARE(text(b, QStringLiteral("pr-erwartet")), QStringLiteral("1"));
+        QVERIFY(f->laeuft());
+        const auto gelesen = [&a](long mehr) {
+            const long bis = a.s.karte.reads() + mehr;
+            QTRY_VERIFY(a.s.karte.reads() > bis);
+        };
+        gelesen(3 * a.w.kvx->EinDatenBytes);   // the rest the presses are seen against
+        struct Schritt {
+            int melder;   // pressed; 0: "Nichts kam" on the page
+            const char* danach;
+            const char* kam;
+            bool falsch;
+        };
+        for (const Schritt& s : {Schritt{1, "2", "1 erwartet, 1 kam", false}, Schritt{2, "3", "2 erwartet, 2 kam", false},
+                                 Schritt{3, "4", "3 erwartet, 4 kam", true}, Schritt{4, "5", "4 erwartet, 3 kam", true},
+                                 Schritt{0, "6", "5: nichts", true}}) {
+            if (s.melder == 0) {
+                QVERIFY(b.klicken(QStringLiteral("#btn-nichts")));
+            } else {
+                a.s.karte.setMelder(s.melder, true);
+                QTRY_COMPARE(text(b, QStringLiteral("pr-erwartet")), QString::fromLatin1(s.danach));
+                a.s.karte.setMelder(s.melder, false);
+                gelesen(3 * a.w.kvx->EinDatenBytes);
+            }
+            QTRY_COMPARE(text(b, QStringLiteral("pr-erwartet")), QString::fromLatin1(s.danach));
+            QCOMPARE(f->lErwartet->text(), QString::fromLatin1(s.danach));
+            QCOMPARE(text(b, QStringLiteral("pr-kam")), QString::fromUtf8(s.kam));
+            QCOMPARE(text(b, QStringLiteral("pr-kam"), "className") == QLatin1String("falsch"), s.falsch);
+        }
+        QVERIFY(b.klicken(QStringLiteral("#btn-fertig")));
+        QTRY_VERIFY(!f->laeuft());
+        const QString befunde = QStringLiteral("return Array.from(document.querySelectorAll('#pr-befunde li'))"
+                                               ".map((l) => l.textContent.split(' – ')[0]).join(' ')");
+        QTRY_COMPARE(b.js(befunde).toString(), QStringLiteral("tausch:melder:3:4 tot:melder:5"));
+        QVERIFY(text(b, QStringLiteral("pr-status")).contains(QStringLiteral("nur 5 von")));
+        QCOMPARE(gesendet(b), (QStringList{QStringLiteral(R"({"an":true,"befehl":"eingaben","gruppe":"melder"})"),
+                                          QStringLiteral(R"({"befehl":"nichtskam","nr":5})"),
+                                          QStringLiteral(R"({"an":false,"befehl":"eingaben"})")}));
+    }
+
     // Upright, small and sideways, in every view: every control can be hit,
     // is large enough for a finger, and none lies under "Alles aus".
     void lage()
@@ -486,7 +546,7 @@ private Q_SLOTS:
         const QString bild = qEnvironmentVariable("KVX_BILD");
         for (const auto& [breite, hoehe] : {std::pair{390, 844}, std::pair{360, 640}, std::pair{844, 390}}) {
             b.groesse(breite, hoehe);
-            for (const char* ansicht : {"melder", "automatik", "fahren"}) {
+            for (const char* ansicht : {"melder", "automatik", "fahren", "pruefen"}) {
                 QVERIFY(b.klicken(QStringLiteral("nav [data-ansicht=%1]").arg(QLatin1String(ansicht))));
                 QCOMPARE(b.js(LageFehler).toString(), QString());
                 if (!bild.isEmpty()) {

@@ -4,9 +4,11 @@
 // commands that say what they want, and the reader's answer form.
 #include "fahrenpage.h"
 #include "streckepage.h"
+#include "verdrahtungsfenster.h"
 #include "webseitenaufbau.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QJsonArray>
 #include <QPushButton>
 #include <QScrollBar>
@@ -36,9 +38,15 @@ private Q_SLOTS:
             std::optional<web::Befehl> befehl;
             const char* fehler;   // part of the reason when refused
         };
-        const auto antwort = [](int id, const char* knopf) {
-            return web::Befehl{.art = web::Art::Antwort, .nr = id, .knopf = QString::fromUtf8(knopf)};
+        const auto befehl = [](web::Art art, int nr, bool an, const char* text) {
+            web::Befehl b;
+            b.art = art;
+            b.nr = nr;
+            b.an = an;
+            (art == web::Art::Antwort ? b.knopf : b.gruppe) = QString::fromUtf8(text);
+            return b;
         };
+        const auto antwort = [&](int id, const char* knopf) { return befehl(web::Art::Antwort, id, false, knopf); };
         const std::vector<Fall> faelle{
             {R"({"befehl":"antwort","id":7,"knopf":"Ja"})", antwort(7, "Ja"), ""},
             {R"({"knopf":"Nein","befehl":"antwort","id":0})", antwort(0, "Nein"), ""},
@@ -48,6 +56,13 @@ private Q_SLOTS:
             {R"({"befehl":"antwort","id":7,"knopf":"Ja","knopf":"Nein"})", {}, "zweimal"},
             {R"({"befehl":"takt","wert":0})", {}, "Der Takt muss eine Zahl von Sekunden sein"},
             {R"({"befehl":"lebt","x":{"a":1,"a":2}})", {}, "nicht dazugehört"},
+            {R"({"befehl":"eingaben","an":true,"gruppe":"melder"})",
+             befehl(web::Art::Eingaben, 0, true, "melder"), ""},
+            {R"({"befehl":"eingaben","an":false})", befehl(web::Art::Eingaben, 0, false, ""), ""},
+            {R"({"befehl":"eingaben","an":true})", {}, "braucht eine dieser Gruppen: melder, taster1"},
+            {R"({"befehl":"eingaben","an":true,"gruppe":"weiche"})", {}, "braucht eine dieser Gruppen"},
+            {R"({"befehl":"eingaben","an":false,"gruppe":"melder"})", {}, "nennt keine Gruppe"},
+            {R"({"befehl":"nichtskam","nr":0})", {}, "Die Nummer, bei der nichts kam, muss eine ganze Zahl von 1 bis 1024"},
         };
         for (const Fall& f : faelle) {
             const web::Lesung l = web::befehlLesen(f.text);
@@ -249,6 +264,59 @@ private Q_SLOTS:
         };
         QCOMPARE(antworten(), 1);
         QTRY_COMPARE(a.w().pControl->currentIndex(), int(TfMain::SMelder));
+    }
+
+    // The guided wiring check from the page: what it may not start or answer
+    // now is refused with the reason and changes nothing in the window; a
+    // repeated start or "Fertig" is harmless.
+    void gefuehrtePruefungAbgelehnt()
+    {
+        Aufbau a;
+        auto p = a.seite();
+        QTRY_VERIFY(p->offen());
+        auto* f = a.w().findChild<VerdrahtungsFenster*>();
+        QVERIFY(f);
+        f->zeiten.ruheZyklen = 1000;   // the rest check still runs when asked
+        struct Fall {
+            std::function<void()> vorher;
+            QByteArray befehl;
+            const char* antwort;   // "ok" or part of the reason
+        };
+        const std::vector<Fall> faelle{
+            {{}, R"({"befehl":"eingaben","an":true,"gruppe":"taster1"})", "keine Taster der Tasterkette 1"},
+            {{}, R"({"befehl":"nichtskam","nr":1})", "keine geführte Prüfung"},
+            {[&] { a.w().pControl->setCurrentIndex(TfMain::SFahren); a.w().pFahren->btnStop->click(); },
+             R"({"befehl":"eingaben","an":true,"gruppe":"melder"})", "Ein Zug fährt"},
+            {[&] { a.w().mnuAllesAus->trigger(); f->cbBloecke->setChecked(true); f->btnStart->click(); },
+             R"({"befehl":"eingaben","an":true,"gruppe":"melder"})", "wartet die Frage"},
+            {[&] { f->btnNein->click(); f->cbBloecke->setChecked(false); f->btnStart->click(); },
+             R"({"befehl":"eingaben","an":true,"gruppe":"melder"})", "läuft die Prüfung der Eingänge in Ruhe"},
+            {{}, R"({"befehl":"eingaben","an":false})", "beendet die geführte Prüfung"},
+            {[&] { a.w().mnuAllesAus->trigger(); QTRY_VERIFY(!f->laeuft()); },
+             R"({"befehl":"eingaben","an":true,"gruppe":"blockbelegt"})", "ok"},
+            {{}, R"({"befehl":"eingaben","an":true,"gruppe":"blockbelegt"})", "ok"},
+            {{}, R"({"befehl":"eingaben","an":true,"gruppe":"melder"})", "Belegtmeldungen der Blöcke läuft schon"},
+            {{}, R"({"befehl":"nichtskam","nr":2})", "erwartet jetzt 1, nicht 2"},
+            {{}, R"({"befehl":"nichtskam","nr":1})", "ok"},
+            {{}, R"({"befehl":"nichtskam","nr":1})", "erwartet jetzt 2, nicht 1"},
+            {{}, R"({"befehl":"eingaben","an":false})", "ok"},
+            {{}, R"({"befehl":"eingaben","an":false})", "ok"},
+        };
+        for (const Fall& fall : faelle) {
+            if (fall.vorher)
+                fall.vorher();
+            const VerdrahtungsFenster::Stand vorher = f->stand();
+            const QString antwort = p->senden(fall.befehl);
+            QVERIFY2(antwort.contains(QString::fromUtf8(fall.antwort)), qPrintable(fall.befehl + " -> " + antwort));
+            if (antwort != QLatin1String("ok")) {
+                const VerdrahtungsFenster::Stand nachher = f->stand();
+                QVERIFY2(nachher.laeuft == vorher.laeuft && nachher.erwartet == vorher.erwartet
+                             && nachher.status == vorher.status && nachher.gruppe == vorher.gruppe,
+                         fall.befehl.constData());
+            }
+        }
+        QTRY_VERIFY(!f->laeuft());
+        QVERIFY(f->stand().befunde.join(u'\n').contains(QStringLiteral("tot:blockbelegt:1")));
     }
 };
 

@@ -23,10 +23,16 @@ QByteArray schreiben(const web::Befehl& b)
     case Art::StartPause:
     case Art::Fahrt:
     case Art::Sichtbar: o[QStringLiteral("an")] = b.an; break;
+    case Art::Eingaben:
+        o[QStringLiteral("an")] = b.an;
+        if (b.an)
+            o[QStringLiteral("gruppe")] = b.gruppe;
+        break;
     case Art::Richtung: o[QStringLiteral("vor")] = b.an; break;
     case Art::Seite:
     case Art::Block:
-    case Art::Tempo: o[QStringLiteral("nr")] = b.nr; break;
+    case Art::Tempo:
+    case Art::NichtsKam: o[QStringLiteral("nr")] = b.nr; break;
     case Art::Takt: o[QStringLiteral("wert")] = b.wert; break;
     case Art::Antwort:
         o[QStringLiteral("id")] = b.nr;
@@ -51,11 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     const web::Befehl& b = *l.befehl;
     pruefen(groesse <= std::size_t(web::MaxNachricht), "nothing longer than the limit is taken");
     pruefen(!web::befehlName(b.art).isEmpty(), "a known command");
-    const int hoechstens = b.art == web::Art::Antwort ? web::MaxMeldungId : b.art == web::Art::Tempo ? 120 : 200;
+    const int hoechstens = b.art == web::Art::Antwort     ? web::MaxMeldungId
+                           : b.art == web::Art::NichtsKam ? web::MaxEingang
+                           : b.art == web::Art::Tempo     ? 120
+                                                          : 200;
     pruefen(b.nr >= 0 && b.nr <= hoechstens, "numbers within the largest layout");
     pruefen(b.wert == 0 || (b.wert > 0 && std::isfinite(b.wert)), "the beat a finite number of seconds");
     pruefen(b.knopf.isEmpty() == (b.art != web::Art::Antwort) && b.knopf.size() <= web::MaxKnopf,
             "a button's text with an answer only");
+    pruefen(b.gruppe.isEmpty() == !(b.art == web::Art::Eingaben && b.an), "a group with the start of the guided check only");
     const QByteArray klar = schreiben(b);
     const web::Lesung wieder = web::befehlLesen(klar);
     pruefen(wieder.befehl.has_value() && *wieder.befehl == b, "written out, it reads back the same");

@@ -15,6 +15,21 @@
 
 namespace pruefung {
 
+// The groups the guided check offers, in the order it offers them, with the
+// name the person reads.
+struct FuehrungsGruppe {
+    verdrahtung::Element element;
+    const char* name;   // UTF-8
+};
+inline constexpr FuehrungsGruppe FuehrungsGruppen[] = {
+    {verdrahtung::Element::Melder, "Melder"},
+    {verdrahtung::Element::Taster1, "Taster der Tasterkette 1"},
+    {verdrahtung::Element::BlockTaster, "Blockkarten-Taster"},
+    {verdrahtung::Element::HBlockTaster, "Hilfsblockkarten-Taster"},
+    {verdrahtung::Element::BlockBelegt, "Belegtmeldungen der Blöcke"},
+    {verdrahtung::Element::HBlockBelegt, "Belegtmeldungen der Hilfsblöcke"},
+};
+
 class Fuehrung {
 public:
     // element: Melder, BlockTaster, HBlockTaster, Taster1, BlockBelegt or HBlockBelegt.

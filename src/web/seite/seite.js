@@ -53,7 +53,7 @@
   // and the folding of the grids stay, they only change this page.
   function sperren() {
     document.body.classList.add('getrennt');
-    document.querySelectorAll('#snt-zeile button, #snt-zeile select, main button:not(.kopf), main input, #alles-aus')
+    document.querySelectorAll('#snt-zeile button, #snt-zeile select, main button:not(.kopf), main input, main select, #alles-aus')
       .forEach((e) => { e.disabled = true; });
     kaesten = [];
     kastenZeigen();
@@ -165,6 +165,7 @@
 
     automatikZeigen(z);
     fahrenZeigen(z);
+    pruefenZeigen(z);
   }
 
   function automatikZeigen(z) {
@@ -231,6 +232,50 @@
         : (z.snt ? 'Die Seite „Fahren“ ist bei eingeschaltetem Netzteil nicht erreichbar: erst oben „Ausschalten“, '
                    + 'dann in der Seitenauswahl „Fahren“ wählen.'
                  : 'Die Seite „Fahren“ ist im Hauptfenster gerade nicht erreichbar.');
+    }
+  }
+
+  // The guided check of the window "Verdrahtung prüfen": while it runs the
+  // group is the window's; otherwise the page keeps its own choice.
+  function pruefenZeigen(z) {
+    const v = z.verdrahtung;
+    const wahl = $('pr-gruppe');
+    ['pr-gruppe', 'btn-eingaben', 'btn-nichts', 'btn-fertig'].forEach((id) => { $(id).disabled = !v; });
+    if (!v) return;
+    const optionen = v.gruppen.map((g) => g.name + '=' + g.anzahl).join(' ');
+    if (wahl.dataset.optionen !== optionen) {
+      const gewaehlt = wahl.value || v.gruppe;
+      wahl.replaceChildren(...v.gruppen.map((g) => {
+        const o = new Option(g.text + (g.anzahl > 0 ? ' (' + g.anzahl + ')' : ' (keine)'), g.name);
+        o.disabled = g.anzahl === 0;
+        return o;
+      }));
+      wahl.dataset.optionen = optionen;
+      wahl.value = gewaehlt;
+    }
+    if (v.laeuft) wahl.value = v.gruppe;
+    wahl.disabled = v.laeuft;
+    $('btn-eingaben').disabled = v.laeuft || v.frage;
+    $('pr-wahl').hidden = v.gefuehrt;
+    const gruppe = v.gruppen.find((g) => g.name === v.gruppe);
+    $('pr-was').textContent = v.gefuehrt
+      ? (gruppe ? gruppe.text : '') + ' 1 bis ' + v.anzahl + ': der Reihe nach drücken oder belegen'
+      : '';
+    $('pr-erwartet').textContent = v.gefuehrt ? String(v.erwartet) : '';
+    $('pr-kam').textContent = v.kam;
+    $('pr-kam').classList.toggle('falsch', v.kamFalsch);
+    $('btn-nichts').disabled = !v.gefuehrt;
+    $('btn-fertig').disabled = !v.gefuehrt;
+    $('pr-status').textContent = v.status;
+    const befunde = v.befunde.join('\n');
+    if ($('pr-befunde').dataset.text !== befunde) {
+      $('pr-befunde').replaceChildren(...v.befunde.map((t) => {
+        const li = document.createElement('li');
+        li.textContent = t;
+        li.className = t.startsWith('Hinweis:') ? '' : 'fehler';
+        return li;
+      }));
+      $('pr-befunde').dataset.text = befunde;
     }
   }
 
@@ -346,6 +391,12 @@
   $('btn-vor').addEventListener('click', () => senden({ befehl: 'richtung', vor: true }));
   $('btn-rueck').addEventListener('click', () => senden({ befehl: 'richtung', vor: false }));
   $('btn-fahrt').addEventListener('click', () => senden({ befehl: 'fahrt', an: zielZustand('btn-fahrt') }));
+  $('btn-eingaben').addEventListener('click', () => senden({ befehl: 'eingaben', an: true, gruppe: $('pr-gruppe').value }));
+  // The number the page shows: pressed again after the check moved on, it is refused.
+  $('btn-nichts').addEventListener('click', () => {
+    if (zustand && zustand.verdrahtung) senden({ befehl: 'nichtskam', nr: zustand.verdrahtung.erwartet });
+  });
+  $('btn-fertig').addEventListener('click', () => senden({ befehl: 'eingaben', an: false }));
 
   // A number typed into a field: sent when it is one in range, else a
   // message beside the field and nothing sent.
