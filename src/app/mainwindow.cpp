@@ -228,6 +228,7 @@ TfMain::~TfMain()
         kvx->AlleBloeckeAus();
     if (pStrecke->anhalten())   // nor a route thread
         kvx->AlleBloeckeAus();
+    fVerdrahtung->close();   // nor the wiring check's worker, also when the window was never closed
     kvx.reset();
     if (backendGesetzt_)
         setPortBackend(vorherigesBackend_);
