@@ -181,7 +181,10 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
         return k;
     }
     if (!k.schluessel)
-        return fehler(k, 401, "Zugangsschlüssel fehlt oder ist falsch.\n");
+        // Also after a reload: the page takes the key out of its address.
+        return fehler(k, 401, "Zugangsschlüssel fehlt oder ist falsch. Die Seite öffnet sich mit der Adresse "
+                              "samt Schlüssel (…/?k=…): den QR-Code des Programms neu scannen (Seite „Config“ "
+                              "oder seine Ausgabe beim Start), oder das Symbol auf dem Startbildschirm nehmen.\n");
     return fehler(k, 404, "Nicht gefunden.\n");
 }
 
