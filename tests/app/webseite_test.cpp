@@ -1,7 +1,7 @@
 // The web page's server against the main window on the virtual card, over
 // loopback with a Qt WebSocket client: each command and each bad input, the
 // access key and the origin, the limits, the live occupancy and the
-// dead-man rule.
+// dead-man rule. KVX_BILD=datei.png keeps a picture of the Config page.
 #include "automatikgruppe.h"
 #include "fahrenpage.h"
 #include "pruefberichtfenster.h"
@@ -253,6 +253,10 @@ private Q_SLOTS:
         QVERIFY(!a.w().pConfig->lQr->pixmap().isNull());
         // The address, the key and the QR code fit the window's first height.
         QVERIFY(a.w().minimumSizeHint().height() <= 602);
+        if (const QString bild = qEnvironmentVariable("KVX_BILD"); !bild.isEmpty()) {   // the README's picture
+            a.w().pControl->setCurrentIndex(TfMain::SConfig);
+            QVERIFY(a.w().grab().save(bild));
+        }
         seiten.clear();
 
         // More than 50 commands a second: dropped; the supply stays off.
