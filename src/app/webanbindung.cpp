@@ -301,6 +301,8 @@ QString WebAnbindung::seitenBefehl(const web::Befehl& b)
         return QStringLiteral("Die Seite „%1“ ist jetzt nicht erreichbar.").arg(s->tabText(b.nr).remove(QLatin1Char('&')).trimmed());
     if (b.nr != s->currentIndex() && (t_.pFahren->zugFaehrt() || t_.pStrecke->zugFaehrt()))
         return QStringLiteral("Die Seite kann nicht gewechselt werden, solange ein Zug fährt.");
+    if (b.nr != s->currentIndex() && t_.fVerdrahtung->laeuft())
+        return QStringLiteral("Die Seite kann nicht gewechselt werden, solange die Verdrahtung geprüft wird.");
     const int nr = b.nr;
     spaeter([this, nr] {
         t_.pControl->setCurrentIndex(nr);   // through the window's page-change rule

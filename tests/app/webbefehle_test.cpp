@@ -296,6 +296,7 @@ private Q_SLOTS:
              R"({"befehl":"eingaben","an":true,"gruppe":"blockbelegt"})", "ok"},
             {{}, R"({"befehl":"eingaben","an":true,"gruppe":"blockbelegt"})", "ok"},
             {{}, R"({"befehl":"eingaben","an":true,"gruppe":"melder"})", "Belegtmeldungen der Blöcke läuft schon"},
+            {{}, R"({"befehl":"seite","nr":1})", "solange die Verdrahtung geprüft wird"},
             {{}, R"({"befehl":"nichtskam","nr":2})", "erwartet jetzt 1, nicht 2"},
             {{}, R"({"befehl":"nichtskam","nr":1})", "ok"},
             {{}, R"({"befehl":"nichtskam","nr":1})", "erwartet jetzt 2, nicht 1"},
