@@ -212,11 +212,16 @@ int main(int argc, char* argv[])
     meldungenOhneFenster(unsichtbar);
     WebSchluessel schluessel(server, iniDatei, orte.konfigurationsOrdner() + QStringLiteral("webschluessel"));
     const QString schluesselHinweis = schluessel.laden();
+    // Names of this machine in the home network that the page answers to.
+    const QString namenHinweis = server.namenSetzen(
+        ProfileFile(iniDatei)
+            .readString(QString::fromLatin1(config::SectionSonstiges), QStringLiteral("WebNamen"), QString())
+            .split(u','));
     const QString webAdresse = aufruf.web.isEmpty() ? Einstellungen::lesen(ProfileFile(iniDatei)).web : aufruf.web;
     QString webFehler;
     if (!webAdresse.isEmpty())
         webFehler = server.starten(webAdresse);
-    for (const QString& h : {schluesselHinweis, webFehler})
+    for (const QString& h : {schluesselHinweis, namenHinweis, webFehler})
         if (!h.isEmpty())
             std::fprintf(stderr, "%s\n", h.toLocal8Bit().constData());
     if (server.laeuft()) {

@@ -153,7 +153,9 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
     if (host.isEmpty() || hostDoppelt)
         return fehler(k, 400, "Die Anfrage nennt keinen oder mehr als einen Host.\n");
     if (!regeln.hosts.contains(host))
-        return fehler(k, 421, "Diese Adresse gehört nicht zu diesem Rechner (Host-Name unbekannt).\n");
+        return fehler(k, 421, "Diese Adresse gehört nicht zu diesem Rechner (Host-Name unbekannt). Einen eigenen "
+                              "Namen dieses Rechners im Heimnetz nimmt die Web-Seite, wenn er in KVXTEST.INI unter "
+                              "[Sonstiges] bei WebNamen= steht (mehrere durch Kommas getrennt).\n");
     k.host = host;
 
     const qsizetype frage = ziel.indexOf('?');

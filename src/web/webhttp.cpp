@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QHostInfo>
+#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,9 +22,10 @@ namespace {
 
 // The names a browser on the network may use for this machine: each of its
 // addresses, localhost, its host name and that name in .local.
-QList<QByteArray> hostsFuer(quint16 port)
+QList<QByteArray> hostsFuer(quint16 port, const QList<QByteArray>& weitere)
 {
     QList<QByteArray> namen{"localhost"};
+    namen << weitere;
     const QByteArray rechner = QHostInfo::localHostName().toLower().toUtf8();
     if (!rechner.isEmpty())
         namen << rechner << rechner + ".local";
@@ -120,10 +122,33 @@ void WebServer::offenAufnehmen(QObject* o, const QHostAddress& von)
 KopfRegeln WebServer::regeln(bool neu)
 {
     if (hosts_.isEmpty() || (neu && hostsStand_.elapsed() > 1000)) {
-        hosts_ = hostsFuer(port());
+        hosts_ = hostsFuer(port(), namen_);
         hostsStand_.start();
     }
     return {schluessel_, hosts_};
+}
+
+QString WebServer::namenSetzen(const QStringList& namen)
+{
+    namen_.clear();
+    QStringList falsch;
+    for (const QString& n : namen) {
+        const QString name = n.trimmed().toLower();
+        // A DNS name: letters, digits, '-' and '.', no port.
+        static const QRegularExpression dns(QStringLiteral("^[a-z0-9]([a-z0-9-]*[a-z0-9])?(\\.[a-z0-9]([a-z0-9-]*[a-z0-9])?)*$"));
+        if (name.isEmpty())
+            continue;
+        if (name.size() > 253 || !dns.match(name).hasMatch())
+            falsch << n.trimmed();
+        else
+            namen_ << name.toLatin1();
+    }
+    hosts_.clear();   // looked up again with them at the next request
+    if (falsch.isEmpty())
+        return {};
+    return QStringLiteral("Die Web-Seite nimmt %1 nicht als Namen dieses Rechners (erlaubt: Buchstaben, Ziffern, "
+                          "\"-\" und \".\", ohne Port).")
+        .arg(QLatin1Char('"') + falsch.join(QStringLiteral("\", \"")) + QLatin1Char('"'));
 }
 
 void WebServer::anfrageLesen(QTcpSocket* s)

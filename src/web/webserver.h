@@ -92,6 +92,11 @@ public:
     void schluesselErneuern();
     // The key kept from an earlier run (32 hex digits); pages connected with another are closed.
     void schluesselSetzen(const QByteArray& hex);
+    // Further names under which a phone reaches this machine (a name of the
+    // home network's DNS, "anlage.fritz.box"), beside its addresses, its
+    // host name and localhost. Returns why a name was not taken (German),
+    // empty when all were.
+    QString namenSetzen(const QStringList& namen);
     // The page's address with the key; for a server on every interface the
     // first address of this machine a phone can reach.
     QString url() const;
@@ -170,6 +175,7 @@ private:
     std::map<QWebSocket*, int> tiefe_;      // pages whose message handler runs, and how deep
     std::map<QWebSocket*, bool> verwaist_;  // dropped meanwhile: closed (true: aborted) when it returns
     QList<QByteArray> hosts_;
+    QList<QByteArray> namen_;   // the further names, lower case
     QElapsedTimer hostsStand_;
     int naechsteId_ = 1;
 };

@@ -186,6 +186,13 @@ private Q_SLOTS:
         const QByteArray fremd = http(port, get(port, "/" + k, "boese.example:" + QByteArray::number(port)));
         QCOMPARE(status(fremd), 421);
         QVERIFY(fremd.contains("gehört nicht zu diesem Rechner"));
+        QVERIFY(fremd.contains("WebNamen="));
+        // A name of the home network's DNS, once configured; a name with a port or a blank is refused.
+        const QString falsch = server.namenSetzen({QStringLiteral(" Anlage.fritz.box"), QStringLiteral("pi:80"),
+                                                   QStringLiteral("a b")});
+        QVERIFY2(falsch.contains(QStringLiteral("\"pi:80\", \"a b\"")), qPrintable(falsch));
+        QCOMPARE(status(http(port, get(port, "/" + k, "anlage.fritz.box:" + QByteArray::number(port)))), 200);
+        QCOMPARE(status(http(port, get(port, "/" + k, "pi:80:" + QByteArray::number(port)))), 421);
         // Started anew at another port: the page loads under the new one.
         QVERIFY(server.starten(QStringLiteral("127.0.0.1:0")).isEmpty());
         QVERIFY(server.port() != port);
