@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     pruefen(bekannt, "a status from the known set");
     pruefen(k.status != 0 || groesse < std::size_t(web::MaxKopf), "a head at the limit is decided");
     pruefen(k.laenge <= qsizetype(groesse) && k.laenge <= web::MaxKopf, "no more head than given");
-    pruefen(k.status < 400 || (!k.text.isEmpty() && k.text.size() < 200), "a short reason for a refusal");
+    pruefen(k.status < 400 || (!k.text.isEmpty() && k.text.size() < 400), "a short reason for a refusal");
     pruefen(!k.schluessel || text.contains(regeln.schluessel), "the key only when it came");
     pruefen(k.status != 101 || k.abweisen == (k.schluessel ? 0 : web::SchlussFalscherSchluessel),
             "a WebSocket is a page only with the key");
