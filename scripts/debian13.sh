@@ -236,6 +236,8 @@ installiert_als_root() {
 
 # Every test under qemu, the window tests offscreen; with KVX_ARM64_KURZ=1
 # only the program and the tests that need no window (ctest label qemu).
+# KVX_UNTER_QEMU tells the tests that start the program as a process: qemu
+# starts it slowly and catches every signal for it.
 bauen_arm64() {
     local b=/build/arm64
     rm -rf "$b"
@@ -243,11 +245,11 @@ bauen_arm64() {
         -DCMAKE_TOOLCHAIN_FILE=/src/kvxtest/scripts/aarch64-linux-gnu.cmake
     if [ "$KVX_ARM64_KURZ" != 1 ]; then
         cmake --build "$b" -j "$KVX_JOBS"
-        (cd "$b" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -LE browser)
+        (cd "$b" && KVX_UNTER_QEMU=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -LE browser)
     else
         cmake --build "$b" -j "$KVX_JOBS" --target kvxtest kvxtest_man kvx-gpiobild kvxhard_tests fahrt_tests \
             profile_test configuration_test dateiorte_test datendatei_test
-        (cd "$b" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -L qemu -LE browser)
+        (cd "$b" && KVX_UNTER_QEMU=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -L qemu -LE browser)
     fi
     rm -f "$b"/kvxtest_*.deb
     (cd "$b" && cpack -G DEB >/dev/null)

@@ -19,6 +19,17 @@
 
 namespace fixture {
 
+// Under qemu (the arm64 run of scripts/debian13.sh sets KVX_UNTER_QEMU) the
+// program as a process of its own takes many times as long to start.
+inline bool unterQemu()
+{
+    return qEnvironmentVariableIsSet("KVX_UNTER_QEMU");
+}
+
+// How long a test waits for the program as a process: what it waits for
+// comes long before on a PC; a failure costs that time.
+inline const int Prozesszeit = unterQemu() ? 240000 : 60000;
+
 inline QByteArray lesen(const QString& pfad)
 {
     QFile f(pfad);

@@ -49,7 +49,7 @@ struct Programm {
     int beenden()
     {
         ::kill(pid_t(p.processId()), SIGTERM);
-        if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit)
+        if (!p.waitForFinished(fixture::Prozesszeit) || p.exitStatus() != QProcess::NormalExit)
             return -1;
         return p.exitCode();
     }
@@ -66,7 +66,7 @@ int httpStatus(quint16 port, const QByteArray& pfad)
     QObject::connect(&s, &QTcpSocket::readyRead, [&] { antwort += s.readAll(); });
     s.connectToHost(QHostAddress::LocalHost, port);
     s.write("GET " + pfad + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n\r\n");
-    (void)QTest::qWaitFor([&] { return antwort.contains("\r\n") || s.state() == QAbstractSocket::UnconnectedState; }, 20000);
+    (void)QTest::qWaitFor([&] { return antwort.contains("\r\n") || s.state() == QAbstractSocket::UnconnectedState; }, fixture::Prozesszeit);
     return antwort.startsWith("HTTP/1.1 ") ? antwort.mid(9, 3).toInt() : 0;
 }
 
@@ -92,7 +92,7 @@ private Q_SLOTS:
             QSKIP("this machine has a GPIO chip");
         Programm prog({QStringLiteral("--gpio"), QStringLiteral("--web"), QStringLiteral("127.0.0.1:0")});
         const QRegularExpression adresse(QStringLiteral("Web-Seite: http://127.0.0.1:(\\d+)/\\?k=([0-9a-f]{32})\n"));
-        QTRY_VERIFY_WITH_TIMEOUT(adresse.match(QString::fromUtf8(prog.aus)).hasMatch(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(adresse.match(QString::fromUtf8(prog.aus)).hasMatch(), fixture::Prozesszeit);
         const QRegularExpressionMatch m = adresse.match(QString::fromUtf8(prog.aus));
         const auto port = quint16(m.captured(1).toUInt());
         const QString k = m.captured(2);
@@ -114,11 +114,11 @@ private Q_SLOTS:
                     {QStringLiteral("knopf"), QStringLiteral("OK")}}).toJson(QJsonDocument::Compact)));
         });
         ws.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?k=%2").arg(port).arg(k)));
-        QTRY_VERIFY_WITH_TIMEOUT(!meldungen.isEmpty(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!meldungen.isEmpty(), fixture::Prozesszeit);
         QVERIFY2(meldungen.first().contains(QStringLiteral("GPIO-Baustein")), qPrintable(meldungen.first()));
         QCOMPARE(httpStatus(port, "/?k=" + k.toLatin1()), 200);   // without the answer: while the first box waits
         if (beantworten) {
-            QTRY_VERIFY_WITH_TIMEOUT(zustand, 30000);   // the window is bound
+            QTRY_VERIFY_WITH_TIMEOUT(zustand, fixture::Prozesszeit);   // the window is bound
             QVERIFY2(meldungen.size() == 2 && meldungen.last().contains(QStringLiteral("QJ.DMA")),
                      qPrintable(meldungen.join(u'|')));
         }
@@ -131,7 +131,7 @@ private Q_SLOTS:
     void ohneSeiteGiltDieVorgabe()
     {
         Programm prog({QStringLiteral("--ohne-fenster"), QStringLiteral("--virtuell")});
-        QTRY_VERIFY_WITH_TIMEOUT(prog.fehler.contains("Antwort: OK (ohne Bildschirm und ohne Web-Seite"), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(prog.fehler.contains("Antwort: OK (ohne Bildschirm und ohne Web-Seite"), fixture::Prozesszeit);
         QVERIFY2(prog.fehler.contains("Meldung: Datei "), prog.fehler.constData());
         QCOMPARE(prog.p.state(), QProcess::Running);
         QCOMPARE(prog.beenden(), 0);
@@ -149,7 +149,7 @@ private Q_SLOTS:
                        QStringLiteral("offscreen")},
                       true);
         QTRY_VERIFY_WITH_TIMEOUT(prog.fehler.contains("Die Web-Seite kann nicht an " + adresse.toLatin1() + " starten"),
-                                 30000);
+                                 fixture::Prozesszeit);
         QCOMPARE(prog.beenden(), 0);
         QVERIFY2(!prog.fehler.contains("Meldung:"), prog.fehler.constData());
     }
@@ -158,7 +158,7 @@ private Q_SLOTS:
     void keinBildschirm()
     {
         Programm prog({QStringLiteral("--virtuell")});
-        QVERIFY(prog.p.waitForFinished(30000));
+        QVERIFY(prog.p.waitForFinished(fixture::Prozesszeit));
         QCOMPARE(prog.p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(prog.p.exitCode(), 2);
         QVERIFY2(prog.fehler.contains("Kein Bildschirm") && prog.fehler.contains("--ohne-fenster"),

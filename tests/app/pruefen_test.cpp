@@ -76,7 +76,7 @@ private Q_SLOTS:
         Lauf l(argumente);
         QProcess& p = l.p;
         const QTemporaryDir& dir = l.dir;
-        QVERIFY(p.waitForFinished(60000));
+        QVERIFY(p.waitForFinished(fixture::Prozesszeit));
         const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
         const QString err = QString::fromLocal8Bit(p.readAllStandardError());
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
@@ -99,10 +99,10 @@ private Q_SLOTS:
         Lauf l({QStringLiteral("--virtuell"), QStringLiteral("--fehler"), QStringLiteral("last:block:alle"),
                 QStringLiteral("--bloecke"), QStringLiteral("--pruefen"), QStringLiteral("bericht.txt")});
         QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += l.p.readAllStandardError()).contains("Züge können fahren"), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT((err += l.p.readAllStandardError()).contains("Züge können fahren"), fixture::Prozesszeit);
         QTest::qWait(500);   // into the blocks
         l.p.terminate();
-        QVERIFY(l.p.waitForFinished(30000));
+        QVERIFY(l.p.waitForFinished(fixture::Prozesszeit));
         err += l.p.readAllStandardError();
         QCOMPARE(l.p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(l.p.exitCode(), 2);
