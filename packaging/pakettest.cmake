@@ -75,6 +75,11 @@ foreach(f usr/share/doc/kvxtest/copyright usr/share/doc/kvxtest/changelog.gz
         message(FATAL_ERROR "The package lacks /${f}")
     endif()
 endforeach()
+file(READ "${inhalt}/usr/share/doc/kvxtest/copyright" copyright)
+if(NOT copyright MATCHES "\nFiles: \\*\nCopyright: [^\n]+\nLicense: GPL-3.0-or-later\n"
+   OR NOT copyright MATCHES "\nLicense: GPL-3.0-or-later\n [^\n]+\n")
+    message(FATAL_ERROR "The copyright file names GPL-3.0-or-later for Files: * and its text not as the format wants")
+endif()
 execute_process(COMMAND gzip -dc "${inhalt}/usr/share/doc/kvxtest/changelog.gz" OUTPUT_VARIABLE changelog
     COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCH "^kvxtest \\(([^)]+)\\)" kopf "${changelog}")

@@ -26,7 +26,7 @@ struct Line {
     const char* text;               // UTF-8
 };
 
-// From top to bottom: Label2 .. Label17.
+// From top to bottom: Label2 .. Label18.
 const Line kLines[] = {
     {48, 15, kNavy, Align::Left, "Programmiert im Februar 2003 als Testhilfe für die KVX-Steuerung."},
     {64, 15, kNavy, Align::Left, "Die Ansteuerung der KVX-Hardware baut auf vorhandenem Quelltext auf,"},
@@ -44,6 +44,7 @@ const Line kLines[] = {
     {264, 15, kGray, Align::Left, "als root. Bei Secure Boot sperrt der Kernel (Lockdown) den Portzugriff"},
     {280, 15, kGray, Align::Left, "auch für root. Ohne Portzugriff läuft das Programm als Simulation."},
     {296, 15, kGray, Align::Left, "Näheres steht in \"ReadMe.rtf\"."},
+    {314, 15, kNavy, Align::Left, "Lizenz: GNU GPL, Version 3 oder später (GPL-3.0-or-later)."},
 };
 
 QLabel* makeLabel(QWidget* parent, int number, const QString& text, const QFont& font,
@@ -80,7 +81,7 @@ TfInfo::TfInfo(QWidget* parent)
     textFont.setPixelSize(13);
     QLabel** const targets[] = {&Label2,  &Label3,  &Label4,  &Label5,  &Label6,  &Label7,
                                 &Label8,  &Label9,  &Label10, &Label11, &Label12, &Label13,
-                                &Label14, &Label15, &Label16, &Label17};
+                                &Label14, &Label15, &Label16, &Label17, &Label18};
     int number = 2;
     for (const Line& line : kLines) {
         QLabel* label = makeLabel(this, number, QString::fromUtf8(line.text), textFont, line.colour);
@@ -98,7 +99,7 @@ TfInfo::TfInfo(QWidget* parent)
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
-    OKBtn->setGeometry((kClientWidth - 75) / 2, 322, 75, 25);
+    OKBtn->setGeometry((kClientWidth - 75) / 2, 333, 75, 25);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 }
 

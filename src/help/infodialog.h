@@ -31,6 +31,7 @@ public:
     QLabel* Label15 = nullptr;
     QLabel* Label16 = nullptr;
     QLabel* Label17 = nullptr;
+    QLabel* Label18 = nullptr;      // the licence
     QPushButton* OKBtn = nullptr;
 
 protected:

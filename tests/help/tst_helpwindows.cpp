@@ -249,8 +249,8 @@ void TestHelpWindows::infoDialogFrameAndLabels()
     QVERIFY(flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowTitleHint));
     QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint)));
 
-    QCOMPARE(info.findChildren<QLabel*>().size(), 17);
-    for (int n = 1; n <= 17; ++n)
+    QCOMPARE(info.findChildren<QLabel*>().size(), 18);
+    for (int n = 1; n <= 18; ++n)
         QVERIFY(info.findChild<QLabel*>(QStringLiteral("Label%1").arg(n)) != nullptr);
 
     const auto colour = [](QLabel* l) { return l->palette().color(QPalette::WindowText); };
@@ -281,6 +281,9 @@ void TestHelpWindows::infoDialogFrameAndLabels()
     for (const char* needle : {"0x300..0x307", "ioperm", "CAP_SYS_RAWIO", "setcap cap_sys_rawio+ep",
                                "root", "Secure Boot", "Simulation", "ReadMe.rtf"})
         QVERIFY2(grayText.contains(QLatin1String(needle)), needle);
+    // The licence, as the package's copyright file and the AppStream data name it.
+    QVERIFY(info.Label18->y() > info.Label17->y() && info.Label18->geometry().bottom() < info.OKBtn->y());
+    QVERIFY(info.Label18->text().contains(QLatin1String("GPL-3.0-or-later")));
 }
 
 // Every line fits into the dialog at Arial 13 px (checked where a font with
