@@ -202,7 +202,7 @@ ConfigPage::ConfigPage(QWidget* parent)
     eWeb->setObjectName(QStringLiteral("eWeb"));
     eWeb->setPlaceholderText(QStringLiteral("aus"));
     eWeb->setToolTip(QStringLiteral("PORT (nur dieser Rechner) oder ADRESSE:PORT, etwa 0.0.0.0:8080 für das "
-                                    "Heimnetz; leer: aus"));
+                                    "Heimnetz; „aus“ schaltet die Seite aus"));
     btnSchluessel = new QPushButton(QStringLiteral("Neuer Schlüssel"), gbWeb);
     btnSchluessel->setObjectName(QStringLiteral("btnSchluessel"));
     btnSchluessel->setToolTip(QStringLiteral("Neuer Zugangsschlüssel; jede verbundene Seite wird getrennt"));

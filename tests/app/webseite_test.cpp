@@ -381,6 +381,8 @@ private Q_SLOTS:
         QVERIFY(a.server().laeuft());
         QCOMPARE(feld->text(), QStringLiteral("127.0.0.1:0"));
         QVERIFY(a.w().statusText(0).contains(QStringLiteral("„aus“ eingeben")));
+        // The field's tooltip says the same: "aus" turns it off, not an empty field.
+        QVERIFY(feld->toolTip().contains(QStringLiteral("„aus“")) && !feld->toolTip().contains(QStringLiteral("leer")));
         eingeben(QStringLiteral("aus"));   // no page connected: off without asking
         QTRY_VERIFY(!a.server().laeuft());
         QCOMPARE(a.s.fragen.size(), 2);
