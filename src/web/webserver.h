@@ -14,9 +14,10 @@
 // pages at once (the next one is closed with 4503).
 //
 // Connections that are no page yet (a head being read, a reply being sent,
-// a refused WebSocket being closed) have KopfZeitMs in all, and one address
-// has at most MaxOffenProAdresse of them: slow or half-open connections
-// cannot keep a phone out.
+// a refused WebSocket being closed) have KopfZeitMs in all, one address has
+// at most MaxOffenProAdresse of them, and when MaxOffen are open a new one
+// takes the place of one from the address that holds the most: slow,
+// half-open or idle connections cannot keep a phone out.
 //
 // A message over web::MaxNachricht bytes and one that is no command are
 // refused with a reply. More than MaxBefehleProSekunde frames a second of any
@@ -58,7 +59,8 @@ inline constexpr int MaxBefehleProSekunde = 50;
 inline constexpr int TotNachMs = 1500;
 inline constexpr int KopfZeitMs = 3000;          // a connection that is no page yet: closed by then
 inline constexpr int MaxOffenProAdresse = 16;     // such connections from one address
-inline constexpr int MaxOffen = 64;               // and from all: the oldest goes for a new one
+inline constexpr int MaxOffen = 64;               // and from all (see platzFuer)
+inline constexpr int SchonfristMs = 1000;         // the first moments of a connection, spared when full
 inline constexpr qint64 MaxRueckstau = 1 << 20;   // bytes waiting for a page that does not read
 inline constexpr qint64 MaxWsNachricht = 65536;   // larger ones close the connection; up to it: refused with a reply
 inline constexpr qint64 MaxLesepuffer = 4 * MaxWsNachricht;   // read from a page's connection at a time
@@ -144,6 +146,7 @@ private:
     };
 
     void neueVerbindung();
+    bool platzFuer(const QHostAddress& von);
     void offenAufnehmen(QObject* o, const QHostAddress& von);
     static void offenEnde(QObject* o);
     void anfrageLesen(QTcpSocket* s);

@@ -2,9 +2,10 @@
 // loopback: the request head, the names and the key it answers to, floods
 // of frames of every kind and a page that never reads (dropped, while the
 // layout's keep-alive goes on), slow connections from one address (the page
-// still loads from another), the refusals the page can tell apart, replies
-// that stay JSON whatever a command held, and a page dropped while its own
-// handler still runs.
+// still loads from another), idle ones from eight that open again as soon as
+// they are closed (a phone is still served), the refusals the page can tell
+// apart, replies that stay JSON whatever a command held, and a page dropped
+// while its own handler still runs.
 #include "fensterstart.h"
 #include "kopf.h"
 #include "webanbindung.h"
@@ -404,6 +405,65 @@ private Q_SLOTS:
             QCOMPARE(status(http(port, get(port, datei + "?k=" + server.schluessel()))), 200);
         QVERIFY(offen() > 0);   // the slow ones are still there
         QTRY_COMPARE_WITH_TIMEOUT(offen(), 0, web::KopfZeitMs + 3000);
+    }
+
+    // Eight addresses holding sixteen idle connections each, every one
+    // opened again as soon as it is closed: phones from a ninth address,
+    // whose head comes 100 ms after their connect as on Wi-Fi, still get
+    // the page.
+    void telefonImAnsturm()
+    {
+        web::WebServer server;
+        QVERIFY(server.starten(QStringLiteral("127.0.0.1:0")).isEmpty());
+        const quint16 port = server.port();
+        std::vector<std::unique_ptr<QTcpSocket>> ansturm;
+        int verbindungen = 0;
+        bool aus = false;
+        for (int a = 2; a < 10; ++a) {
+            for (int i = 0; i < web::MaxOffenProAdresse; ++i) {
+                auto* s = ansturm.emplace_back(std::make_unique<QTcpSocket>()).get();
+                const QHostAddress von(QStringLiteral("127.0.0.%1").arg(a));
+                const auto oeffnen = [s, von, port, &verbindungen] {
+                    s->abort();
+                    s->bind(von);
+                    s->connectToHost(QHostAddress::LocalHost, port);
+                    ++verbindungen;
+                };
+                connect(s, &QTcpSocket::stateChanged, this, [s, oeffnen, &aus](QAbstractSocket::SocketState z) {
+                    if (z == QAbstractSocket::UnconnectedState && !aus)
+                        QTimer::singleShot(0, s, oeffnen);
+                });
+                oeffnen();
+            }
+        }
+        // The server is full before the phones come.
+        QTRY_VERIFY(verbindungen > 2 * int(ansturm.size()));
+        struct Telefon {
+            QTcpSocket s;
+            QByteArray antwort;
+        };
+        std::vector<std::unique_ptr<Telefon>> telefone;
+        for (int i = 0; i < 5; ++i) {
+            auto* t = telefone.emplace_back(std::make_unique<Telefon>()).get();
+            connect(&t->s, &QTcpSocket::readyRead, this, [t] { t->antwort += t->s.readAll(); });
+            connect(&t->s, &QTcpSocket::connected, this, [t, port, &server] {
+                QTimer::singleShot(100, &t->s, [t, port, &server] {
+                    t->s.write(get(port, "/seite.css?k=" + server.schluessel()));
+                });
+            });
+            t->s.connectToHost(QHostAddress::LocalHost, port);
+        }
+        const auto fertig = [&] {
+            return std::all_of(telefone.begin(), telefone.end(), [](const auto& t) {
+                return t->s.state() == QAbstractSocket::UnconnectedState;
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(fertig(), 10000);
+        const int danach = verbindungen;
+        aus = true;
+        for (const auto& t : telefone)
+            QVERIFY2(status(t->antwort) == 200, qPrintable(QStringLiteral("%1 Verbindungen, Antwort: %2")
+                                                              .arg(danach).arg(QString::fromLatin1(t->antwort.left(40)))));
     }
 
     // A handler of a command that lets events run (as waits once did) while
