@@ -21,8 +21,9 @@
 //
 // A message over web::MaxNachricht bytes and one that is no command are
 // refused with a reply. More than MaxBefehleProSekunde frames a second of any
-// kind (text, binary, ping, pong) close the page's connection; so does a
-// page that does not read what it is sent once more than MaxRueckstau bytes
+// kind (text, binary, ping, pong) close the page's connection (code 1008),
+// a frame without a mask closes it as a protocol error (1002); a page that
+// does not read what it is sent is dropped once more than MaxRueckstau bytes
 // wait for it. A page sends "lebt" twice a second. One silent for TotNachMs,
 // or closed, is lost; one that says it is hidden is hidden: both are
 // reported (verloren), so that what that page started can stop.
@@ -42,6 +43,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWebSocketProtocol>
 
 #include <map>
 #include <optional>
@@ -145,6 +147,13 @@ private:
         int client = 0;          // 0: not a page (yet)
     };
 
+    // How a page's connection is closed: with a code and reason, or aborted.
+    struct Schluss {
+        QWebSocketProtocol::CloseCode code = QWebSocketProtocol::CloseCodeNormal;
+        QString text;
+        bool sofort = false;
+    };
+
     void neueVerbindung();
     bool platzFuer(const QHostAddress& von);
     void offenAufnehmen(QObject* o, const QHostAddress& von);
@@ -163,9 +172,10 @@ private:
     bool rueckstauPruefen(int id);
     void pruefen();
     void abwerfen(int id, const QString& grund);
-    void trennen(int id, const QString& grund);
+    void trennen(int id, const QString& grund) { trennen(id, grund, Schluss()); }
+    void trennen(int id, const QString& grund, const Schluss& schluss);
     void handlerEnde(QWebSocket* w);
-    void schliessen(QWebSocket* w, bool sofort);
+    void schliessen(QWebSocket* w, const Schluss& schluss);
     void aufraeumen();
 
     QTcpServer* tcp_;
@@ -176,7 +186,7 @@ private:
     std::map<QObject*, Offen> offen_;
     std::map<QTcpSocket*, Eingang> eingaenge_;
     std::map<QWebSocket*, int> tiefe_;      // pages whose message handler runs, and how deep
-    std::map<QWebSocket*, bool> verwaist_;  // dropped meanwhile: closed (true: aborted) when it returns
+    std::map<QWebSocket*, Schluss> verwaist_;  // dropped meanwhile: closed so when it returns
     QList<QByteArray> hosts_;
     QList<QByteArray> namen_;   // the further names, lower case
     QElapsedTimer hostsStand_;
