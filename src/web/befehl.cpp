@@ -143,7 +143,7 @@ QString feldLesen(const Eintrag& e, Feld f, const QJsonValue& v, Befehl& b)
         const double d = v.toDouble(std::nan(""));
         if (!v.isDouble() || !std::isfinite(d) || d < e.min || d > e.max || d != std::floor(d))
             return QStringLiteral("%1 muss eine ganze Zahl von %2 bis %3 sein.")
-                .arg(QString::fromUtf8(e.was), QString::number(e.min), QString::number(e.max));
+                .arg(QString::fromUtf8(e.was), QString::number(qint64(e.min)), QString::number(qint64(e.max)));
         b.nr = int(d);
         return {};
     }

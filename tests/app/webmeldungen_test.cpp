@@ -120,7 +120,8 @@ private Q_SLOTS:
 
     // A box on two pages, the second connecting while it is open; the first
     // answer, from a page or the window, closes it everywhere; a later
-    // answer and a button the box does not have are refused.
+    // answer, a button the box does not have, and a box that never was are
+    // refused, each with its own reason.
     void gespiegeltUndBeantwortet_data()
     {
         QTest::addColumn<bool>("frage");
@@ -182,10 +183,17 @@ private Q_SLOTS:
                                                          {QStringLiteral("id"), id}})});
         if (!knopf.isEmpty())
             QTRY_COMPARE(a->alle(QStringLiteral("ok")).size(), 1);
+        // Answered already, never opened, no id at all.
         b->antworten(id, QStringLiteral("Nein"));
-        QTRY_COMPARE(b->alle(QStringLiteral("fehler")).size(), 1);
-        QCOMPARE(b->alle(QStringLiteral("fehler")).first()[QStringLiteral("text")].toString(),
+        b->antworten(id + 1, QStringLiteral("Nein"));
+        b->antworten(web::MaxMeldungId + 1, QStringLiteral("Nein"));
+        QTRY_COMPARE(b->alle(QStringLiteral("fehler")).size(), 3);
+        QCOMPARE(b->alle(QStringLiteral("fehler"))[0][QStringLiteral("text")].toString(),
                  QStringLiteral("Diese Meldung ist schon beantwortet."));
+        QCOMPARE(b->alle(QStringLiteral("fehler"))[1][QStringLiteral("text")].toString(),
+                 QStringLiteral("Eine Meldung mit der Nummer %1 gibt es nicht.").arg(id + 1));
+        QCOMPARE(b->alle(QStringLiteral("fehler"))[2][QStringLiteral("text")].toString(),
+                 QStringLiteral("Die Nummer der Meldung muss eine ganze Zahl von 0 bis 1000000000 sein."));
         QVERIFY(!QApplication::activeModalWidget());
     }
 
