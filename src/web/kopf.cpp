@@ -136,7 +136,7 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
     const qsizetype ende = vorn.indexOf("\r\n\r\n");
     // Not "\r\n\r\n" would never come: refused now, not at the deadline.
     if (fremdesZeilenende(ende < 0 ? vorn : vorn.first(ende + 4)))
-        return fehler(k, 400, "Ungültige Anfrage: Zeilen enden mit CR LF.\n");
+        return fehler(k, 400, "Ungültige Anfrage: jede Zeile muss mit CR LF enden.\n");
     if (ende < 0) {
         if (daten.size() >= MaxKopf)
             return fehler(k, 431, "Anfrage zu lang.\n");
@@ -169,6 +169,7 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
     bool hostDoppelt = false;
     bool originDoppelt = false;
     int wsSchluesselAnzahl = 0;
+    int wsVersionAnzahl = 0;
     while (!rest.isEmpty()) {
         const QByteArrayView z = zeile();
         const qsizetype d = z.indexOf(':');
@@ -193,7 +194,8 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
             wsSchluessel = wert;
             ++wsSchluesselAnzahl;
         } else if (name.compare("sec-websocket-version", Qt::CaseInsensitive) == 0) {
-            wsVersion = wsVersion.isNull() ? wert : QByteArray("doppelt");
+            wsVersion = wert;
+            ++wsVersionAnzahl;
         }
     }
     if (host.isEmpty() || hostDoppelt)
@@ -216,7 +218,8 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
         if (upgrade != "websocket" || !listeHat(verbindung, "upgrade"))
             return fehler(k, 400, "WebSocket erwartet.\n");
         // What the WebSocket's own reader needs, or it closes without a reply.
-        if (version != "HTTP/1.1" || wsVersion != "13" || wsSchluesselAnzahl != 1 || !websocketSchluessel(wsSchluessel))
+        if (version != "HTTP/1.1" || wsVersion != "13" || wsVersionAnzahl != 1 || wsSchluesselAnzahl != 1
+            || !websocketSchluessel(wsSchluessel))
             return fehler(k, 400, "WebSocket erwartet: HTTP/1.1 mit einem Sec-WebSocket-Key und "
                                   "Sec-WebSocket-Version 13.\n");
         k.status = 101;

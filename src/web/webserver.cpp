@@ -321,8 +321,8 @@ void WebServer::schliessen(QWebSocket* w, const Schluss& schluss)
 {
     if (tiefe_.count(w) > 0) {
         // The first reason stays; an abort wins.
-        const auto [v, neu] = verwaist_.try_emplace(w, schluss);
-        v->second.sofort = v->second.sofort || schluss.sofort;
+        Schluss& v = verwaist_.try_emplace(w, schluss).first->second;
+        v.sofort = v.sofort || schluss.sofort;
         return;
     }
     if (schluss.sofort)

@@ -181,6 +181,7 @@ private Q_SLOTS:
             {"Sec-WebSocket-Key doppelt", wsOhne + wsk + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n", 400, 0},
             {"Sec-WebSocket-Key kurz", wsOhne + ws + "Sec-WebSocket-Key: dGhlIHNhbXBsZQ==\r\n\r\n", 400, 0},
             {"WebSocket-Version 8", wsOhne + QByteArray(wsk).replace("Version: 13", "Version: 8") + "\r\n", 400, 0},
+            {"WebSocket-Version doppelt", wsOhne + wsk + "Sec-WebSocket-Version: 8\r\n\r\n", 400, 0},
             {"WebSocket ohne Connection", wsOhne + QByteArray(wsk).replace("Connection: Upgrade\r\n", "") + "\r\n", 400, 0},
             {"WebSocket mit HTTP/1.0", "GET /ws" + k + " HTTP/1.0\r\n" + h + wsk + "\r\n", 400, 0},
             {"WebSocket fremde Herkunft",
