@@ -65,6 +65,9 @@ void WebMeldungen::befehl(int client, const web::Befehl& b)
         case Beantwortung::KeinKnopf:
             fehler = QStringLiteral("Die Meldung hat keinen Knopf \"%1\".").arg(b.knopf);
             break;
+        case Beantwortung::Unbekannt:
+            fehler = QStringLiteral("Eine Meldung mit der Nummer %1 gibt es nicht.").arg(b.nr);
+            break;
         }
     } else if (!gebunden_) {
         fehler = QStringLiteral("Das Programm startet noch; Befehle nimmt es an, sobald das Hauptfenster steht.");

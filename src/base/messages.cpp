@@ -142,6 +142,8 @@ void meldungenOhneFenster(bool ohne)
 
 Beantwortung meldungBeantworten(int nr, const QString& knopf)
 {
+    if (nr < 1 || nr >= naechsteNr)
+        return Beantwortung::Unbekannt;
     Offen* o = finden(nr);
     if (!o || o->zu || !o->box)
         return Beantwortung::SchonZu;

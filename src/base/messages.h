@@ -49,7 +49,8 @@ void meldungsSpiegelSetzen(MeldungsSpiegel* spiegel);
 void meldungenOhneFenster(bool ohne);
 
 // Box nr answered from elsewhere: it closes as if knopf had been pressed.
-enum class Beantwortung { Geschlossen, SchonZu, KeinKnopf };
+// SchonZu: it was open once; Unbekannt: no box ever had that number.
+enum class Beantwortung { Geschlossen, SchonZu, KeinKnopf, Unbekannt };
 Beantwortung meldungBeantworten(int nr, const QString& knopf);
 
 inline constexpr const char* AnwendungsTitel = "KVX-Test";

@@ -13,27 +13,13 @@ namespace web {
 
 namespace {
 
-enum class Feld { Keins, An, Vor, Nr, Wert, Id, Knopf, Gruppe };
-
 // The groups of the guided check, by the names --fehler gives them.
 constexpr std::array<const char*, 6> Gruppen{"melder", "taster1", "blocktaster", "hblocktaster", "blockbelegt",
                                              "hblockbelegt"};
 
-struct Eintrag {
-    const char* name;
-    Art art;
-    Feld feld;
-    Feld feld2 = Feld::Keins;
-    double min = 0;
-    double max = 0;
-    // In the user's words: for a yes/no field what it decides, for a number
-    // what it counts.
-    const char* was = "";
-};
-
 // Bounds of the numbers: any page number, any block number of the largest
 // layout, the drive slider's positions.
-constexpr std::array<Eintrag, 17> Befehle{{
+constexpr std::array<BefehlsArt, 17> Befehle{{
     {"allesAus", Art::AllesAus, Feld::Keins},
     {"snt", Art::Snt, Feld::An, Feld::Keins, 0, 0, "ob das SNT ein- oder ausgeschaltet werden soll"},
     {"seite", Art::Seite, Feld::Nr, Feld::Keins, 0, 7, "Die Seitennummer"},
@@ -53,6 +39,8 @@ constexpr std::array<Eintrag, 17> Befehle{{
     {"nichtskam", Art::NichtsKam, Feld::Nr, Feld::Keins, 1, MaxEingang, "Die Nummer, bei der nichts kam,"},
 }};
 
+}  // namespace
+
 QLatin1String feldName(Feld f)
 {
     switch (f) {
@@ -67,6 +55,18 @@ QLatin1String feldName(Feld f)
     }
     return QLatin1String();
 }
+
+std::span<const BefehlsArt> befehlsTabelle()
+{
+    return Befehle;
+}
+
+std::span<const char* const> pruefGruppen()
+{
+    return Gruppen;
+}
+
+namespace {
 
 Lesung fehler(const QString& text)
 {
@@ -103,7 +103,7 @@ int mitgliederGeschrieben(QByteArrayView text)
 }
 
 // One field of e into b; the reason in German when it is wrong or missing.
-QString feldLesen(const Eintrag& e, Feld f, const QJsonValue& v, Befehl& b)
+QString feldLesen(const BefehlsArt& e, Feld f, const QJsonValue& v, Befehl& b)
 {
     switch (f) {
     case Feld::Keins:
@@ -143,7 +143,7 @@ QString feldLesen(const Eintrag& e, Feld f, const QJsonValue& v, Befehl& b)
         const double d = v.toDouble(std::nan(""));
         if (!v.isDouble() || !std::isfinite(d) || d < e.min || d > e.max || d != std::floor(d))
             return QStringLiteral("%1 muss eine ganze Zahl von %2 bis %3 sein.")
-                .arg(QString::fromUtf8(e.was), QString::number(e.min), QString::number(e.max));
+                .arg(QString::fromUtf8(e.was), QString::number(qint64(e.min)), QString::number(qint64(e.max)));
         b.nr = int(d);
         return {};
     }
@@ -155,7 +155,7 @@ QString feldLesen(const Eintrag& e, Feld f, const QJsonValue& v, Befehl& b)
 
 QString befehlName(Art art)
 {
-    for (const Eintrag& e : Befehle)
+    for (const BefehlsArt& e : Befehle)
         if (e.art == art)
             return QString::fromLatin1(e.name);
     return {};
@@ -175,8 +175,8 @@ Lesung befehlLesen(QByteArrayView text)
     const QJsonValue name = o.value(QLatin1String("befehl"));
     if (!name.isString())
         return fehler(QStringLiteral("Kein gültiger Befehl: die Nachricht nennt nicht, was getan werden soll."));
-    const Eintrag* e = nullptr;
-    for (const Eintrag& k : Befehle)
+    const BefehlsArt* e = nullptr;
+    for (const BefehlsArt& k : Befehle)
         if (name.toString() == QLatin1String(k.name))
             e = &k;
     if (!e)

@@ -1,34 +1,13 @@
-// The commands a web page sends, one JSON object per WebSocket message, and
-// what the reader puts into a Befehl:
-//
-//   {"befehl": "allesAus"}                     what Esc does
-//   {"befehl": "snt", "an": true}              an: power supply on or off
-//   {"befehl": "seite", "nr": 6}               nr: show page nr (0 Config .. 7 Strecken)
-//   {"befehl": "start", "an": true}            an: the walk runs (true) or pauses (false)
-//   {"befehl": "weiter"} / {"befehl": "zurueck"} / {"befehl": "fehlerhaft"}
-//   {"befehl": "takt", "wert": 1.5}            wert: seconds per element of the walk
-//   {"befehl": "block", "nr": 3}               nr: drive page, block number
-//   {"befehl": "tempo", "nr": 60}              nr: drive page, the slider's position 0..120
-//                                              (eighths of a speed step: 60 is step 7.5)
-//   {"befehl": "richtung", "vor": true}        an: drive page, forward (true) or back
-//   {"befehl": "fahrt", "an": true}            an: drive page, the train runs (true) or stops
-//   {"befehl": "lebt"}                         the page is still there
-//   {"befehl": "sichtbar", "an": false}        an: the page was hidden or shown again
-//   {"befehl": "antwort", "id": 4, "knopf": "Ja"}
-//                                              nr: the id of a mirrored message box,
-//                                              knopf: the text of the button pressed
-//   {"befehl": "eingaben", "an": true, "gruppe": "melder"}
-//                                              the guided check of the window "Verdrahtung
-//                                              prüfen": an true starts it for gruppe (melder,
-//                                              taster1, blocktaster, hblocktaster, blockbelegt,
-//                                              hblockbelegt, as --fehler names them; only with
-//                                              an true), an false is its "Fertig"
-//   {"befehl": "nichtskam", "nr": 5}           nr: the number the page showed as expected; the
-//                                              person pressed it and nothing came
+// The commands a web page sends, one JSON object per WebSocket message
+// ({"befehl": "snt", "an": true}), and what the reader puts into a Befehl.
+// Which commands there are, their fields and the bounds of their numbers
+// stand in one table (befehlsTabelle), which the reader reads by and the
+// developers' page shows.
 //
 // The reader only checks the form: a known command with exactly its fields,
 // each once, of the right type and within the bounds any layout can have
-// (the beat only finite and above 0, a group one of those above). Whether the command may run now, and
+// (the beat only finite and above 0, a group one of pruefGruppen, named
+// only when the guided check starts). Whether the command may run now, and
 // the window's own ranges, are the window's decision.
 #pragma once
 
@@ -36,6 +15,7 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 
 namespace web {
 
@@ -67,6 +47,28 @@ enum class Art {
     Eingaben,
     NichtsKam,
 };
+
+// The fields a command may carry.
+enum class Feld { Keins, An, Vor, Nr, Wert, Id, Knopf, Gruppe };
+
+// One command: its name as the page writes it, up to two fields, the bounds
+// of its number (nr, id), and in the user's words what a yes/no field
+// decides or what a number counts (for the reasons of a refusal).
+struct BefehlsArt {
+    const char* name;
+    Art art;
+    Feld feld;
+    Feld feld2 = Feld::Keins;
+    double min = 0;
+    double max = 0;
+    const char* was = "";
+};
+
+std::span<const BefehlsArt> befehlsTabelle();
+// A field's name in the message ("an", "nr").
+QLatin1String feldName(Feld f);
+// The groups of the guided check, by the names --fehler gives them.
+std::span<const char* const> pruefGruppen();
 
 struct Befehl {
     Art art = Art::Lebt;

@@ -70,6 +70,39 @@ QByteArrayView schluesselAus(QByteArrayView query)
     return anzahl == 1 ? wert : QByteArrayView();
 }
 
+// A line end other than CR LF: a bare LF, or a CR before anything but LF.
+bool fremdesZeilenende(QByteArrayView v)
+{
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        if (v[i] == '\n' && (i == 0 || v[i - 1] != '\r'))
+            return true;
+        if (v[i] == '\r' && i + 1 < v.size() && v[i + 1] != '\n')
+            return true;
+    }
+    return false;
+}
+
+// The value of Sec-WebSocket-Key: 16 bytes in base64.
+bool websocketSchluessel(const QByteArray& wert)
+{
+    if (wert.size() != 24 || !wert.endsWith("=="))
+        return false;
+    const auto d = QByteArray::fromBase64Encoding(wert, QByteArray::AbortOnBase64DecodingErrors);
+    return d && d.decoded.size() == 16;
+}
+
+// Whether a comma-separated list of tokens holds this one (any case).
+bool listeHat(QByteArrayView liste, QByteArrayView token)
+{
+    while (!liste.isEmpty()) {
+        const qsizetype komma = liste.indexOf(',');
+        if (beschnitten(komma < 0 ? liste : liste.first(komma)).compare(token, Qt::CaseInsensitive) == 0)
+            return true;
+        liste = komma < 0 ? QByteArrayView() : liste.sliced(komma + 1);
+    }
+    return false;
+}
+
 const char* statusText(int status)
 {
     switch (status) {
@@ -101,6 +134,9 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
     Kopf k;
     const QByteArrayView vorn = daten.first(qMin<qsizetype>(daten.size(), MaxKopf));
     const qsizetype ende = vorn.indexOf("\r\n\r\n");
+    // Not "\r\n\r\n" would never come: refused now, not at the deadline.
+    if (fremdesZeilenende(ende < 0 ? vorn : vorn.first(ende + 4)))
+        return fehler(k, 400, "Ungültige Anfrage: jede Zeile muss mit CR LF enden.\n");
     if (ende < 0) {
         if (daten.size() >= MaxKopf)
             return fehler(k, 431, "Anfrage zu lang.\n");
@@ -129,8 +165,11 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
     if (methode != "GET")
         return fehler(k, 405, "Nur GET.\n");
 
-    QByteArray host, origin, upgrade;
+    QByteArray host, origin, upgrade, verbindung, wsSchluessel, wsVersion;
     bool hostDoppelt = false;
+    bool originDoppelt = false;
+    int wsSchluesselAnzahl = 0;
+    int wsVersionAnzahl = 0;
     while (!rest.isEmpty()) {
         const QByteArrayView z = zeile();
         const qsizetype d = z.indexOf(':');
@@ -145,13 +184,24 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
             hostDoppelt = !host.isNull();
             host = wert.toLower();
         } else if (name.compare("origin", Qt::CaseInsensitive) == 0) {
+            originDoppelt = originDoppelt || !origin.isNull();
             origin = wert.toLower();
         } else if (name.compare("upgrade", Qt::CaseInsensitive) == 0) {
             upgrade = wert.toLower();
+        } else if (name.compare("connection", Qt::CaseInsensitive) == 0) {
+            verbindung += ',' + wert;
+        } else if (name.compare("sec-websocket-key", Qt::CaseInsensitive) == 0) {
+            wsSchluessel = wert;
+            ++wsSchluesselAnzahl;
+        } else if (name.compare("sec-websocket-version", Qt::CaseInsensitive) == 0) {
+            wsVersion = wert;
+            ++wsVersionAnzahl;
         }
     }
     if (host.isEmpty() || hostDoppelt)
         return fehler(k, 400, "Die Anfrage nennt keinen oder mehr als einen Host.\n");
+    if (originDoppelt)
+        return fehler(k, 400, "Die Anfrage nennt mehr als eine Herkunft (Origin).\n");
     if (!regeln.hosts.contains(host))
         return fehler(k, 421, "Diese Adresse gehört nicht zu diesem Rechner (Host-Name unbekannt). Einen eigenen "
                               "Namen dieses Rechners im Heimnetz nimmt die Web-Seite, wenn er in KVXTEST.INI unter "
@@ -165,8 +215,13 @@ Kopf kopfLesen(QByteArrayView daten, const KopfRegeln& regeln)
     if (pfad == "/ws") {
         if (origin.isEmpty() || origin != "http://" + host)
             return fehler(k, 403, "Fremde Herkunft.\n");
-        if (upgrade != "websocket")
+        if (upgrade != "websocket" || !listeHat(verbindung, "upgrade"))
             return fehler(k, 400, "WebSocket erwartet.\n");
+        // What the WebSocket's own reader needs, or it closes without a reply.
+        if (version != "HTTP/1.1" || wsVersion != "13" || wsVersionAnzahl != 1 || wsSchluesselAnzahl != 1
+            || !websocketSchluessel(wsSchluessel))
+            return fehler(k, 400, "WebSocket erwartet: HTTP/1.1 mit einem Sec-WebSocket-Key und "
+                                  "Sec-WebSocket-Version 13.\n");
         k.status = 101;
         k.inhalt = Inhalt::WebSocket;
         k.abweisen = k.schluessel ? 0 : SchlussFalscherSchluessel;

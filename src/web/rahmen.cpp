@@ -39,6 +39,7 @@ int RahmenZaehler::lesen(QByteArrayView daten)
                 laenge = (laenge << 8) | kopf_[b];
         }
         rest_ = laenge;
+        unmaskiert_ = unmaskiert_ || (kopf_[1] & 0x80) == 0;
         kopfLaenge_ = 0;
         ++rahmen;
     }

@@ -19,11 +19,14 @@ public:
     // Reads the bytes that follow those already read; the number of frames
     // whose header completed in them.
     int lesen(QByteArrayView daten);
+    // A frame came without a mask, which a client must always set.
+    bool unmaskiert() const { return unmaskiert_; }
 
 private:
     std::uint64_t rest_ = 0;   // payload (or head) bytes still to skip
     unsigned char kopf_[14] = {};
     int kopfLaenge_ = 0;       // header bytes of the current frame read so far
+    bool unmaskiert_ = false;
 };
 
 }  // namespace web

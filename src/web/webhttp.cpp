@@ -15,6 +15,8 @@
 #include <QWebSocketServer>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 namespace web {
 
@@ -82,20 +84,10 @@ void WebServer::neueVerbindung()
     aufraeumen();
     while (QTcpSocket* s = tcp_->nextPendingConnection()) {
         const QHostAddress von = s->peerAddress();
-        const auto vonDort = std::count_if(offen_.begin(), offen_.end(), [&von](const auto& o) { return o.second.von == von; });
-        if (vonDort >= MaxOffenProAdresse) {
+        if (!platzFuer(von)) {
             s->abort();
             s->deleteLater();
             continue;
-        }
-        if (offen_.size() >= std::size_t(MaxOffen)) {
-            // Full from many addresses: the one waiting longest goes.
-            const auto aeltester = std::max_element(offen_.begin(), offen_.end(), [](const auto& a, const auto& b) {
-                return a.second.seit.elapsed() < b.second.seit.elapsed();
-            });
-            QObject* o = aeltester->first;
-            offen_.erase(aeltester);
-            offenEnde(o);
         }
         s->setParent(this);
         s->setReadBufferSize(MaxKopf);
@@ -105,6 +97,40 @@ void WebServer::neueVerbindung()
         if (s->bytesAvailable() > 0)
             anfrageLesen(s);
     }
+}
+
+// Whether a new connection from von may wait for its head. Full from many
+// addresses, room is made at the address that holds the most, and only
+// when it holds more than von: many idle connections from a few addresses
+// end up shared out evenly and then keep what they have, instead of each
+// new one closing a phone whose head is still on its way. Of that
+// address's connections one past its first moments goes, the one waiting
+// longest; one still in them only when it has none other.
+bool WebServer::platzFuer(const QHostAddress& von)
+{
+    std::map<QString, int> proAdresse;
+    for (const auto& [o, e] : offen_)
+        ++proAdresse[e.von.toString()];
+    const int vonDort = proAdresse[von.toString()];
+    if (vonDort >= MaxOffenProAdresse)
+        return false;
+    if (offen_.size() < std::size_t(MaxOffen))
+        return true;
+    QObject* weg = nullptr;
+    std::tuple<int, bool, qint64> bester{vonDort, false, 0};
+    for (const auto& [o, e] : offen_) {
+        const qint64 alter = e.seit.elapsed();
+        const std::tuple<int, bool, qint64> rang{proAdresse[e.von.toString()], alter >= SchonfristMs, alter};
+        if (std::get<0>(rang) > vonDort && (weg == nullptr || rang > bester)) {
+            weg = o;
+            bester = rang;
+        }
+    }
+    if (weg == nullptr)
+        return false;
+    offen_.erase(weg);
+    offenEnde(weg);
+    return true;
 }
 
 // Until it is a page, o counts for its address and has KopfZeitMs.

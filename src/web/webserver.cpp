@@ -172,14 +172,20 @@ void WebServer::eingang(QTcpSocket* s)
         e.rahmen += e.zaehler.lesen(QByteArrayView(puffer).sliced(e.gesehen));
     }
     e.gesehen = da;
-    if (e.rahmen <= MaxBefehleProSekunde)
+    const bool zuViele = e.rahmen > MaxBefehleProSekunde;
+    if (!zuViele && !e.zaehler.unmaskiert())
         return;
-    if (const int id = e.client) {
-        fehlerSenden(id, QStringLiteral("Mehr als %1 Nachrichten in einer Sekunde: die Verbindung wird getrennt.")
-                             .arg(MaxBefehleProSekunde));
-        trennen(id, QStringLiteral("zu viele Nachrichten"));
-    } else {
+    const int id = e.client;
+    if (id == 0) {
         s->abort();
+    } else if (zuViele) {
+        const QString text = QStringLiteral("Mehr als %1 Nachrichten in einer Sekunde").arg(MaxBefehleProSekunde);
+        fehlerSenden(id, text + QStringLiteral(": die Verbindung wird getrennt."));
+        trennen(id, QStringLiteral("zu viele Nachrichten"), {QWebSocketProtocol::CloseCodePolicyViolated, text});
+    } else {
+        // A client masks every frame; Qt's reader takes them either way.
+        trennen(id, QStringLiteral("Rahmen ohne Maske"),
+                {QWebSocketProtocol::CloseCodeProtocolError, QStringLiteral("Rahmen ohne Maske")});
     }
 }
 
@@ -273,9 +279,9 @@ void WebServer::nachricht(int id, const QString& text)
         c.befehle = 0;
     }
     if (++c.befehle > MaxBefehleProSekunde) {
-        fehlerSenden(id, QStringLiteral("Mehr als %1 Befehle in einer Sekunde: die Verbindung wird getrennt.")
-                             .arg(MaxBefehleProSekunde));
-        trennen(id, QStringLiteral("zu viele Befehle"));
+        const QString text = QStringLiteral("Mehr als %1 Befehle in einer Sekunde").arg(MaxBefehleProSekunde);
+        fehlerSenden(id, text + QStringLiteral(": die Verbindung wird getrennt."));
+        trennen(id, QStringLiteral("zu viele Befehle"), {QWebSocketProtocol::CloseCodePolicyViolated, text});
         return;
     }
     const QByteArray utf8 = text.toUtf8();
@@ -302,25 +308,27 @@ void WebServer::handlerEnde(QWebSocket* w)
         return;
     tiefe_.erase(it);
     if (const auto v = verwaist_.find(w); v != verwaist_.end()) {
-        const bool sofort = v->second;
+        const Schluss schluss = v->second;
         verwaist_.erase(v);
-        schliessen(w, sofort);
+        schliessen(w, schluss);
     }
 }
 
 // Closed, and deleted by the event loop; not while its own handler runs:
 // one that let events run still has the page on its stack, and closing its
 // connection there would delete that (Qt deletes it once disconnected).
-void WebServer::schliessen(QWebSocket* w, bool sofort)
+void WebServer::schliessen(QWebSocket* w, const Schluss& schluss)
 {
     if (tiefe_.count(w) > 0) {
-        verwaist_[w] = verwaist_[w] || sofort;
+        // The first reason stays; an abort wins.
+        Schluss& v = verwaist_.try_emplace(w, schluss).first->second;
+        v.sofort = v.sofort || schluss.sofort;
         return;
     }
-    if (sofort)
+    if (schluss.sofort)
         w->abort();
     else
-        w->close();
+        w->close(schluss.code, schluss.text);
     w->deleteLater();
 }
 
@@ -401,11 +409,11 @@ void WebServer::abwerfen(int id, const QString& grund)
     it->second.weg = true;
     QWebSocket* w = it->second.socket;
     w->disconnect(this);
-    schliessen(w, true);
+    schliessen(w, {QWebSocketProtocol::CloseCodeNormal, {}, true});
     QMetaObject::invokeMethod(this, [this, id, grund] { trennen(id, grund); }, Qt::QueuedConnection);
 }
 
-void WebServer::trennen(int id, const QString& grund)
+void WebServer::trennen(int id, const QString& grund, const Schluss& schluss)
 {
     const auto it = clients_.find(id);
     if (it == clients_.end())
@@ -417,7 +425,7 @@ void WebServer::trennen(int id, const QString& grund)
     clients_.erase(it);
     if (!weg) {   // dropped by abwerfen: closed and maybe deleted already
         w->disconnect(this);
-        schliessen(w, false);
+        schliessen(w, schluss);
     }
     Q_EMIT verloren(id, grund);
 }

@@ -14,14 +14,16 @@
 // pages at once (the next one is closed with 4503).
 //
 // Connections that are no page yet (a head being read, a reply being sent,
-// a refused WebSocket being closed) have KopfZeitMs in all, and one address
-// has at most MaxOffenProAdresse of them: slow or half-open connections
-// cannot keep a phone out.
+// a refused WebSocket being closed) have KopfZeitMs in all, one address has
+// at most MaxOffenProAdresse of them, and when MaxOffen are open a new one
+// takes the place of one from the address that holds the most: slow,
+// half-open or idle connections cannot keep a phone out.
 //
 // A message over web::MaxNachricht bytes and one that is no command are
 // refused with a reply. More than MaxBefehleProSekunde frames a second of any
-// kind (text, binary, ping, pong) close the page's connection; so does a
-// page that does not read what it is sent once more than MaxRueckstau bytes
+// kind (text, binary, ping, pong) close the page's connection (code 1008),
+// a frame without a mask closes it as a protocol error (1002); a page that
+// does not read what it is sent is dropped once more than MaxRueckstau bytes
 // wait for it. A page sends "lebt" twice a second. One silent for TotNachMs,
 // or closed, is lost; one that says it is hidden is hidden: both are
 // reported (verloren), so that what that page started can stop.
@@ -41,6 +43,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWebSocketProtocol>
 
 #include <map>
 #include <optional>
@@ -58,7 +61,8 @@ inline constexpr int MaxBefehleProSekunde = 50;
 inline constexpr int TotNachMs = 1500;
 inline constexpr int KopfZeitMs = 3000;          // a connection that is no page yet: closed by then
 inline constexpr int MaxOffenProAdresse = 16;     // such connections from one address
-inline constexpr int MaxOffen = 64;               // and from all: the oldest goes for a new one
+inline constexpr int MaxOffen = 64;               // and from all (see platzFuer)
+inline constexpr int SchonfristMs = 1000;         // the first moments of a connection, spared when full
 inline constexpr qint64 MaxRueckstau = 1 << 20;   // bytes waiting for a page that does not read
 inline constexpr qint64 MaxWsNachricht = 65536;   // larger ones close the connection; up to it: refused with a reply
 inline constexpr qint64 MaxLesepuffer = 4 * MaxWsNachricht;   // read from a page's connection at a time
@@ -143,7 +147,15 @@ private:
         int client = 0;          // 0: not a page (yet)
     };
 
+    // How a page's connection is closed: with a code and reason, or aborted.
+    struct Schluss {
+        QWebSocketProtocol::CloseCode code = QWebSocketProtocol::CloseCodeNormal;
+        QString text;
+        bool sofort = false;
+    };
+
     void neueVerbindung();
+    bool platzFuer(const QHostAddress& von);
     void offenAufnehmen(QObject* o, const QHostAddress& von);
     static void offenEnde(QObject* o);
     void anfrageLesen(QTcpSocket* s);
@@ -160,9 +172,10 @@ private:
     bool rueckstauPruefen(int id);
     void pruefen();
     void abwerfen(int id, const QString& grund);
-    void trennen(int id, const QString& grund);
+    void trennen(int id, const QString& grund) { trennen(id, grund, Schluss()); }
+    void trennen(int id, const QString& grund, const Schluss& schluss);
     void handlerEnde(QWebSocket* w);
-    void schliessen(QWebSocket* w, bool sofort);
+    void schliessen(QWebSocket* w, const Schluss& schluss);
     void aufraeumen();
 
     QTcpServer* tcp_;
@@ -173,7 +186,7 @@ private:
     std::map<QObject*, Offen> offen_;
     std::map<QTcpSocket*, Eingang> eingaenge_;
     std::map<QWebSocket*, int> tiefe_;      // pages whose message handler runs, and how deep
-    std::map<QWebSocket*, bool> verwaist_;  // dropped meanwhile: closed (true: aborted) when it returns
+    std::map<QWebSocket*, Schluss> verwaist_;  // dropped meanwhile: closed so when it returns
     QList<QByteArray> hosts_;
     QList<QByteArray> namen_;   // the further names, lower case
     QElapsedTimer hostsStand_;

@@ -4,7 +4,8 @@
 // opens a WebSocket as a page, and serves a file that needs the key, only when
 // the key came with the request; it never claims more head than it was given.
 // The same bytes as WebSocket frames: the frame counter counts the same
-// however the bytes are split between reads.
+// however the bytes are split between reads, and a frame without a mask is
+// seen however they are split.
 #include "kopf.h"
 #include "pruefen.h"
 #include "rahmen.h"
@@ -42,6 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     const int teile = geteilt.lesen(text.first(mitte)) + geteilt.lesen(text.sliced(mitte, 1 < text.size() - mitte ? 1 : 0))
                     + geteilt.lesen(text.sliced(mitte + (1 < text.size() - mitte ? 1 : 0)));
     pruefen(alle == teile, "frames counted alike however the bytes are split");
+    pruefen(ganz.unmaskiert() == geteilt.unmaskiert(), "an unmasked frame seen however the bytes are split");
+    pruefen(k.status == 0 || k.status >= 400 || !text.first(k.laenge).contains('\n')
+                || text.first(k.laenge).count('\n') == text.first(k.laenge).count("\r\n"),
+            "a head taken has CR LF line ends only");
     pruefen(alle <= int(groesse / 2), "a frame has at least two bytes");
     return 0;
 }

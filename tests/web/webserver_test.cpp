@@ -2,9 +2,10 @@
 // loopback: the request head, the names and the key it answers to, floods
 // of frames of every kind and a page that never reads (dropped, while the
 // layout's keep-alive goes on), slow connections from one address (the page
-// still loads from another), the refusals the page can tell apart, replies
-// that stay JSON whatever a command held, and a page dropped while its own
-// handler still runs.
+// still loads from another), idle ones from eight that open again as soon as
+// they are closed (a phone is still served), the refusals the page can tell
+// apart, replies that stay JSON whatever a command held, and a page dropped
+// while its own handler still runs.
 #include "fensterstart.h"
 #include "kopf.h"
 #include "webanbindung.h"
@@ -87,6 +88,27 @@ QByteArray http(quint16 port, const QByteArray& anfrage)
     return antwort;
 }
 
+// The code of the close frame the server sent after the upgrade; 0: none.
+int schlussCode(const QByteArray& antwort)
+{
+    qsizetype i = antwort.indexOf("\r\n\r\n");
+    if (i < 0)
+        return 0;
+    for (i += 4; i + 2 <= antwort.size();) {
+        const int opcode = antwort[i] & 0x0f;
+        qsizetype laenge = antwort[i + 1] & 0x7f;
+        i += 2;
+        if (laenge == 126 && i + 2 <= antwort.size()) {
+            laenge = (uchar(antwort[i]) << 8) | uchar(antwort[i + 1]);
+            i += 2;
+        }
+        if (opcode == 0x8 && laenge >= 2 && i + 2 <= antwort.size())
+            return (uchar(antwort[i]) << 8) | uchar(antwort[i + 1]);
+        i += laenge;
+    }
+    return 0;
+}
+
 int status(const QByteArray& antwort)
 {
     return antwort.startsWith("HTTP/1.1 ") ? antwort.mid(9, 3).toInt() : 0;
@@ -120,7 +142,10 @@ private Q_SLOTS:
         const web::KopfRegeln r{"0123456789abcdef0123456789abcdef", {"127.0.0.1:8080", "kvx.local:8080"}};
         const QByteArray k = "?k=" + r.schluessel;
         const QByteArray h = "Host: 127.0.0.1:8080\r\n";
-        const QByteArray ws = "Origin: http://127.0.0.1:8080\r\nUpgrade: websocket\r\n";
+        const QByteArray ws = "Origin: http://127.0.0.1:8080\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                              "Sec-WebSocket-Version: 13\r\n";
+        const QByteArray wsk = ws + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
+        const QByteArray wsOhne = "GET /ws" + k + " HTTP/1.1\r\n" + h;
         struct Fall {
             const char* name;
             QByteArray kopf;
@@ -144,8 +169,21 @@ private Q_SLOTS:
             {"HTTP/2", "GET /" + k + " HTTP/2\r\n" + h + "\r\n", 400, 0},
             {"unvollständig", "GET /" + k + " HTTP/1.1\r\n" + h, 0, 0},
             {"zu lang", "GET /" + k + " HTTP/1.1\r\n" + h + QByteArray(web::MaxKopf, 'x'), 431, 0},
-            {"WebSocket", "GET /ws" + k + " HTTP/1.1\r\n" + h + ws + "\r\n", 101, 0},
-            {"WebSocket ohne Schlüssel", "GET /ws HTTP/1.1\r\n" + h + ws + "\r\n", 101, web::SchlussFalscherSchluessel},
+            {"nur LF", "GET /" + k + " HTTP/1.1\nHost: 127.0.0.1:8080\n\n", 400, 0},
+            {"nur LF, unvollständig", "GET /" + k + " HTTP/1.1\nHo", 400, 0},
+            {"CR ohne LF, unvollständig", "GET /" + k + " HTTP/1.1\rHo", 400, 0},
+            {"WebSocket", wsOhne + wsk + "\r\n", 101, 0},
+            {"WebSocket, Connection als Liste",
+             wsOhne + QByteArray(wsk).replace("Connection: Upgrade", "Connection: keep-alive, Upgrade") + "\r\n", 101, 0},
+            {"WebSocket ohne Schlüssel", "GET /ws HTTP/1.1\r\n" + h + wsk + "\r\n", 101, web::SchlussFalscherSchluessel},
+            {"Origin doppelt", wsOhne + "Origin: http://boese.example\r\n" + wsk + "\r\n", 400, 0},
+            {"WebSocket ohne Sec-WebSocket-Key", wsOhne + ws + "\r\n", 400, 0},
+            {"Sec-WebSocket-Key doppelt", wsOhne + wsk + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n", 400, 0},
+            {"Sec-WebSocket-Key kurz", wsOhne + ws + "Sec-WebSocket-Key: dGhlIHNhbXBsZQ==\r\n\r\n", 400, 0},
+            {"WebSocket-Version 8", wsOhne + QByteArray(wsk).replace("Version: 13", "Version: 8") + "\r\n", 400, 0},
+            {"WebSocket-Version doppelt", wsOhne + wsk + "Sec-WebSocket-Version: 8\r\n\r\n", 400, 0},
+            {"WebSocket ohne Connection", wsOhne + QByteArray(wsk).replace("Connection: Upgrade\r\n", "") + "\r\n", 400, 0},
+            {"WebSocket mit HTTP/1.0", "GET /ws" + k + " HTTP/1.0\r\n" + h + wsk + "\r\n", 400, 0},
             {"WebSocket fremde Herkunft",
              "GET /ws" + k + " HTTP/1.1\r\n" + h + "Origin: http://boese.example\r\nUpgrade: websocket\r\n\r\n", 403, 0},
             {"WebSocket ohne Upgrade", "GET /ws" + k + " HTTP/1.1\r\n" + h + "Origin: http://127.0.0.1:8080\r\n\r\n", 400, 0},
@@ -404,6 +442,98 @@ private Q_SLOTS:
             QCOMPARE(status(http(port, get(port, datei + "?k=" + server.schluessel()))), 200);
         QVERIFY(offen() > 0);   // the slow ones are still there
         QTRY_COMPARE_WITH_TIMEOUT(offen(), 0, web::KopfZeitMs + 3000);
+    }
+
+    // Protocol faults get their answer at once: a head with bare LF line
+    // ends or an upgrade without its key the status 400, a page's frame
+    // without a mask the close code 1002, a page over the frame limit 1008.
+    void protokollfehler()
+    {
+        web::WebServer server;
+        QVERIFY(server.starten(QStringLiteral("127.0.0.1:0")).isEmpty());
+        const quint16 port = server.port();
+        QCOMPARE(status(http(port, "GET /?k=" + server.schluessel() + " HTTP/1.1\nHost: " + hostVon(port) + "\n\n")), 400);
+        const QByteArray ohneSchluessel = "GET /ws?k=" + server.schluessel() + " HTTP/1.1\r\nHost: " + hostVon(port)
+                                        + "\r\nOrigin: http://" + hostVon(port)
+                                        + "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n\r\n";
+        QCOMPARE(status(http(port, ohneSchluessel)), 400);
+
+        QSignalSpy verloren(&server, &web::WebServer::verloren);
+        const struct {
+            QByteArray rahmen;
+            int code;
+        } faelle[] = {
+            {QByteArray("\x81\x11") + R"({"befehl":"lebt"})", 1002},
+            {rahmen(0x9, {}).repeated(web::MaxBefehleProSekunde + 1), 1008},
+        };
+        for (const auto& f : faelle) {
+            Roh seite(port, server.schluessel());
+            QTRY_VERIFY(seite.offen());
+            seite.s.write(f.rahmen);
+            QTRY_VERIFY(seite.zu());
+            QCOMPARE(schlussCode(seite.antwort), f.code);
+        }
+        QTRY_COMPARE(verloren.size(), 2);
+        QCOMPARE(server.clients(), 0);
+    }
+
+    // Eight addresses holding sixteen idle connections each, every one
+    // opened again as soon as it is closed: phones from a ninth address,
+    // whose head comes 100 ms after their connect as on Wi-Fi, still get
+    // the page.
+    void telefonImAnsturm()
+    {
+        web::WebServer server;
+        QVERIFY(server.starten(QStringLiteral("127.0.0.1:0")).isEmpty());
+        const quint16 port = server.port();
+        std::vector<std::unique_ptr<QTcpSocket>> ansturm;
+        int verbindungen = 0;
+        bool aus = false;
+        for (int a = 2; a < 10; ++a) {
+            for (int i = 0; i < web::MaxOffenProAdresse; ++i) {
+                auto* s = ansturm.emplace_back(std::make_unique<QTcpSocket>()).get();
+                const QHostAddress von(QStringLiteral("127.0.0.%1").arg(a));
+                const auto oeffnen = [s, von, port, &verbindungen] {
+                    s->abort();
+                    s->bind(von);
+                    s->connectToHost(QHostAddress::LocalHost, port);
+                    ++verbindungen;
+                };
+                connect(s, &QTcpSocket::stateChanged, this, [s, oeffnen, &aus](QAbstractSocket::SocketState z) {
+                    if (z == QAbstractSocket::UnconnectedState && !aus)
+                        QTimer::singleShot(0, s, oeffnen);
+                });
+                oeffnen();
+            }
+        }
+        // The server is full before the phones come.
+        QTRY_VERIFY(verbindungen > 2 * int(ansturm.size()));
+        struct Telefon {
+            QTcpSocket s;
+            QByteArray antwort;
+        };
+        std::vector<std::unique_ptr<Telefon>> telefone;
+        for (int i = 0; i < 5; ++i) {
+            auto* t = telefone.emplace_back(std::make_unique<Telefon>()).get();
+            connect(&t->s, &QTcpSocket::readyRead, this, [t] { t->antwort += t->s.readAll(); });
+            connect(&t->s, &QTcpSocket::connected, this, [t, port, &server] {
+                QTimer::singleShot(100, &t->s, [t, port, &server] {
+                    t->s.write(get(port, "/seite.css?k=" + server.schluessel()));
+                });
+            });
+            t->s.connectToHost(QHostAddress::LocalHost, port);
+        }
+        const auto fertig = [&] {
+            return std::all_of(telefone.begin(), telefone.end(), [](const auto& t) {
+                return t->s.state() == QAbstractSocket::UnconnectedState;
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(fertig(), 10000);
+        const int danach = verbindungen;
+        aus = true;
+        for (const auto& t : telefone)
+            QVERIFY2(status(t->antwort) == 200, qPrintable(QStringLiteral("%1 Verbindungen, Antwort: %2")
+                                                              .arg(danach).arg(QString::fromLatin1(t->antwort.left(40)))));
     }
 
     // A handler of a command that lets events run (as waits once did) while
