@@ -459,6 +459,8 @@ QByteArray WebAnbindung::zustand() const
     z[QStringLiteral("sntSchaltet")] = sntSchaltet();
     z[QStringLiteral("sntEin")] = t_.mnuSNTein->isEnabled();
     z[QStringLiteral("rechner")] = QSysInfo::machineHostName();
+    // Nobody sees the window: the page's texts point at the terminal or the journal.
+    z[QStringLiteral("ohneFenster")] = ohneBildschirm();
     const int seite = t_.pControl->currentIndex();
     z[QStringLiteral("seite")] = seite;
     QJsonArray seiten;

@@ -148,6 +148,11 @@ void meldungenOhneFenster(bool ohne)
     ohneFenster = ohne;
 }
 
+bool ohneBildschirm()
+{
+    return ohneFenster;
+}
+
 Beantwortung meldungBeantworten(int nr, const QString& knopf)
 {
     Offen* o = finden(nr);

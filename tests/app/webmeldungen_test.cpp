@@ -244,7 +244,7 @@ private Q_SLOTS:
 
     // Without a screen a box waits only where a page can answer it: with
     // the web page off it takes its default at once; the program's other
-    // commands wait for the window.
+    // commands wait for the start, and the refusal names no window.
     void ohneBildschirm()
     {
         meldungenOhneFenster(true);
@@ -264,11 +264,27 @@ private Q_SLOTS:
         QTRY_COMPARE(p.ws.state(), QAbstractSocket::ConnectedState);
         p.ws.sendTextMessage(QStringLiteral(R"({"befehl":"snt","an":true})"));
         QTRY_COMPARE(p.alle(QStringLiteral("fehler")).size(), 1);
-        QVERIFY(p.alle(QStringLiteral("fehler")).first()[QStringLiteral("text")].toString().contains(
-            QStringLiteral("startet noch")));
+        const QString abgelehnt = p.alle(QStringLiteral("fehler")).first()[QStringLiteral("text")].toString();
+        QVERIFY2(abgelehnt.contains(QStringLiteral("startet noch")) && !abgelehnt.contains(QStringLiteral("fenster")),
+                 qPrintable(abgelehnt));
         p.beiMeldung = [&p](const QJsonObject& m) { p.antworten(m[QStringLiteral("id")].toInt(), QStringLiteral("Ja")); };
         QVERIFY(questionBoxSink(nullptr)(QStringLiteral("Bericht verwerfen?")));
         QVERIFY(!wache.haengt);
+    }
+
+    // The page learns whether anybody sees the window, so that its texts
+    // (the new key's QR code) point at the window or at the terminal.
+    void zustandOhneFenster()
+    {
+        Start s;
+        WebAnbindung anbindung(*s.fenster, QStringLiteral("127.0.0.1:0"));
+        const auto ohne = [&anbindung] {
+            return QJsonDocument::fromJson(anbindung.zustand()).object().value(QStringLiteral("ohneFenster"));
+        };
+        QCOMPARE(ohne(), QJsonValue(false));
+        meldungenOhneFenster(true);
+        const auto zurueck = qScopeGuard([] { meldungenOhneFenster(false); });
+        QCOMPARE(ohne(), QJsonValue(true));
     }
 
     // A box that a page's own command opens (the settings file cannot be
