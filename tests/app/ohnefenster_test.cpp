@@ -41,11 +41,10 @@ struct Programm {
         p.setWorkingDirectory(dir.path());
         QObject::connect(&p, &QProcess::readyReadStandardOutput, [this] { aus += p.readAllStandardOutput(); });
         QObject::connect(&p, &QProcess::readyReadStandardError, [this] { fehler += p.readAllStandardError(); });
-        // Where the CPU has I/O ports the card's are never touched.
-        if (LinuxPorts::supported()) {
-            QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("config/kvxtest"))));
-            fixture::schreiben(dir.filePath(QStringLiteral("config/kvxtest/KVXTEST.INI")), "[Sonstiges]\nPort=GPIO\n");
-        }
+        // Where the CPU has I/O ports the card's are never touched. The
+        // program's own folder holds its settings.
+        if (LinuxPorts::supported())
+            fixture::schreiben(dir.filePath(QStringLiteral("KVXTEST.INI")), "[Sonstiges]\r\nPort=GPIO\r\n");
         p.start(kopie, argumente);
     }
     ~Programm()
@@ -271,6 +270,10 @@ private Q_SLOTS:
             QVERIFY2(!host.isLoopback() && prog.aus.contains("QR-Code für ein helles Terminal:"), prog.aus.constData());
             QCOMPARE(httpStatus(quint16(m.captured(2).toUInt()), "/?k=" + m.captured(3).toLatin1(), host), 200);
         }
+        // The card on the GPIO header: where the CPU has no I/O ports (arm64)
+        // without anything in the settings, else by Port=GPIO (see Programm).
+        if (QDir(QStringLiteral("/dev")).entryList({QStringLiteral("gpiochip*")}, QDir::System).isEmpty())
+            QVERIFY2(prog.fehler.contains("Meldung: Kein Zugriff auf den GPIO-Baustein"), prog.fehler.constData());
         QCOMPARE(prog.beenden(), 0);
         ohneRauschen(prog.fehler);
     }
