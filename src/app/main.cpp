@@ -204,7 +204,7 @@ int main(int argc, char* argv[])
             std::unique_ptr<GpioPorts> gpio = gpioPorts(ini, iniDatei);
             hinweis = QString::fromStdString(gpio->fehlerText());
             neu = std::move(gpio);
-        } else if (!wahl.isEmpty() && wahl.compare(QLatin1String("ISA"), Qt::CaseInsensitive) != 0) {
+        } else if (wahl.compare(QLatin1String("ISA"), Qt::CaseInsensitive) != 0) {
             neu = std::make_unique<NoPortAccess>();
             hinweis = QStringLiteral("In der Einstellungsdatei %1 steht unter [Sonstiges] Port=%2; gültig sind "
                                      "ISA und GPIO (ohne Eintrag: %3).")
