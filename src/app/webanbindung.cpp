@@ -231,9 +231,11 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
         t_.mnuAllesAus->trigger();
         return {};
     }
-    // While a box or a file dialog holds the screen, the window takes nothing else.
+    // While a box or a file dialog holds the screen, the window takes nothing
+    // else. Without a screen only a box can be open, and the page shows it.
     if (QApplication::activeModalWidget())
-        return QStringLiteral("Im Hauptfenster ist ein Dialog offen; er muss erst geschlossen werden.");
+        return ohneBildschirm() ? QStringLiteral("Eine Meldung des Programms ist offen; sie muss erst beantwortet werden.")
+                                : QStringLiteral("Im Hauptfenster ist ein Dialog offen; er muss erst geschlossen werden.");
     switch (b.art) {
     case Art::Snt:
         return sntBefehl(b);

@@ -59,6 +59,7 @@ class WebseiteTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { setPauseFunktion(&fixture::schnellePause); }
+    void cleanup() { meldungenOhneFenster(false); }   // a case without a screen may have failed midway
 
     // Each command, and each bad input, against the window on the virtual card.
     void befehle()
@@ -108,6 +109,22 @@ private Q_SLOTS:
                  if (QWidget* d = QApplication::activeModalWidget())
                      d->close();
                  return aus;
+             }},
+            {"SNT ein bei offener Meldung ohne Bildschirm",
+             [](Aufbau& a) {
+                 meldungenOhneFenster(true);
+                 a.w().pControl->setCurrentIndex(TfMain::SMelder);
+                 auto* d = new QDialog(&a.w());
+                 d->setAttribute(Qt::WA_DeleteOnClose);
+                 d->setModal(true);
+                 d->show();
+             },
+             R"({"befehl":"snt","an":true})", "Meldung des Programms ist offen; sie muss erst beantwortet",
+             [](Aufbau& a) {
+                 meldungenOhneFenster(false);
+                 if (QWidget* d = QApplication::activeModalWidget())
+                     d->close();
+                 return !a.w().tiSNT->isActive();
              }},
             {"SNT ein auf Config", {}, R"({"befehl":"snt","an":true})", "nicht eingeschaltet werden", unveraendert},
             {"SNT aus ohne SNT", {}, R"({"befehl":"snt","an":false})", "nicht eingeschaltet", unveraendert},
