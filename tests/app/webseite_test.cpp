@@ -85,6 +85,14 @@ private Q_SLOTS:
         const auto unveraendert = [](Aufbau& a) {
             return a.w().pControl->currentIndex() == TfMain::SConfig && !a.w().tiSNT->isActive();
         };
+        // On the occupancy page, a modal dialog open.
+        const auto dialogOffen = [](Aufbau& a) {
+            a.w().pControl->setCurrentIndex(TfMain::SMelder);
+            auto* d = new QDialog(&a.w());
+            d->setAttribute(Qt::WA_DeleteOnClose);
+            d->setModal(true);
+            d->show();
+        };
         struct Fall {
             const char* name;
             Vorher vorher;
@@ -95,14 +103,7 @@ private Q_SLOTS:
         const std::vector<Fall> faelle{
             {"SNT ein", seite(TfMain::SMelder), R"({"befehl":"snt","an":true})", "ok",
              [](Aufbau& a) { return a.w().tiSNT->isActive() && a.w().mnuSNTaus->isEnabled(); }},
-            {"SNT ein bei offenem Dialog",
-             [](Aufbau& a) {
-                 a.w().pControl->setCurrentIndex(TfMain::SMelder);
-                 auto* d = new QDialog(&a.w());
-                 d->setAttribute(Qt::WA_DeleteOnClose);
-                 d->setModal(true);
-                 d->show();
-             },
+            {"SNT ein bei offenem Dialog", dialogOffen,
              R"({"befehl":"snt","an":true})", "Dialog offen",
              [](Aufbau& a) {
                  const bool aus = !a.w().tiSNT->isActive();
@@ -111,13 +112,9 @@ private Q_SLOTS:
                  return aus;
              }},
             {"SNT ein bei offener Meldung ohne Bildschirm",
-             [](Aufbau& a) {
+             [dialogOffen](Aufbau& a) {
                  meldungenOhneFenster(true);
-                 a.w().pControl->setCurrentIndex(TfMain::SMelder);
-                 auto* d = new QDialog(&a.w());
-                 d->setAttribute(Qt::WA_DeleteOnClose);
-                 d->setModal(true);
-                 d->show();
+                 dialogOffen(a);
              },
              R"({"befehl":"snt","an":true})", "Meldung des Programms ist offen; sie muss erst beantwortet",
              [](Aufbau& a) {
