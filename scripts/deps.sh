@@ -25,7 +25,7 @@ KVX_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libcap-dev libgpiod-dev qt6
 # udev rule (udevadm) and the user service (systemd-analyze, from systemd,
 # which udev brings), and open the web page in a headless Chromium through
 # chromedriver.
-KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream udev chromium chromium-driver python3)
+KVX_TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream udev chromium chromium-driver python3 zbar-tools)
 # The Debian package (cpack -G DEB): dpkg-shlibdeps finds its dependencies,
 # file picks out the binaries for it.
 KVX_PACKAGE_PACKAGES=(dpkg-dev file)

@@ -258,7 +258,7 @@ void ConfigPage::zeigen(const Einstellungen& e)
 
 void ConfigPage::portZeigen(const QString& port)
 {
-    const QString wahl = port.trimmed().isEmpty() ? QString::fromLatin1(PortIsa) : port.trimmed();
+    const QString wahl = port.trimmed().isEmpty() ? QString::fromLatin1(PortVorgabe) : port.trimmed();
     const int i = cbPort->findData(wahl.toUpper());
     // A value of the file that means neither stays as it was, shown as no
     // choice, until the user picks one.

@@ -24,7 +24,7 @@ Einstellungen Einstellungen::lesen(const ProfileFile& ini)
     e.hints = ini.readInt(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(HintsKey), 1) == 1;
     e.web = ini.readString(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(WebKey), QString()).trimmed();
     e.port = ini.readString(QString::fromLatin1(SectionSonstiges), QString::fromLatin1(PortKey),
-                            QString::fromLatin1(PortIsa));
+                            QString::fromLatin1(PortVorgabe));
     return e;
 }
 

@@ -18,10 +18,10 @@
 #include "privileges.h"
 #include "profile.h"
 #include "pruefenlauf.h"
-#include "qrbild.h"
 #include "qtdeutsch.h"
 #include "signalende.h"
 #include "webanbindung.h"
+#include "webausgabe.h"
 #include "webmeldungen.h"
 #include "webschluessel.h"
 #include "webserver.h"
@@ -42,7 +42,7 @@
 
 namespace {
 
-// [Sonstiges] Port=ISA (the default) or Port=GPIO: where the card's lines are for good.
+// [Sonstiges] Port=ISA or Port=GPIO: where the card's lines are for good.
 const QString PortSchluessel = QString::fromLatin1(config::PortKey);
 
 // The GPIO backend with the line map of the settings file. The first start
@@ -69,6 +69,22 @@ std::unique_ptr<GpioPorts> gpioPorts(ProfileFile& ini, const QString& iniDatei)
         ini.writeAll(eintraege);
     }
     return std::make_unique<GpioPorts>(lesung.plan, gpioBaustein());
+}
+
+// Warnings of Qt's that tell the user of a program without a screen
+// nothing, twice at every start: the offscreen platform passes no size hints
+// of a window, and outside a login session (su, a service without one) Qt
+// takes a runtime folder in /tmp itself.
+QtMessageHandler qtMeldungen = nullptr;
+
+void qtMeldung(QtMsgType typ, const QMessageLogContext& ort, const QString& text)
+{
+    if (typ == QtWarningMsg
+        && (text.contains(QLatin1String("does not support propagateSizeHints()"))
+            || text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
+        return;
+    if (qtMeldungen)
+        qtMeldungen(typ, ort, text);
 }
 
 bool gesetzt(const char* variable)
@@ -157,6 +173,7 @@ int main(int argc, char* argv[])
     int qtAnzahl = int(qtArgumente.size());
     qtArgumente.push_back(nullptr);
 
+    qtMeldungen = qInstallMessageHandler(qtMeldung);
     QApplication app(qtAnzahl, qtArgumente.data());
     QApplication::setApplicationName(QStringLiteral("KVX-Test"));
     // Also when the user chose a platform without a screen himself.
@@ -175,8 +192,10 @@ int main(int argc, char* argv[])
     const QString iniDatei = orte.iniDatei();
     if (!aufruf.virtuell) {
         ProfileFile ini(iniDatei);
-        const QString wahl = ini.readString(QString::fromLatin1(config::SectionSonstiges), PortSchluessel,
-                                            QStringLiteral("ISA"));
+        QString wahl = ini.readString(QString::fromLatin1(config::SectionSonstiges), PortSchluessel, QString())
+                           .trimmed();
+        if (wahl.isEmpty())
+            wahl = QString::fromLatin1(config::PortVorgabe);
         std::unique_ptr<PortBackend> neu;
         if (aufruf.gpio || wahl.compare(QLatin1String("GPIO"), Qt::CaseInsensitive) == 0) {
             // --gpio chooses the header for good, as the Config page does.
@@ -185,11 +204,11 @@ int main(int argc, char* argv[])
             std::unique_ptr<GpioPorts> gpio = gpioPorts(ini, iniDatei);
             hinweis = QString::fromStdString(gpio->fehlerText());
             neu = std::move(gpio);
-        } else if (!wahl.isEmpty() && wahl.compare(QLatin1String("ISA"), Qt::CaseInsensitive) != 0) {
+        } else if (wahl.compare(QLatin1String("ISA"), Qt::CaseInsensitive) != 0) {
             neu = std::make_unique<NoPortAccess>();
             hinweis = QStringLiteral("In der Einstellungsdatei %1 steht unter [Sonstiges] Port=%2; gültig sind "
-                                     "ISA (die Vorgabe) und GPIO.")
-                          .arg(iniDatei, wahl);
+                                     "ISA und GPIO (ohne Eintrag: %3).")
+                          .arg(iniDatei, wahl, QString::fromLatin1(config::PortVorgabe));
         }
         if (neu) {
             setPortBackend(neu.get());
@@ -224,11 +243,16 @@ int main(int argc, char* argv[])
     for (const QString& h : {schluesselHinweis, namenHinweis, webFehler})
         if (!h.isEmpty())
             std::fprintf(stderr, "%s\n", h.toLocal8Bit().constData());
-    if (server.laeuft()) {
-        const QString url = server.url();
-        std::printf("Web-Seite: %s\n%s", url.toUtf8().constData(), qrText(url).toUtf8().constData());
-        std::fflush(stdout);
+    // Without a screen the page is the only way in: a page that cannot
+    // start ends the program (a service is then started again).
+    if (unsichtbar && !webFehler.isEmpty()) {
+        std::fprintf(stderr, "%s: Ohne Bildschirm ist die Web-Seite der einzige Weg zum Programm; es endet.\n",
+                     QFileInfo(argumente.first()).fileName().toLocal8Bit().constData());
+        setPortBackend(nullptr);
+        return 1;
     }
+    WebAusgabe ausgabe(server, unsichtbar);
+    ausgabe.pruefen();
 
     // Ctrl+C, a kill or a logout end the program as closing its window does
     // (pulse off, runs stopped, blocks off, layout log closed), with status 0;

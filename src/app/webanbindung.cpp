@@ -231,9 +231,11 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
         t_.mnuAllesAus->trigger();
         return {};
     }
-    // While a box or a file dialog holds the screen, the window takes nothing else.
+    // While a box or a file dialog holds the screen, the window takes nothing
+    // else. Without a screen only a box can be open, and the page shows it.
     if (QApplication::activeModalWidget())
-        return QStringLiteral("Im Hauptfenster ist ein Dialog offen; er muss erst geschlossen werden.");
+        return ohneBildschirm() ? QStringLiteral("Eine Meldung des Programms ist offen; sie muss erst beantwortet werden.")
+                                : QStringLiteral("Im Hauptfenster ist ein Dialog offen; er muss erst geschlossen werden.");
     switch (b.art) {
     case Art::Snt:
         return sntBefehl(b);
@@ -459,6 +461,8 @@ QByteArray WebAnbindung::zustand() const
     z[QStringLiteral("sntSchaltet")] = sntSchaltet();
     z[QStringLiteral("sntEin")] = t_.mnuSNTein->isEnabled();
     z[QStringLiteral("rechner")] = QSysInfo::machineHostName();
+    // Nobody sees the window: the page's texts point at the terminal or the journal.
+    z[QStringLiteral("ohneFenster")] = ohneBildschirm();
     const int seite = t_.pControl->currentIndex();
     z[QStringLiteral("seite")] = seite;
     QJsonArray seiten;

@@ -70,7 +70,8 @@ void WebMeldungen::befehl(int client, const web::Befehl& b)
             break;
         }
     } else if (!gebunden_) {
-        fehler = QStringLiteral("Das Programm startet noch; Befehle nimmt es an, sobald das Hauptfenster steht.");
+        fehler = ohneBildschirm() ? QStringLiteral("Das Programm startet noch; Befehle nimmt es an, sobald es ganz gestartet ist.")
+                                  : QStringLiteral("Das Programm startet noch; Befehle nimmt es an, sobald das Hauptfenster steht.");
     } else {
         return;   // the window's
     }

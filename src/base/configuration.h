@@ -35,11 +35,17 @@ inline constexpr const char* SectionTaster = "Taster";
 inline constexpr const char* SectionSonstiges = "Sonstiges";
 inline constexpr std::array<const char*, 4> TasterKeys = {"Oben", "Unten", "Rechts", "Links"};
 inline constexpr const char* HintsKey = "Hints";
-// [Sonstiges] Port=ISA (the I/O ports, the default) or Port=GPIO: where the
-// card's lines are, read at the start.
+// [Sonstiges] Port=ISA (the I/O ports) or Port=GPIO: where the card's lines
+// are, read at the start. Without the key: the I/O ports where the CPU has
+// them (x86), else the GPIO header.
 inline constexpr const char* PortKey = "Port";
 inline constexpr const char* PortIsa = "ISA";
 inline constexpr const char* PortGpio = "GPIO";
+#if defined(__x86_64__) || defined(__i386__)
+inline constexpr const char* PortVorgabe = PortIsa;
+#else
+inline constexpr const char* PortVorgabe = PortGpio;
+#endif
 
 int imBereich(Karte karte, int value);   // brings a card count into the spin edit's range
 

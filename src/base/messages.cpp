@@ -28,11 +28,19 @@ bool ohneFenster = false;
 MeldungsSpiegel* spiegel = nullptr;
 int naechsteNr = 1;
 
-// For the journal: every box and its answer on standard error.
+// For the journal: every box and its answer on standard error, the lines
+// after the first indented, none ending in blanks.
 void protokoll(const QString& zeile)
 {
-    QString t = zeile;
-    t.replace(QLatin1Char('\n'), QLatin1String("\n  "));
+    QStringList zeilen = zeile.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < zeilen.size(); ++i) {
+        QString& z = zeilen[i];
+        while (!z.isEmpty() && z.back().isSpace())
+            z.chop(1);
+        if (i > 0 && !z.isEmpty())
+            z.prepend(QLatin1String("  "));
+    }
+    const QString t = zeilen.join(QLatin1Char('\n'));
     std::fprintf(stderr, "%s\n", t.toLocal8Bit().constData());
     std::fflush(stderr);
 }
@@ -138,6 +146,11 @@ void meldungsSpiegelSetzen(MeldungsSpiegel* s)
 void meldungenOhneFenster(bool ohne)
 {
     ohneFenster = ohne;
+}
+
+bool ohneBildschirm()
+{
+    return ohneFenster;
 }
 
 Beantwortung meldungBeantworten(int nr, const QString& knopf)

@@ -47,6 +47,8 @@ void meldungsSpiegelSetzen(MeldungsSpiegel* spiegel);
 // it cannot, the box takes its default at once (OK, "Nein"). Every box is
 // also written to standard error, with its answer.
 void meldungenOhneFenster(bool ohne);
+// As set there: nobody sees a window, so texts point elsewhere.
+bool ohneBildschirm();
 
 // Box nr answered from elsewhere: it closes as if knopf had been pressed.
 // SchonZu: it was open once; Unbekannt: no box ever had that number.

@@ -55,18 +55,39 @@ QImage qrBild(const QString& text, int punkte)
     return bild;
 }
 
-QString qrText(const QString& text)
+QString qrText(const QString& text, QrArt art)
 {
     const Module m = module(text);
+    // Which modules are blocks: the dark ones, or for a dark terminal the light ones.
+    const bool hell = art == QrArt::HellAufDunkel;
+    const auto block = [&](int x, int y) { return y < m.breite && m.at(x, y) != hell; };
     QString t;
-    // A light module is a block; an odd last row has a dark one below it.
+    // Below an odd last row is the terminal's background.
     for (int y = 0; y < m.breite; y += 2) {
+        if (art == QrArt::Farbig)
+            t += QStringLiteral("\x1b[30;47m");
         for (int x = 0; x < m.breite; ++x) {
-            const bool oben = !m.at(x, y);
-            const bool unten = y + 1 < m.breite && !m.at(x, y + 1);
+            const bool oben = block(x, y);
+            const bool unten = block(x, y + 1);
             t += oben ? (unten ? u'\u2588' : u'\u2580') : (unten ? u'\u2584' : u' ');
         }
+        if (art == QrArt::Farbig)
+            t += QStringLiteral("\x1b[0m");
+        else
+            while (t.endsWith(u' '))   // the background anyway; a log keeps no blanks at a line's end
+                t.chop(1);
         t += u'\n';
     }
     return t;
+}
+
+QString qrAusgabe(const QString& text, bool terminal)
+{
+    if (terminal)
+        return qrText(text, QrArt::Farbig);
+    const QString hell = qrText(text, QrArt::DunkelAufHell);
+    if (hell.isEmpty())
+        return {};
+    return QStringLiteral("QR-Code für ein helles Terminal:\n") + hell
+           + QStringLiteral("QR-Code für ein dunkles Terminal:\n") + qrText(text, QrArt::HellAufDunkel);
 }

@@ -26,6 +26,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
@@ -439,7 +440,26 @@ private Q_SLOTS:
         // A new key: the old one will not do again.
         a.web.server().schluesselErneuern();
         QTRY_VERIFY_WITH_TIMEOUT(text(b, QStringLiteral("verbindung")).contains(QStringLiteral("neuen QR-Code")), 10000);
+        QVERIFY(text(b, QStringLiteral("verbindung")).contains(QStringLiteral("Seite „Config“")));
         QCOMPARE(b.js(offen).toString(), QString());
+    }
+
+    // A new key while nobody sees the window: the page points at the
+    // terminal or the journal for the new QR code.
+    void neuerSchluesselOhneFenster()
+    {
+        Aufbau a(*b_);
+        Browser& b = a.b;
+        QTRY_VERIFY_WITH_TIMEOUT(verbunden(b), 10000);
+        meldungenOhneFenster(true);
+        const auto zurueck = qScopeGuard([] { meldungenOhneFenster(false); });
+        a.w.setStatusText(0, QStringLiteral(" Ohne Fenster"));   // comes in the same state
+        QTRY_COMPARE(text(b, QStringLiteral("status")), QStringLiteral("Ohne Fenster"));
+        a.web.server().schluesselErneuern();
+        QTRY_VERIFY_WITH_TIMEOUT(text(b, QStringLiteral("verbindung")).contains(QStringLiteral("neuen QR-Code")), 10000);
+        const QString hinweis = text(b, QStringLiteral("verbindung"));
+        QVERIFY2(hinweis.contains(QStringLiteral("im Terminal")) && !hinweis.contains(QStringLiteral("Config")),
+                 qPrintable(hinweis));
     }
 
     // The program's message boxes: the newest on top of the page, its

@@ -82,7 +82,8 @@ private Q_SLOTS:
             "[Karten]\r\nBlock=1\r\nHilfsBlock=1\r\nMelder=1\r\nWeichen=1\r\nSignale=0\r\n"
             "Taster1=0\r\nTaster2=0\r\nLeds1=0\r\nLeds2=0\r\nLeds3=0\r\n\r\n"
             "[Taster]\r\nOben=0\r\nUnten=0\r\nRechts=0\r\nLinks=0\r\n\r\n"
-            "[Sonstiges]\r\nHints=1\r\nWeb=\r\nPort=ISA\r\n";
+            "[Sonstiges]\r\nHints=1\r\nWeb=\r\nPort="
+            + QByteArray(config::PortVorgabe) + "\r\n";
         QCOMPARE(s.ini(), erwartet);
 
         // The window frame.
@@ -443,10 +444,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("gezeigt");       // index of cbPort, -1: no choice
         QTest::addColumn<int>("gewaehlt");      // the user picks, -1: nothing
         QTest::addColumn<QByteArray>("geschrieben");
-        QTest::newRow("ohne Schlüssel") << QByteArray() << 0 << -1 << QByteArray("Port=ISA\r\n");
+        // Without a choice: the I/O ports where the CPU has them, else the GPIO header.
+        const int vorgabe = QByteArray(config::PortVorgabe) == "ISA" ? 0 : 1;
+        const QByteArray vorgabeZeile = "Port=" + QByteArray(config::PortVorgabe) + "\r\n";
+        QTest::newRow("ohne Schlüssel") << QByteArray() << vorgabe << -1 << vorgabeZeile;
         QTest::newRow("GPIO") << QByteArray("Port=GPIO") << 1 << -1 << QByteArray("Port=GPIO\r\n");
         QTest::newRow("klein geschrieben") << QByteArray("Port=gpio") << 1 << -1 << QByteArray("Port=GPIO\r\n");
-        QTest::newRow("leer") << QByteArray("Port=") << 0 << -1 << QByteArray("Port=ISA\r\n");
+        QTest::newRow("leer") << QByteArray("Port=") << vorgabe << -1 << vorgabeZeile;
         QTest::newRow("zurück zu ISA") << QByteArray("Port=GPIO") << 1 << 0 << QByteArray("Port=ISA\r\n");
         QTest::newRow("unbekannt bleibt") << QByteArray("Port=PCI") << -1 << -1 << QByteArray("Port=PCI\r\n");
         QTest::newRow("unbekannt, dann GPIO") << QByteArray("Port=PCI") << -1 << 1 << QByteArray("Port=GPIO\r\n");

@@ -1,8 +1,12 @@
 // The program itself without a screen, as on a Raspberry Pi reached by SSH:
 // the page is served while the start's boxes wait for it and answer them;
-// without the page they take their default; a busy port holds nothing up;
-// every phase ends in order on SIGTERM.
+// without the page they take their default; a busy port ends a program
+// without a screen and holds nothing up with one; the user service's command
+// and the README's commands work as written; standard error holds what the
+// user needs and nothing else; every phase ends in order on SIGTERM.
 #include "fensterstart.h"
+#include "linuxports.h"
+#include "optionen.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,13 +33,18 @@ struct Programm {
                 QFile::copy(d.filePath(name), dir.filePath(name));
         }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        // Outside a login session, as with su.
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
             env.remove(QString::fromLatin1(v));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(dir.path());
         QObject::connect(&p, &QProcess::readyReadStandardOutput, [this] { aus += p.readAllStandardOutput(); });
         QObject::connect(&p, &QProcess::readyReadStandardError, [this] { fehler += p.readAllStandardError(); });
+        // Where the CPU has I/O ports the card's are never touched. The
+        // program's own folder holds its settings.
+        if (LinuxPorts::supported())
+            fixture::schreiben(dir.filePath(QStringLiteral("KVXTEST.INI")), "[Sonstiges]\r\nPort=GPIO\r\n");
         p.start(kopie, argumente);
     }
     ~Programm()
@@ -59,15 +68,46 @@ struct Programm {
     QByteArray fehler;
 };
 
-int httpStatus(quint16 port, const QByteArray& pfad)
+int httpStatus(quint16 port, const QByteArray& pfad, const QHostAddress& host = QHostAddress(QHostAddress::LocalHost))
 {
     QTcpSocket s;
     QByteArray antwort;
     QObject::connect(&s, &QTcpSocket::readyRead, [&] { antwort += s.readAll(); });
-    s.connectToHost(QHostAddress::LocalHost, port);
-    s.write("GET " + pfad + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n\r\n");
+    s.connectToHost(host, port);
+    s.write("GET " + pfad + " HTTP/1.1\r\nHost: " + host.toString().toLatin1() + ':' + QByteArray::number(port)
+            + "\r\n\r\n");
     (void)QTest::qWaitFor([&] { return antwort.contains("\r\n") || s.state() == QAbstractSocket::UnconnectedState; }, fixture::Prozesszeit);
     return antwort.startsWith("HTTP/1.1 ") ? antwort.mid(9, 3).toInt() : 0;
+}
+
+// Standard error as the journal keeps it: Qt's warnings without meaning
+// for the user are not there, and no line ends in blanks.
+void ohneRauschen(const QByteArray& fehler)
+{
+    QVERIFY2(!fehler.contains("propagateSizeHints") && !fehler.contains("XDG_RUNTIME_DIR"), fehler.constData());
+    for (const QByteArray& zeile : fehler.split('\n'))
+        QVERIFY2(!zeile.endsWith(' ') && !zeile.endsWith('\t'), fehler.constData());
+}
+
+// The lines of the shell blocks in the README's section titled titel,
+// without comments.
+QStringList readmeBefehle(const QString& titel)
+{
+    QFile f(QStringLiteral(KVX_QUELLE "/README.md"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(f.readAll());
+    const qsizetype anfang = text.indexOf(QStringLiteral("\n## ") + titel + u'\n');
+    const QString abschnitt = text.mid(anfang, text.indexOf(QStringLiteral("\n## "), anfang + 1) - anfang);
+    QStringList befehle;
+    bool block = false;
+    for (const QString& zeile : abschnitt.split(u'\n')) {
+        if (zeile.startsWith(QStringLiteral("```")))
+            block = zeile == QLatin1String("```sh");
+        else if (block && !zeile.section(u'#', 0, 0).trimmed().isEmpty())
+            befehle << zeile.section(u'#', 0, 0).trimmed();
+    }
+    return befehle;
 }
 
 }  // namespace
@@ -96,7 +136,10 @@ private Q_SLOTS:
         const QRegularExpressionMatch m = adresse.match(QString::fromUtf8(prog.aus));
         const auto port = quint16(m.captured(1).toUInt());
         const QString k = m.captured(2);
-        QVERIFY2(prog.aus.contains("\u2588\u2588\u2588\u2588"), prog.aus.constData());   // the QR code
+        // No phone reaches 127.0.0.1: no code for it, but how a phone gets there.
+        QVERIFY2(!prog.aus.contains("QR-Code für") && prog.aus.contains("--web 0.0.0.0:" + m.captured(1).toLatin1())
+                     && prog.aus.contains("ssh -L"),
+                 prog.aus.constData());
 
         QWebSocket ws(QStringLiteral("http://127.0.0.1:%1").arg(port));
         QStringList meldungen;
@@ -142,22 +185,97 @@ private Q_SLOTS:
         QCOMPARE(prog.p.state(), QProcess::Running);
         QCOMPARE(prog.beenden(), 0);
         QVERIFY(prog.aus.isEmpty());
+        ohneRauschen(prog.fehler);
     }
 
-    // A port already in use: the start goes on without a box, the reason on
-    // standard error (and in the status bar); SIGTERM ends it.
+    // A port already in use. Without a screen the page is the only way in:
+    // the program ends at once with the reason and status 1 (a service is
+    // started again). With a screen the start goes on without a box, the
+    // reason on standard error (and in the status bar); SIGTERM ends it.
+    void besetzterPort_data()
+    {
+        QTest::addColumn<bool>("bildschirm");
+        QTest::newRow("ohne Bildschirm") << false;
+        QTest::newRow("mit Bildschirm") << true;
+    }
     void besetzterPort()
     {
+        QFETCH(bool, bildschirm);
         QTcpServer besetzt;
         QVERIFY(besetzt.listen(QHostAddress::LocalHost));
         const QString adresse = QStringLiteral("127.0.0.1:%1").arg(besetzt.serverPort());
-        Programm prog({QStringLiteral("--virtuell"), QStringLiteral("--web"), adresse, QStringLiteral("-platform"),
-                       QStringLiteral("offscreen")},
-                      true);
-        QTRY_VERIFY_WITH_TIMEOUT(prog.fehler.contains("Die Web-Seite kann nicht an " + adresse.toLatin1() + " starten"),
+        QStringList argumente{QStringLiteral("--virtuell"), QStringLiteral("--web"), adresse};
+        if (bildschirm)   // a screen a VNC viewer would show
+            argumente << QStringLiteral("-platform") << QStringLiteral("vnc:port=0");
+        Programm prog(argumente, true);
+        const QByteArray grund = "Die Web-Seite kann nicht an " + adresse.toLatin1() + " starten";
+        if (!bildschirm) {
+            QVERIFY(prog.p.waitForFinished(fixture::Prozesszeit));
+            QCOMPARE(prog.p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(prog.p.exitCode(), 1);
+            QVERIFY2(prog.fehler.contains(grund) && prog.fehler.contains("Ohne Bildschirm ist die Web-Seite der "
+                                                                         "einzige Weg zum Programm; es endet."),
+                     prog.fehler.constData());
+            QVERIFY(prog.aus.isEmpty());
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(prog.fehler.contains(grund) || prog.p.state() == QProcess::NotRunning,
                                  fixture::Prozesszeit);
+        if (prog.fehler.contains("could not find the Qt platform plugin"))
+            QSKIP("Qt's VNC platform is not installed");
         QCOMPARE(prog.beenden(), 0);
         QVERIFY2(!prog.fehler.contains("Meldung:"), prog.fehler.constData());
+    }
+
+    // The user service's command as it stands in the unit, on a machine
+    // without a screen and outside a login session: the page's address a
+    // phone can use (or, with no network yet, that it has none), served
+    // there; standard error without noise; SIGTERM ends it. The README's
+    // commands for the Raspberry Pi: every program start among them is one
+    // the program takes, and the service they enable is the package's.
+    void dienstUndReadme()
+    {
+        QFile einheit(QStringLiteral(KVX_QUELLE "/packaging/kvxtest-web.service"));
+        QVERIFY(einheit.open(QIODevice::ReadOnly));
+        const QString unit = QString::fromUtf8(einheit.readAll());
+        const QRegularExpression exec(QStringLiteral("\n(?:ExecStart=)kvxtest (.*)\n"));
+        const QRegularExpressionMatch zeile = exec.match(unit);
+        QVERIFY(zeile.hasMatch());
+        QStringList argumente = zeile.captured(1).split(u' ', Qt::SkipEmptyParts);
+        QCOMPARE(optionenLesen(QStringList{QStringLiteral("kvxtest")} + argumente).aktion, Optionen::Aktion::Starten);
+
+        const QStringList befehle = readmeBefehle(QStringLiteral("On a Raspberry Pi"));
+        QVERIFY(!befehle.isEmpty());
+        for (const QString& b : befehle) {
+            QStringList worte = b.split(u' ', Qt::SkipEmptyParts);
+            while (!worte.isEmpty() && (worte.first() == QLatin1String("sudo") || worte.first().contains(u'=')))
+                worte.removeFirst();
+            if (!worte.isEmpty() && worte.first() == QLatin1String("kvxtest"))
+                QVERIFY2(optionenLesen(worte).aktion == Optionen::Aktion::Starten, qPrintable(b));
+            for (const QString& w : worte)
+                if (w.endsWith(QLatin1String(".service")))
+                    QVERIFY2(QFile::exists(QStringLiteral(KVX_QUELLE "/packaging/") + w), qPrintable(b));
+        }
+
+        // Port 0: any free one.
+        argumente.replaceInStrings(QRegularExpression(QStringLiteral(":\\d+$")), QStringLiteral(":0"));
+        Programm prog(argumente);
+        const QRegularExpression adresse(QStringLiteral("Web-Seite: (?:http://([0-9.]+):(\\d+)/\\?k=([0-9a-f]{32})\n"
+                                                        "|noch ohne Adresse im Heimnetz)"));
+        QTRY_VERIFY_WITH_TIMEOUT(adresse.match(QString::fromUtf8(prog.aus)).hasMatch() && prog.fehler.contains("Meldung:"),
+                                 fixture::Prozesszeit);
+        const QRegularExpressionMatch m = adresse.match(QString::fromUtf8(prog.aus));
+        if (!m.captured(1).isEmpty()) {
+            const QHostAddress host(m.captured(1));
+            QVERIFY2(!host.isLoopback() && prog.aus.contains("QR-Code für ein helles Terminal:"), prog.aus.constData());
+            QCOMPARE(httpStatus(quint16(m.captured(2).toUInt()), "/?k=" + m.captured(3).toLatin1(), host), 200);
+        }
+        // The card on the GPIO header: where the CPU has no I/O ports (arm64)
+        // without anything in the settings, else by Port=GPIO (see Programm).
+        if (QDir(QStringLiteral("/dev")).entryList({QStringLiteral("gpiochip*")}, QDir::System).isEmpty())
+            QVERIFY2(prog.fehler.contains("Meldung: Kein Zugriff auf den GPIO-Baustein"), prog.fehler.constData());
+        QCOMPARE(prog.beenden(), 0);
+        ohneRauschen(prog.fehler);
     }
 
     // No display and neither --ohne-fenster nor --web: a German message, no core dump.

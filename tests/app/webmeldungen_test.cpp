@@ -1,12 +1,14 @@
 // The program's boxes on the web page: mirrored to every page, answered from
 // a page or the window, closed everywhere; without a screen answered at once
 // when no page can answer. The lasting key: its file, the setting and the
-// Config page's box. The QR code for the terminal.
+// Config page's box. The QR code for the terminal and the journal, and the
+// addresses printed there.
 #include "fensterstart.h"
 #include "ohnevorrecht.h"
 #include "qrbild.h"
 #include "schluesseldatei.h"
 #include "webanbindung.h"
+#include "webausgabe.h"
 #include "webmeldungen.h"
 #include "webschluessel.h"
 #include "webserver.h"
@@ -17,7 +19,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageBox>
+#include <QPainter>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QScopeGuard>
 #include <QTimer>
@@ -33,6 +38,58 @@
 #include <thread>
 
 namespace {
+
+// The lines as a terminal with text colour schrift on grund draws them: each
+// character a cell of 6 x 12 pixels, a half block filling its half with the
+// text colour; SGR 30 (black text), 47 (white ground) and 0 set the colours.
+// Other characters are left as the ground.
+QImage terminalBild(const QString& text, QRgb schrift, QRgb grund)
+{
+    constexpr int B = 6, H = 12, Rand = 2;
+    const QStringList zeilen = text.split(u'\n');
+    QImage bild((90 + 2 * Rand) * B, int(zeilen.size() + 2 * Rand) * H, QImage::Format_RGB32);
+    bild.fill(grund);
+    QPainter maler(&bild);
+    for (int y = 0; y < zeilen.size(); ++y) {
+        QRgb vorne = schrift, hinten = grund;
+        const QString& z = zeilen[y];
+        int x = 0;
+        for (int i = 0; i < z.size(); ++i) {
+            if (z[i] == u'\x1b') {
+                const int ende = int(z.indexOf(u'm', i));
+                for (const QString& code : z.mid(i + 2, ende - i - 2).split(u';')) {
+                    if (code == QLatin1String("0"))
+                        vorne = schrift, hinten = grund;
+                    else if (code == QLatin1String("30"))
+                        vorne = qRgb(0, 0, 0);
+                    else if (code == QLatin1String("47"))
+                        hinten = qRgb(0xe5, 0xe5, 0xe5);
+                }
+                i = ende;
+                continue;
+            }
+            const bool oben = z[i] == u'\u2588' || z[i] == u'\u2580';
+            const bool unten = z[i] == u'\u2588' || z[i] == u'\u2584';
+            maler.fillRect((x + Rand) * B, (y + Rand) * H, B, H / 2, QColor(oben ? vorne : hinten));
+            maler.fillRect((x + Rand) * B, (y + Rand) * H + H / 2, B, H / 2, QColor(unten ? vorne : hinten));
+            ++x;
+        }
+    }
+    return bild;
+}
+
+// What zbarimg reads in the picture, one text a line; empty for nothing.
+QStringList entziffern(const QImage& bild, const QString& ordner, const QString& name)
+{
+    const QString datei = ordner + u'/' + name + QStringLiteral(".png");
+    if (!bild.save(datei))
+        return {QStringLiteral("nicht gespeichert")};
+    QProcess p;
+    p.start(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), QStringLiteral("--raw"), datei});
+    if (!p.waitForFinished(60000))
+        return {QStringLiteral("zbarimg endet nicht")};
+    return QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
 
 // One page over loopback: every message it got; beiMeldung runs for each "meldung".
 struct Seite {
@@ -199,7 +256,7 @@ private Q_SLOTS:
 
     // Without a screen a box waits only where a page can answer it: with
     // the web page off it takes its default at once; the program's other
-    // commands wait for the window.
+    // commands wait for the start, and the refusal names no window.
     void ohneBildschirm()
     {
         meldungenOhneFenster(true);
@@ -219,11 +276,27 @@ private Q_SLOTS:
         QTRY_COMPARE(p.ws.state(), QAbstractSocket::ConnectedState);
         p.ws.sendTextMessage(QStringLiteral(R"({"befehl":"snt","an":true})"));
         QTRY_COMPARE(p.alle(QStringLiteral("fehler")).size(), 1);
-        QVERIFY(p.alle(QStringLiteral("fehler")).first()[QStringLiteral("text")].toString().contains(
-            QStringLiteral("startet noch")));
+        const QString abgelehnt = p.alle(QStringLiteral("fehler")).first()[QStringLiteral("text")].toString();
+        QVERIFY2(abgelehnt.contains(QStringLiteral("startet noch")) && !abgelehnt.contains(QStringLiteral("fenster")),
+                 qPrintable(abgelehnt));
         p.beiMeldung = [&p](const QJsonObject& m) { p.antworten(m[QStringLiteral("id")].toInt(), QStringLiteral("Ja")); };
         QVERIFY(questionBoxSink(nullptr)(QStringLiteral("Bericht verwerfen?")));
         QVERIFY(!wache.haengt);
+    }
+
+    // The page learns whether anybody sees the window, so that its texts
+    // (the new key's QR code) point at the window or at the terminal.
+    void zustandOhneFenster()
+    {
+        Start s;
+        WebAnbindung anbindung(*s.fenster, QStringLiteral("127.0.0.1:0"));
+        const auto ohne = [&anbindung] {
+            return QJsonDocument::fromJson(anbindung.zustand()).object().value(QStringLiteral("ohneFenster"));
+        };
+        QCOMPARE(ohne(), QJsonValue(false));
+        meldungenOhneFenster(true);
+        const auto zurueck = qScopeGuard([] { meldungenOhneFenster(false); });
+        QCOMPARE(ohne(), QJsonValue(true));
     }
 
     // A box that a page's own command opens (the settings file cannot be
@@ -401,7 +474,7 @@ private Q_SLOTS:
     {
         const QString url = QStringLiteral("http://192.168.178.20:8080/?k=0123456789abcdef0123456789abcdef");
         const QImage bild = qrBild(url, 1);
-        const QStringList zeilen = qrText(url).split(u'\n', Qt::SkipEmptyParts);
+        const QStringList zeilen = qrText(url, QrArt::HellAufDunkel).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(zeilen.size(), (bild.height() + 1) / 2);
         for (int z = 0; z < zeilen.size(); ++z) {
             QCOMPARE(zeilen[z].size(), bild.width());
@@ -411,6 +484,82 @@ private Q_SLOTS:
                 const QChar soll = oben ? (unten ? u'\u2588' : u'\u2580') : (unten ? u'\u2584' : u' ');
                 QCOMPARE(zeilen[z][x], soll);
             }
+        }
+    }
+
+    // The printed code as a phone's camera sees it on a light and on a dark
+    // terminal: the terminal's version in its own colours, and the one for
+    // the journal (no escape sequences there) with a code for each.
+    void qrScanntAufHellUndDunkel()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty())
+            QSKIP("zbarimg (zbar-tools) is not installed");
+        const QString url = QStringLiteral("http://192.168.178.20:8080/?k=0123456789abcdef0123456789abcdef");
+        QTemporaryDir ordner;
+        for (const bool terminal : {true, false}) {
+            const QString text = QStringLiteral("Web-Seite: ") + url + u'\n' + qrAusgabe(url, terminal);
+            const QStringList hell = entziffern(terminalBild(text, qRgb(0x20, 0x20, 0x20), qRgb(0xff, 0xff, 0xff)),
+                                                ordner.path(), QStringLiteral("hell%1").arg(terminal));
+            const QStringList dunkel = entziffern(terminalBild(text, qRgb(0xd0, 0xd0, 0xd0), qRgb(0x1e, 0x1e, 0x1e)),
+                                                  ordner.path(), QStringLiteral("dunkel%1").arg(terminal));
+            QCOMPARE(hell, QStringList{url});
+            QCOMPARE(dunkel, QStringList{url});
+            QCOMPARE(text.contains(u'\x1b'), terminal);   // the journal would keep it as binary data
+        }
+    }
+
+    // The addresses a phone can use, printed again when they change: first
+    // none but loopback (a service started before the network), then one of
+    // the home network with its code, then a new key; a page only on this
+    // machine says, without a screen, how a phone reaches it, and has no code.
+    void adressenImJournal()
+    {
+        const QByteArray k = "0123456789abcdef0123456789abcdef";
+        const QList<QHostAddress> lokal{QHostAddress(QStringLiteral("127.0.0.1")), QHostAddress(QStringLiteral("::1")),
+                                        QHostAddress(QStringLiteral("fe80::1%2")), QHostAddress(QStringLiteral("169.254.3.4"))};
+        QVERIFY(telefonAdressen(QHostAddress(QHostAddress::AnyIPv4), 8080, k, lokal).isEmpty());
+        const QList<QHostAddress> heimnetz = lokal + QList<QHostAddress>{QHostAddress(QStringLiteral("2001:db8::5")),
+                                                                          QHostAddress(QStringLiteral("192.168.1.20"))};
+        QCOMPARE(telefonAdressen(QHostAddress(QHostAddress::Any), 8080, k, heimnetz),
+                 QStringList({QStringLiteral("http://192.168.1.20:8080/?k=") + QString::fromLatin1(k),
+                              QStringLiteral("http://[2001:db8::5]:8080/?k=") + QString::fromLatin1(k)}));
+        QCOMPARE(telefonAdressen(QHostAddress(QHostAddress::AnyIPv4), 8080, k, heimnetz).size(), 1);
+
+        web::WebServer server;
+        QVERIFY(server.starten(QStringLiteral("0.0.0.0:0")).isEmpty());
+        QList<QHostAddress> adressen = lokal;
+        QByteArray aus;
+        WebAusgabe ausgabe(server, true);
+        ausgabe.schreiberSetzen([&aus](const QByteArray& z) { aus += z; }, false);
+        ausgabe.quelleSetzen([&adressen] { return adressen; });
+        ausgabe.pruefen();
+        QVERIFY2(aus.startsWith("Web-Seite: noch ohne Adresse im Heimnetz") && !aus.contains("QR-Code für"), aus.constData());
+        aus.clear();
+        ausgabe.pruefen();
+        QVERIFY(aus.isEmpty());
+        adressen << QHostAddress(QStringLiteral("192.168.1.20"));
+        ausgabe.pruefen();
+        const QByteArray soll = "Die Adresse der Web-Seite hat sich geändert.\nWeb-Seite: http://192.168.1.20:"
+                                + QByteArray::number(server.port()) + "/?k=" + server.schluessel()
+                                + "\nQR-Code für ein helles Terminal:\n";
+        QVERIFY2(aus.startsWith(soll), aus.constData());
+        aus.clear();
+        server.schluesselErneuern();
+        ausgabe.pruefen();
+        QVERIFY2(aus.contains("/?k=" + server.schluessel() + "\nQR-Code"), aus.constData());
+
+        for (const bool ohneBildschirm : {true, false}) {
+            web::WebServer lokalerServer;
+            QVERIFY(lokalerServer.starten(QStringLiteral("0")).isEmpty());
+            QByteArray text;
+            WebAusgabe hier(lokalerServer, ohneBildschirm);
+            hier.schreiberSetzen([&text](const QByteArray& z) { text += z; }, true);
+            hier.pruefen();
+            const QByteArray port = QByteArray::number(lokalerServer.port());
+            QVERIFY2(text.startsWith("Web-Seite: http://127.0.0.1:" + port + "/?k=") && !text.contains("\x1b"),
+                     text.constData());
+            QCOMPARE(text.contains("--web 0.0.0.0:" + port) && text.contains("ssh -L " + port + ":127.0.0.1:" + port),
+                     ohneBildschirm);
         }
     }
 };

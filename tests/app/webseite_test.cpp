@@ -59,6 +59,7 @@ class WebseiteTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { setPauseFunktion(&fixture::schnellePause); }
+    void cleanup() { meldungenOhneFenster(false); }   // a case without a screen may have failed midway
 
     // Each command, and each bad input, against the window on the virtual card.
     void befehle()
@@ -84,6 +85,14 @@ private Q_SLOTS:
         const auto unveraendert = [](Aufbau& a) {
             return a.w().pControl->currentIndex() == TfMain::SConfig && !a.w().tiSNT->isActive();
         };
+        // On the occupancy page, a modal dialog open.
+        const auto dialogOffen = [](Aufbau& a) {
+            a.w().pControl->setCurrentIndex(TfMain::SMelder);
+            auto* d = new QDialog(&a.w());
+            d->setAttribute(Qt::WA_DeleteOnClose);
+            d->setModal(true);
+            d->show();
+        };
         struct Fall {
             const char* name;
             Vorher vorher;
@@ -94,20 +103,25 @@ private Q_SLOTS:
         const std::vector<Fall> faelle{
             {"SNT ein", seite(TfMain::SMelder), R"({"befehl":"snt","an":true})", "ok",
              [](Aufbau& a) { return a.w().tiSNT->isActive() && a.w().mnuSNTaus->isEnabled(); }},
-            {"SNT ein bei offenem Dialog",
-             [](Aufbau& a) {
-                 a.w().pControl->setCurrentIndex(TfMain::SMelder);
-                 auto* d = new QDialog(&a.w());
-                 d->setAttribute(Qt::WA_DeleteOnClose);
-                 d->setModal(true);
-                 d->show();
-             },
+            {"SNT ein bei offenem Dialog", dialogOffen,
              R"({"befehl":"snt","an":true})", "Dialog offen",
              [](Aufbau& a) {
                  const bool aus = !a.w().tiSNT->isActive();
                  if (QWidget* d = QApplication::activeModalWidget())
                      d->close();
                  return aus;
+             }},
+            {"SNT ein bei offener Meldung ohne Bildschirm",
+             [dialogOffen](Aufbau& a) {
+                 meldungenOhneFenster(true);
+                 dialogOffen(a);
+             },
+             R"({"befehl":"snt","an":true})", "Meldung des Programms ist offen; sie muss erst beantwortet",
+             [](Aufbau& a) {
+                 meldungenOhneFenster(false);
+                 if (QWidget* d = QApplication::activeModalWidget())
+                     d->close();
+                 return !a.w().tiSNT->isActive();
              }},
             {"SNT ein auf Config", {}, R"({"befehl":"snt","an":true})", "nicht eingeschaltet werden", unveraendert},
             {"SNT aus ohne SNT", {}, R"({"befehl":"snt","an":false})", "nicht eingeschaltet", unveraendert},

@@ -81,8 +81,10 @@
       sperren();
       if (e.code === 4401) {
         aufgegeben = true;
+        const wo = zustand && zustand.ohneFenster ? 'im Terminal des Programms oder im Journal seines Dienstes'
+                                                  : 'Seite „Config“ im Programm';
         verbindungZeigen('Das Programm wurde neu gestartet oder hat einen neuen Zugangsschlüssel: '
-                         + 'bitte den neuen QR-Code (Seite „Config“ im Programm) scannen.', false);
+                         + 'bitte den neuen QR-Code (' + wo + ') scannen.', false);
         return;
       }
       const grund = e.code === 4503 ? 'Acht Seiten sind schon mit dem Programm verbunden: bitte eine andere schließen'
