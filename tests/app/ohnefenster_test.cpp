@@ -100,11 +100,14 @@ private Q_SLOTS:
 
         QWebSocket ws(QStringLiteral("http://127.0.0.1:%1").arg(port));
         QStringList meldungen;
+        QString allesAus;
         bool zustand = false;
         QObject::connect(&ws, &QWebSocket::textMessageReceived, [&](const QString& t) {
             const QJsonObject o = QJsonDocument::fromJson(t.toUtf8()).object();
             const QString typ = o[QStringLiteral("typ")].toString();
             zustand = zustand || typ == QLatin1String("zustand");
+            if (typ == QLatin1String("ok") && o[QStringLiteral("befehl")].toString() == QLatin1String("allesAus"))
+                allesAus = o[QStringLiteral("text")].toString();
             if (typ != QLatin1String("meldung"))
                 return;
             meldungen << o[QStringLiteral("text")].toString();
@@ -117,6 +120,11 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!meldungen.isEmpty(), fixture::Prozesszeit);
         QVERIFY2(meldungen.first().contains(QStringLiteral("GPIO-Baustein")), qPrintable(meldungen.first()));
         QCOMPARE(httpStatus(port, "/?k=" + k.toLatin1()), 200);   // without the answer: while the first box waits
+        // "Alles aus" while the box waits acts and says what it did: no card to reach, nothing on.
+        if (!beantworten) {
+            ws.sendTextMessage(QStringLiteral(R"({"befehl":"allesAus"})"));
+            QTRY_VERIFY_WITH_TIMEOUT(allesAus.contains(QStringLiteral("nichts eingeschaltet")), fixture::Prozesszeit);
+        }
         if (beantworten) {
             QTRY_VERIFY_WITH_TIMEOUT(zustand, fixture::Prozesszeit);   // the window is bound
             QVERIFY2(meldungen.size() == 2 && meldungen.last().contains(QStringLiteral("QJ.DMA")),

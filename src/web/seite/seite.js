@@ -110,9 +110,14 @@
     case 'belegung': belegungZeigen(m); break;
     case 'meldung': kaesten = kaesten.filter((k) => k.id !== m.id).concat([m]); kastenZeigen(); break;
     case 'meldungZu': kaesten = kaesten.filter((k) => k.id !== m.id); kastenZeigen(); break;
-    case 'ok': $('meldung').textContent = ''; break;
+    // The answer: what a command did, when the program says it, or why it was refused.
+    case 'ok':
+      $('meldung').textContent = m.text || '';
+      $('meldung').className = 'getan';
+      break;
     case 'fehler':
       $('meldung').textContent = m.text;
+      $('meldung').className = '';
       // A refused command leaves the state as it was, and no new state
       // comes: what the controls show is put back to it.
       if (zustand) zustandZeigen(zustand);
