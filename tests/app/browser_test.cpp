@@ -434,6 +434,33 @@ private Q_SLOTS:
         QCOMPARE(gestoppt, 2);
     }
 
+    // The program ends in order: the page says so and asks seldom; started
+    // again with the same key, the page is back by itself.
+    void programmEnde()
+    {
+        Start s(Ini, true, VirtualLayout{.led1Cards = 1});
+        s.fenster->show();
+        web::WebServer server;
+        const QString adresse = QStringLiteral("127.0.0.1:%1").arg(freierPort());
+        QCOMPARE(server.starten(adresse), QString());
+        auto web = std::make_unique<WebAnbindung>(*s.fenster, adresse, &server);
+        Browser& b = *b_;
+        b.oeffnen(server.url());
+        QTRY_VERIFY_WITH_TIMEOUT(verbunden(b), 10000);
+        web.reset();   // as at the end of main(): the window's binding goes first
+        QTRY_VERIFY(text(b, QStringLiteral("verbindung")).startsWith(QStringLiteral("Das Programm wurde beendet. ")));
+        QVERIFY2(text(b, QStringLiteral("verbindung")).contains(QStringLiteral("nächster Versuch in 15 s")),
+                 qPrintable(text(b, QStringLiteral("verbindung"))));
+        QVERIFY(gesperrt(b, QStringLiteral("alles-aus")));
+        // The attempts that fail meanwhile keep saying why.
+        QTRY_VERIFY_WITH_TIMEOUT(text(b, QStringLiteral("verbindung")).contains(QStringLiteral("(2 Versuche bisher)")), 20000);
+        QVERIFY(text(b, QStringLiteral("verbindung")).startsWith(QStringLiteral("Das Programm wurde beendet. ")));
+        QCOMPARE(server.starten(adresse), QString());
+        web = std::make_unique<WebAnbindung>(*s.fenster, adresse, &server);
+        QTRY_VERIFY_WITH_TIMEOUT(verbunden(b), 20000);
+        QTRY_VERIFY(!gesperrt(b, QStringLiteral("alles-aus")));
+    }
+
     // No connection: nothing can be pressed, the page says why and when it
     // tries again; eight pages or a new key are told apart. The key is no
     // longer in the address, the home-screen manifest has it.

@@ -132,6 +132,9 @@ private Q_SLOTS:
         }
         QCOMPARE(prog.beenden(), 0);
         QVERIFY2(prog.fehler.contains("Meldung: Kein Zugriff auf den GPIO-Baustein"), prog.fehler.constData());
+        // The page is told that the program ended.
+        QTRY_COMPARE(ws.closeCode(), QWebSocketProtocol::CloseCodeGoingAway);
+        QCOMPARE(ws.closeReason(), QStringLiteral("Das Programm wurde beendet."));
     }
 
     // --ohne-fenster without the page: each box of the start is written to

@@ -31,6 +31,7 @@
   let fehlversuche = 0;      // failed attempts since the last connection
   let warten = null;         // the countdown to the next attempt
   let aufgegeben = false;    // the key is no longer valid: no more attempts
+  let beendet = '';          // why the program ended (it said so): attempts at the longest wait until it is back
   let kaesten = [];          // the program's open message boxes, oldest first
   const zugeklappt = {};     // group name -> folded, for as long as the page is open
 
@@ -69,6 +70,7 @@
     ws = s;
     s.onopen = () => {
       fehlversuche = 0;
+      beendet = '';
       document.body.classList.remove('getrennt');
       $('alles-aus').disabled = false;
       verbindungZeigen('Verbunden mit ' + location.host, true);
@@ -85,17 +87,22 @@
                          + 'bitte den neuen QR-Code (Seite „Config“ im Programm) scannen.', false);
         return;
       }
-      const grund = e.code === 4503 ? 'Acht Seiten sind schon mit dem Programm verbunden: bitte eine andere schließen'
-                                    : 'Keine Verbindung zum Programm';
-      let rest = Wartezeiten[Math.min(fehlversuche, Wartezeiten.length - 1)];
+      // Going away: the program ended in order; the page comes back with it
+      // when it is started again (with the same key), asking seldom meanwhile.
+      if (e.code === 1001)
+        beendet = e.reason || 'Das Programm wurde beendet.';
+      const grund = beendet ? beendet + ' Die Seite verbindet sich wieder, sobald es wieder läuft'
+                    : e.code === 4503 ? 'Acht Seiten sind schon mit dem Programm verbunden: bitte eine andere schließen'
+                    : 'Keine Verbindung zum Programm';
+      let rest = Wartezeiten[beendet ? Wartezeiten.length - 1 : Math.min(fehlversuche, Wartezeiten.length - 1)];
       fehlversuche += 1;
       const zaehlen = () => {
         if (rest <= 0) {
           verbinden();
           return;
         }
-        verbindungZeigen(grund + ' – neuer Versuch in ' + rest + ' s (' + fehlversuche
-                         + (fehlversuche === 1 ? ' Versuch' : ' Versuche') + ' bisher)', false);
+        verbindungZeigen(grund + ' – ' + (beendet ? 'nächster' : 'neuer') + ' Versuch in ' + rest + ' s ('
+                         + fehlversuche + (fehlversuche === 1 ? ' Versuch' : ' Versuche') + ' bisher)', false);
         rest -= 1;
         warten = setTimeout(zaehlen, 1000);
       };
