@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QWebSocket>
 
 #include <csignal>
@@ -45,11 +46,16 @@ struct Programm {
             p.waitForFinished();
         }
     }
-    // SIGTERM: the exit code of an orderly end, -1 for none within 20 s.
+    // SIGTERM: the exit code of an orderly end, -1 for none in time.
     int beenden()
     {
         ::kill(pid_t(p.processId()), SIGTERM);
-        if (!p.waitForFinished(fixture::Prozesszeit) || p.exitStatus() != QProcess::NormalExit)
+        return ende();
+    }
+    int ende()
+    {
+        if ((p.state() != QProcess::NotRunning && !p.waitForFinished(fixture::Prozesszeit))
+            || p.exitStatus() != QProcess::NormalExit)
             return -1;
         return p.exitCode();
     }
@@ -117,6 +123,10 @@ private Q_SLOTS:
                     {QStringLiteral("knopf"), QStringLiteral("OK")}}).toJson(QJsonDocument::Compact)));
         });
         ws.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?k=%2").arg(port).arg(k)));
+        // Alive as a page is, or the program drops it as silent.
+        QTimer lebt;
+        QObject::connect(&lebt, &QTimer::timeout, [&ws] { ws.sendTextMessage(QStringLiteral(R"({"befehl":"lebt"})")); });
+        lebt.start(400);
         QTRY_VERIFY_WITH_TIMEOUT(!meldungen.isEmpty(), fixture::Prozesszeit);
         QVERIFY2(meldungen.first().contains(QStringLiteral("GPIO-Baustein")), qPrintable(meldungen.first()));
         QCOMPARE(httpStatus(port, "/?k=" + k.toLatin1()), 200);   // without the answer: while the first box waits
@@ -130,11 +140,13 @@ private Q_SLOTS:
             QVERIFY2(meldungen.size() == 2 && meldungen.last().contains(QStringLiteral("QJ.DMA")),
                      qPrintable(meldungen.join(u'|')));
         }
-        QCOMPARE(prog.beenden(), 0);
-        QVERIFY2(prog.fehler.contains("Meldung: Kein Zugriff auf den GPIO-Baustein"), prog.fehler.constData());
-        // The page is told that the program ended.
-        QTRY_COMPARE(ws.closeCode(), QWebSocketProtocol::CloseCodeGoingAway);
+        // The page, alive to the end, is told that the program ended.
+        QCOMPARE(::kill(pid_t(prog.p.processId()), SIGTERM), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(ws.state(), QAbstractSocket::UnconnectedState, fixture::Prozesszeit);
+        QCOMPARE(ws.closeCode(), QWebSocketProtocol::CloseCodeGoingAway);
         QCOMPARE(ws.closeReason(), QStringLiteral("Das Programm wurde beendet."));
+        QVERIFY2(prog.ende() == 0, prog.fehler.constData());
+        QVERIFY2(prog.fehler.contains("Meldung: Kein Zugriff auf den GPIO-Baustein"), prog.fehler.constData());
     }
 
     // --ohne-fenster without the page: each box of the start is written to
