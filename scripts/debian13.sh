@@ -15,7 +15,8 @@
 #
 # Under qemu the arm64 run runs every test, the window tests offscreen;
 # KVX_ARM64_KURZ=1 builds only the program and the tests that need no window
-# (ctest label qemu).
+# (ctest label qemu); KVX_ARM64_TESTS="ohnefenster_test pruefen_test" builds
+# the program and those tests alone and runs only them.
 #
 # The chroot lies in /var/cache/kvxtest/trixie (KVX_CHROOT) and is kept
 # between runs; it installs the package lists of scripts/deps.sh as they are
@@ -183,7 +184,7 @@ aushaengen() {
 im_chroot() {
     chroot "$ROOT" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive \
         CCACHE_DIR=/var/cache/ccache CCACHE_BASEDIR=/src/kvxtest CCACHE_MAXSIZE=5G \
-        KVX_JOBS="${KVX_JOBS:-$(nproc)}" KVX_ARM64_KURZ="${KVX_ARM64_KURZ:-0}" \
+        KVX_JOBS="${KVX_JOBS:-$(nproc)}" KVX_ARM64_KURZ="${KVX_ARM64_KURZ:-0}" KVX_ARM64_TESTS="${KVX_ARM64_TESTS:-}" \
         bash -c "$(declare -f "$@"); $(declare -p KVX_CMAKE_TYP); set -euo pipefail; cd /src/kvxtest; $1"
 }
 
@@ -240,10 +241,22 @@ installiert_als_root() {
 # starts it slowly and catches every signal for it.
 bauen_arm64() {
     local b=/build/arm64
-    rm -rf "$b"
+    # A run of chosen tests has a folder of its own and builds on what its
+    # last run left.
+    if [ -n "$KVX_ARM64_TESTS" ]; then
+        b=/build/arm64-tests
+    else
+        rm -rf "$b"
+    fi
     cmake -S . -B "$b" -G Ninja "${KVX_CMAKE_TYP[@]}" -DKVX_BUILD_TESTS=ON -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
         -DCMAKE_TOOLCHAIN_FILE=/src/kvxtest/scripts/aarch64-linux-gnu.cmake
-    if [ "$KVX_ARM64_KURZ" != 1 ]; then
+    if [ -n "$KVX_ARM64_TESTS" ]; then
+        # shellcheck disable=SC2086
+        cmake --build "$b" -j "$KVX_JOBS" --target kvxtest $KVX_ARM64_TESTS
+        (cd "$b" && KVX_UNTER_QEMU=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" \
+            -R "^($(echo $KVX_ARM64_TESTS | tr ' ' '|'))\$")
+        return
+    elif [ "$KVX_ARM64_KURZ" != 1 ]; then
         cmake --build "$b" -j "$KVX_JOBS"
         (cd "$b" && KVX_UNTER_QEMU=1 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900 -j "$KVX_JOBS" -LE browser)
     else

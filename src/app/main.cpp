@@ -266,6 +266,10 @@ int main(int argc, char* argv[])
         QApplication::exit(0);
     };
     MainOptions optionen;
+    // "Alles aus" of the page during the start's boxes: on the window as far as it is built.
+    TfMain* imAufbau = nullptr;
+    optionen.imAufbau = [&imAufbau](TfMain& t) { imAufbau = &t; };
+    spiegel.startAus = [&imAufbau] { return imAufbau ? imAufbau->startAllesAus() : QString(); };
     optionen.portHinweis = hinweis;
     optionen.virtuell = aufruf.virtuell;
     optionen.protokollDatei = aufruf.protokollDatei;

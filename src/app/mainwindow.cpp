@@ -52,6 +52,8 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
     , meldung_(std::move(options.meldung))
     , portHinweis_(std::move(options.portHinweis))
 {
+    if (options.imAufbau)
+        options.imAufbau(*this);
     if (!meldung_)
         meldung_ = messageBoxSink(this);
     anlage = std::make_unique<AnlagenBetrieb>(this, [this](const QString& text) { showMessage(text); });

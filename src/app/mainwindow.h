@@ -37,6 +37,8 @@ class TkvxHard;
 class VerdrahtungsFenster;
 class WeichePage;
 
+class TfMain;
+
 // What tests can hand to the main window; the program leaves all empty.
 struct MainOptions {
     QString programmPfad;            // empty: the executable's directory
@@ -46,6 +48,8 @@ struct MainOptions {
     QString portHinweis;             // why the ports are not reachable, added to the simulation message
     bool virtuell = false;           // on the virtual layout instead of the ports, its window opened
     QString protokollDatei;          // the layout log goes there from the start; empty: no file
+    // Told the window first thing while it is being built, before any box of its start can open.
+    std::function<void(TfMain&)> imAufbau;
 };
 
 class TfMain : public QMainWindow {
@@ -71,6 +75,9 @@ public:
     void mnuInfoClick();
     void mnuAnlageClick();
     void mnuAllesAusClick();   // Esc: a walk, a switching pass, a pulse, a run and the supply stop
+    // "Alles aus" while the window is still being built (a box of its start
+    // is open): the card's chains reset once the card is open. Returns what it did.
+    QString startAllesAus();
 
     // Configuration.
     void einstellungenLesen();

@@ -194,6 +194,22 @@ void TfMain::mnuAllesAusClick()
         nachDemDurchlauf_ = text;
 }
 
+// Nothing of the window runs yet, and the supply stays off until it is
+// switched on: what a box of the start may have left on is on the card's chains.
+QString TfMain::startAllesAus()
+{
+    const bool karte = kvx && !kvx->Simulation;
+    if (karte)
+        kvx->KettenReset();
+    const QString text = karte ? QStringLiteral("Alles aus: Das Programm startet noch; die Ketten der Karte sind "
+                                                "zurückgesetzt (alle Blöcke, Spulen und LEDs aus), das Netzteil ist aus.")
+                               : QStringLiteral("Alles aus: Das Programm startet noch und hat nichts eingeschaltet; "
+                                                "die Karte wird noch nicht angesprochen.");
+    if (sBar_[0])
+        setStatusText(0, u' ' + text);
+    return text;
+}
+
 void TfMain::mnuSNTausClick()
 {
     fernsteuerung::sntMenue(*pControl, {pStrecke, pFahren, pConfig}, *mnuSNTein, *mnuSNTaus, false, seitenwechselIntern_);

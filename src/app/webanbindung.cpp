@@ -88,11 +88,11 @@ WebAnbindung::WebAnbindung(TfMain& fenster, const QString& adresse, web::WebServ
 }
 
 // The pages are closed without stopping anything more: the window has ended
-// its runs itself when it closed.
+// its runs itself when it closed. They are told that the program ended.
 WebAnbindung::~WebAnbindung()
 {
     server_->disconnect(this);
-    server_->beenden();
+    server_->beenden(QString::fromUtf8(web::Abschied));
 }
 
 QString WebAnbindung::starten(const QString& adresse)

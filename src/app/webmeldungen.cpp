@@ -55,6 +55,15 @@ void WebMeldungen::geschlossen(int nr)
 void WebMeldungen::befehl(int client, const web::Befehl& b)
 {
     QString fehler;
+    if (b.art == web::Art::AllesAus && !gebunden_) {
+        QString text = startAus ? startAus() : QString();
+        if (text.isEmpty())
+            text = QStringLiteral("Alles aus: Das Programm startet noch und hat nichts eingeschaltet.");
+        server_.senden(client, json({{QStringLiteral("typ"), QStringLiteral("ok")},
+                                     {QStringLiteral("befehl"), web::befehlName(b.art)},
+                                     {QStringLiteral("text"), text}}));
+        return;
+    }
     if (b.art == web::Art::Antwort) {
         switch (meldungBeantworten(b.nr, b.knopf)) {
         case Beantwortung::Geschlossen:

@@ -6,7 +6,8 @@
 //
 // Built with the server, before the window, so that the boxes of the start
 // reach the page too. Until the window is bound to the server (gebunden())
-// the page's other commands are refused: the program still starts.
+// the page's other commands are refused: the program still starts; only
+// "Alles aus" acts then (startAus), and its answer says what it did.
 #pragma once
 
 #include "befehl.h"
@@ -15,6 +16,7 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <functional>
 #include <map>
 
 namespace web {
@@ -29,6 +31,9 @@ public:
 
     // The window takes the page's commands from now on.
     void gebunden() { gebunden_ = true; }
+    // "Alles aus" before that: switches off what the start has put on and
+    // says what (German); unset or empty: nothing has been put on yet.
+    std::function<QString()> startAus;
 
     bool erreichbar() const override;
     void geoeffnet(int nr, const QString& text, const QStringList& knoepfe) override;

@@ -46,7 +46,9 @@ QList<QByteArray> hostsFuer(quint16 port, const QList<QByteArray>& weitere)
 }
 
 // The manifest that lets a phone keep the page on its home screen; the
-// colours are the page's background and its header.
+// colours are the page's background and its theme colour (the page's
+// meta theme-color). Its id stays the same whatever the key in start_url:
+// one app on the phone, also after a new key.
 QByteArray manifest(const QByteArray& schluessel)
 {
     const auto icon = [](const char* pfad, const char* groesse) {
@@ -58,11 +60,12 @@ QByteArray manifest(const QByteArray& schluessel)
         {QStringLiteral("name"), QStringLiteral("KVX-Test")},
         {QStringLiteral("short_name"), QStringLiteral("KVX-Test")},
         {QStringLiteral("lang"), QStringLiteral("de")},
+        {QStringLiteral("id"), QStringLiteral("/")},
         {QStringLiteral("start_url"), QStringLiteral("/?k=") + QString::fromLatin1(schluessel)},
         {QStringLiteral("scope"), QStringLiteral("/")},
         {QStringLiteral("display"), QStringLiteral("standalone")},
         {QStringLiteral("background_color"), QStringLiteral("#f0f0f0")},
-        {QStringLiteral("theme_color"), QStringLiteral("#ffffff")},
+        {QStringLiteral("theme_color"), QStringLiteral("#2f4f3a")},
         {QStringLiteral("icons"), QJsonArray{icon("/icon-192.png", "192x192"), icon("/icon-512.png", "512x512")}},
     };
     return QJsonDocument(m).toJson(QJsonDocument::Compact);

@@ -75,7 +75,7 @@ WebServer::WebServer(QObject* parent)
 
 WebServer::~WebServer()
 {
-    beenden();
+    beenden(QString::fromUtf8(Abschied));
 }
 
 QString WebServer::starten(const QString& adresse)
@@ -92,12 +92,17 @@ QString WebServer::starten(const QString& adresse)
     return {};
 }
 
-void WebServer::beenden()
+void WebServer::beenden(const QString& abschied)
 {
     wache_->stop();
     tcp_->close();
-    while (!clients_.empty())
-        trennen(clients_.begin()->first, QStringLiteral("Web-Seite beendet"));
+    while (!clients_.empty()) {
+        const int id = clients_.begin()->first;
+        // Closing may report the page gone at once, and remove it.
+        if (const Client& c = clients_.begin()->second; !abschied.isEmpty() && !c.weg)
+            c.socket->close(QWebSocketProtocol::CloseCodeGoingAway, abschied);
+        trennen(id, QStringLiteral("Web-Seite beendet"));
+    }
     while (!offen_.empty()) {
         QObject* o = offen_.begin()->first;
         offen_.erase(offen_.begin());

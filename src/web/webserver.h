@@ -56,6 +56,9 @@ class QWebSocketServer;
 
 namespace web {
 
+// What the pages are told when the program ends in order.
+inline constexpr char Abschied[] = "Das Programm wurde beendet.";
+
 inline constexpr int MaxClients = 8;
 inline constexpr int MaxBefehleProSekunde = 50;
 inline constexpr int TotNachMs = 1500;
@@ -86,7 +89,10 @@ public:
 
     // Listens at adresse (see adresseLesen); the error in German, empty when it listens.
     QString starten(const QString& adresse);
-    void beenden();
+    // Stops listening and closes every page; with abschied as the program
+    // ends: code 1001 (going away) with that reason (at most 123 bytes of
+    // UTF-8), so that the page says so. Gone, the server says Abschied.
+    void beenden(const QString& abschied = {});
     bool laeuft() const;
     quint16 port() const;
     QHostAddress host() const;

@@ -17,6 +17,7 @@
 #include "verdrahtungsfenster.h"
 #include "webanbindung.h"
 #include "webdriver.h"
+#include "webmeldungen.h"
 #include "webserver.h"
 
 #include <QDateTime>
@@ -126,6 +127,22 @@ for (const e of document.querySelectorAll('button, select, input')) {
   if (e.id !== 'alles-aus' && r.right > aus.left && r.left < aus.right && r.bottom > aus.top && r.top < aus.bottom)
     fehler.push(name + ' unter Alles aus');
 }
+return fehler.join('; ');)");
+
+// What keeps the page's last answer from being read: out of sight, empty,
+// covered (by a box of the program, say), under "Alles aus".
+const QString AntwortFehler = QStringLiteral(R"(
+const e = document.getElementById('meldung');
+const r = e.getBoundingClientRect();
+const aus = document.getElementById('alles-aus').getBoundingClientRect();
+if (r.height < 10 || r.width < 100) return 'zu klein: ' + Math.round(r.width) + 'x' + Math.round(r.height);
+if (r.top < 0 || r.left < 0 || r.bottom > innerHeight || r.right > innerWidth) return 'außerhalb';
+const fehler = [];
+for (const [x, y] of [[r.left + 5, r.top + 5], [r.left + r.width / 2, r.top + r.height / 2], [r.right - 5, r.bottom - 5]]) {
+  const oben = document.elementFromPoint(x, y);
+  if (oben !== e && !e.contains(oben)) fehler.push('verdeckt von ' + (oben ? oben.id || oben.tagName : 'nichts'));
+}
+if (r.right > aus.left && r.left < aus.right && r.bottom > aus.top && r.top < aus.bottom) fehler.push('unter Alles aus');
 return fehler.join('; ');)");
 
 }  // namespace
@@ -372,19 +389,73 @@ private Q_SLOTS:
             QTRY_COMPARE(b.js(gruppen).toString(), QString::fromLatin1(f.zeigt));
         }
 
-        // Scrolled to the end of a long grid: status and error are still at the top.
+        // Scrolled to the end of a long grid: the status is still at the top,
+        // the error just above "Alles aus".
         QVERIFY(b.klicken(QStringLiteral("#gruppe-2 .kopf")));
         a.w.setStatusText(0, QStringLiteral(" Probe des Status"));
         a.web.server().rundsenden(json({{QStringLiteral("typ"), QStringLiteral("fehler")}, {QStringLiteral("text"), QStringLiteral("Probe eines Fehlers")}}));
         QTRY_COMPARE(text(b, QStringLiteral("status")), QStringLiteral("Probe des Status"));
         b.js(QStringLiteral("const m = document.querySelector('main'); m.scrollTop = m.scrollHeight; return 0"));
         QVERIFY(b.js(QStringLiteral("const m = document.querySelector('main'); return m.scrollTop > 1000")).toBool());
-        for (const char* id : {"status", "meldung"})
-            QVERIFY2(b.js(QStringLiteral("const r = document.getElementById('%1').getBoundingClientRect();"
-                                         "return r.top >= 0 && r.bottom < 300 && document.elementFromPoint(r.left + 5, r.top + r.height / 2).id === '%1'")
-                              .arg(QLatin1String(id)))
-                         .toBool(),
-                     id);
+        QVERIFY(b.js(QStringLiteral("const r = document.getElementById('status').getBoundingClientRect();"
+                                    "return r.top >= 0 && r.bottom < 300 && document.elementFromPoint(r.left + 5, r.top + r.height / 2).id === 'status'"))
+                    .toBool());
+        QCOMPARE(b.js(AntwortFehler).toString(), QString());
+    }
+
+    // "Alles aus" while a box of the start waits (the window not yet bound):
+    // it acts, and its answer (where every answer goes) can be read beside
+    // the box, upright and sideways.
+    void antwortNebenKasten()
+    {
+        web::WebServer server;
+        QCOMPARE(server.starten(QStringLiteral("127.0.0.1:0")), QString());
+        WebMeldungen spiegel(server);
+        int gestoppt = 0;
+        spiegel.startAus = [&gestoppt] {
+            ++gestoppt;
+            return QStringLiteral("Alles aus: Probe");
+        };
+        Browser& b = *b_;
+        for (const auto& [breite, hoehe] : {std::pair{360, 640}, std::pair{844, 390}}) {
+            b.groesse(breite, hoehe);
+            b.oeffnen(server.url());
+            QTRY_VERIFY_WITH_TIMEOUT(!gesperrt(b, QStringLiteral("alles-aus")), 10000);
+            spiegel.geoeffnet(1, QStringLiteral("Die Datei QJ.DMA fehlt.\n").repeated(12), {QStringLiteral("OK")});
+            QTRY_VERIFY(!b.js(QStringLiteral("return document.getElementById('kasten').hidden")).toBool());
+            QVERIFY(b.klicken(QStringLiteral("#alles-aus")));
+            QTRY_COMPARE(text(b, QStringLiteral("meldung")), QStringLiteral("Alles aus: Probe"));
+            QCOMPARE(b.js(AntwortFehler).toString(), QString());
+            spiegel.geschlossen(1);
+        }
+        QCOMPARE(gestoppt, 2);
+    }
+
+    // The program ends in order: the page says so and asks seldom; started
+    // again with the same key, the page is back by itself.
+    void programmEnde()
+    {
+        Start s(Ini, true, VirtualLayout{.led1Cards = 1});
+        s.fenster->show();
+        web::WebServer server;
+        const QString adresse = QStringLiteral("127.0.0.1:%1").arg(freierPort());
+        QCOMPARE(server.starten(adresse), QString());
+        auto web = std::make_unique<WebAnbindung>(*s.fenster, adresse, &server);
+        Browser& b = *b_;
+        b.oeffnen(server.url());
+        QTRY_VERIFY_WITH_TIMEOUT(verbunden(b), 10000);
+        web.reset();   // as at the end of main(): the window's binding goes first
+        QTRY_VERIFY(text(b, QStringLiteral("verbindung")).startsWith(QStringLiteral("Das Programm wurde beendet. ")));
+        QVERIFY2(text(b, QStringLiteral("verbindung")).contains(QStringLiteral("nächster Versuch in 15 s")),
+                 qPrintable(text(b, QStringLiteral("verbindung"))));
+        QVERIFY(gesperrt(b, QStringLiteral("alles-aus")));
+        // The attempts that fail meanwhile keep saying why.
+        QTRY_VERIFY_WITH_TIMEOUT(text(b, QStringLiteral("verbindung")).contains(QStringLiteral("(2 Versuche bisher)")), 20000);
+        QVERIFY(text(b, QStringLiteral("verbindung")).startsWith(QStringLiteral("Das Programm wurde beendet. ")));
+        QCOMPARE(server.starten(adresse), QString());
+        web = std::make_unique<WebAnbindung>(*s.fenster, adresse, &server);
+        QTRY_VERIFY_WITH_TIMEOUT(verbunden(b), 20000);
+        QTRY_VERIFY(!gesperrt(b, QStringLiteral("alles-aus")));
     }
 
     // No connection: nothing can be pressed, the page says why and when it

@@ -43,6 +43,29 @@ inline void schreiben(const QString& pfad, const QByteArray& inhalt)
     f.write(inhalt);
 }
 
+#ifdef KVX_PROGRAMM_DATEI
+// The program copied into ordner as "kvxtest", so that it finds its settings
+// and its data set there and nowhere else; returns what to start: the copy,
+// or in a cross build a script beside it that runs the copy through the
+// emulator (the build's own program would find those of the build folder).
+inline QString programmKopieren(const QString& ordner)
+{
+    const QString kopie = QDir(ordner).filePath(QStringLiteral("kvxtest"));
+    if (!QFile::copy(QStringLiteral(KVX_PROGRAMM_DATEI), kopie))
+        return {};
+    const QByteArray emulator = KVX_EMULATOR;
+    if (emulator.isEmpty())
+        return kopie;
+    const QString skript = QDir(ordner).filePath(QStringLiteral("kvxtest-emuliert"));
+    QFile f(skript);
+    if (!f.open(QIODevice::WriteOnly)
+        || f.write("#!/bin/sh\nexec " + emulator + " '" + QFile::encodeName(kopie) + "' \"$@\"\n") < 0)
+        return {};
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return skript;
+}
+#endif
+
 // One program start in a fresh program directory.
 struct Start {
     // virtuell: as with --virtuell, on the program's own virtual layout with its window.

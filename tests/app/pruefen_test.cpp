@@ -17,8 +17,8 @@ struct Lauf {
     QProcess p;
     explicit Lauf(const QStringList& argumente)
     {
-        const QString programm = dir.filePath(QStringLiteral("kvxtest"));
-        QVERIFY(QFile::copy(QStringLiteral(KVX_PROGRAMM), programm));
+        const QString programm = fixture::programmKopieren(dir.path());
+        QVERIFY(!programm.isEmpty());
         p.setWorkingDirectory(dir.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));   // it needs no display

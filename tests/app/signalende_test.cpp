@@ -269,8 +269,8 @@ private Q_SLOTS:
         if (!QDir(QStringLiteral("/dev")).entryList({QStringLiteral("gpiochip*")}, QDir::System).isEmpty())
             QSKIP("this machine has a GPIO chip");
         QTemporaryDir dir;
-        const QString programm = dir.filePath(QStringLiteral("kvxtest"));
-        QVERIFY(QFile::copy(QStringLiteral(KVX_PROGRAMM), programm));
+        const QString programm = fixture::programmKopieren(dir.path());
+        QVERIFY(!programm.isEmpty());
         QProcess p;
         p.setWorkingDirectory(dir.path());
         p.start(programm, {QStringLiteral("--gpio"), QStringLiteral("-platform"), QStringLiteral("offscreen")});

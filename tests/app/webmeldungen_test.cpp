@@ -4,6 +4,7 @@
 // Config page's box. The QR code for the terminal and the journal, and the
 // addresses printed there.
 #include "fensterstart.h"
+#include "kvxhard.h"
 #include "ohnevorrecht.h"
 #include "qrbild.h"
 #include "schluesseldatei.h"
@@ -36,6 +37,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -297,6 +299,54 @@ private Q_SLOTS:
         meldungenOhneFenster(true);
         const auto zurueck = qScopeGuard([] { meldungenOhneFenster(false); });
         QCOMPARE(ohne(), QJsonValue(true));
+    }
+
+    // "Alles aus" from the page before the window takes commands: before the
+    // window it has nothing to stop; while the start's box waits it resets
+    // the card's chains (a block left powered goes off) and says so; other
+    // commands still wait for the window.
+    void allesAusImStart()
+    {
+        web::WebServer server;
+        QVERIFY(server.starten(QStringLiteral("127.0.0.1:0")).isEmpty());
+        WebMeldungen spiegel(server);
+        TfMain* imAufbau = nullptr;
+        spiegel.startAus = [&imAufbau] { return imAufbau ? imAufbau->startAllesAus() : QString(); };
+        Seite p(server);
+        QTRY_COMPARE(p.ws.state(), QAbstractSocket::ConnectedState);
+        const auto antwort = [&p](const char* befehl) {
+            const qsizetype vorher = p.nachrichten.size();
+            p.ws.sendTextMessage(QString::fromLatin1(befehl));
+            if (!QTest::qWaitFor([&] { return p.nachrichten.size() > vorher; }))
+                return QJsonObject();
+            return p.nachrichten.last();
+        };
+        QJsonObject a = antwort(R"({"befehl":"allesAus"})");
+        QCOMPARE(a[QStringLiteral("typ")].toString(), QStringLiteral("ok"));
+        QVERIFY(a[QStringLiteral("text")].toString().contains(QStringLiteral("nichts eingeschaltet")));
+
+        QTemporaryDir ohneDaten;   // the start's box: the data set is missing
+        VirtualCard karte;
+        MainOptions o;
+        o.programmPfad = ohneDaten.path();
+        o.backend = &karte;
+        o.imAufbau = [&imAufbau](TfMain& t) { imAufbau = &t; };
+        bool imKasten = false;
+        o.meldung = [&](const QString& text) {
+            if (!text.contains(QStringLiteral("QJ.DMA")) || std::exchange(imKasten, true))
+                return;
+            imAufbau->kvx->BlockSetzen(2, 1, 1, 15);
+            QVERIFY(karte.block(2).powered);
+            a = antwort(R"({"befehl":"allesAus"})");
+            QCOMPARE(a[QStringLiteral("typ")].toString(), QStringLiteral("ok"));
+            QVERIFY2(a[QStringLiteral("text")].toString().contains(QStringLiteral("Ketten der Karte sind zurückgesetzt")),
+                     qPrintable(a[QStringLiteral("text")].toString()));
+            QCOMPARE(karte.block(2), VirtualCard::BlockState{});
+            a = antwort(R"({"befehl":"snt","an":true})");
+            QVERIFY(a[QStringLiteral("text")].toString().contains(QStringLiteral("startet noch")));
+        };
+        TfMain w(std::move(o));
+        QVERIFY(imKasten);
     }
 
     // A box that a page's own command opens (the settings file cannot be

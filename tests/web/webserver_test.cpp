@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
@@ -215,6 +216,11 @@ private Q_SLOTS:
         QCOMPARE(m[QStringLiteral("start_url")].toString(), QStringLiteral("/?k=") + QString::fromLatin1(server.schluessel()));
         QCOMPARE(m[QStringLiteral("display")].toString(), QStringLiteral("standalone"));
         QCOMPARE(m[QStringLiteral("icons")].toArray().size(), 2);
+        // One app on the phone whatever the key, in the page's own colour.
+        const QRegularExpression farbe(QStringLiteral("<meta name=\"theme-color\" content=\"(#[0-9a-f]{6})\">"));
+        QCOMPARE(m[QStringLiteral("theme_color")].toString(), farbe.match(QString::fromUtf8(seite)).captured(1));
+        const QString id = m[QStringLiteral("id")].toString();
+        QVERIFY(!id.isEmpty() && !id.contains(QString::fromLatin1(server.schluessel())));
         for (const QByteArray icon : {"/icon-192.png", "/icon-512.png"}) {
             const QByteArray antwort = http(port, get(port, icon));
             QCOMPARE(status(antwort), 200);
@@ -235,6 +241,9 @@ private Q_SLOTS:
         QVERIFY(server.starten(QStringLiteral("127.0.0.1:0")).isEmpty());
         QVERIFY(server.port() != port);
         QCOMPARE(status(http(server.port(), get(server.port(), "/?k=" + server.schluessel()))), 200);
+        server.schluesselErneuern();
+        const QByteArray neu = http(server.port(), get(server.port(), "/manifest.webmanifest?k=" + server.schluessel()));
+        QCOMPARE(QJsonDocument::fromJson(neu.mid(neu.indexOf("\r\n\r\n") + 4)).object()[QStringLiteral("id")].toString(), id);
     }
 
     // A wrong key and a ninth page: upgraded and closed with a code and a

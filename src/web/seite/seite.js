@@ -31,6 +31,7 @@
   let fehlversuche = 0;      // failed attempts since the last connection
   let warten = null;         // the countdown to the next attempt
   let aufgegeben = false;    // the key is no longer valid: no more attempts
+  let beendet = '';          // why the program ended (it said so): attempts at the longest wait until it is back
   let kaesten = [];          // the program's open message boxes, oldest first
   const zugeklappt = {};     // group name -> folded, for as long as the page is open
 
@@ -69,6 +70,7 @@
     ws = s;
     s.onopen = () => {
       fehlversuche = 0;
+      beendet = '';
       document.body.classList.remove('getrennt');
       $('alles-aus').disabled = false;
       verbindungZeigen('Verbunden mit ' + location.host, true);
@@ -87,17 +89,22 @@
                          + 'bitte den neuen QR-Code (' + wo + ') scannen.', false);
         return;
       }
-      const grund = e.code === 4503 ? 'Acht Seiten sind schon mit dem Programm verbunden: bitte eine andere schließen'
-                                    : 'Keine Verbindung zum Programm';
-      let rest = Wartezeiten[Math.min(fehlversuche, Wartezeiten.length - 1)];
+      // Going away: the program ended in order; the page comes back with it
+      // when it is started again (with the same key), asking seldom meanwhile.
+      if (e.code === 1001)
+        beendet = e.reason || 'Das Programm wurde beendet.';
+      const grund = beendet ? beendet + ' Die Seite verbindet sich wieder, sobald es wieder läuft'
+                    : e.code === 4503 ? 'Acht Seiten sind schon mit dem Programm verbunden: bitte eine andere schließen'
+                    : 'Keine Verbindung zum Programm';
+      let rest = Wartezeiten[beendet ? Wartezeiten.length - 1 : Math.min(fehlversuche, Wartezeiten.length - 1)];
       fehlversuche += 1;
       const zaehlen = () => {
         if (rest <= 0) {
           verbinden();
           return;
         }
-        verbindungZeigen(grund + ' – neuer Versuch in ' + rest + ' s (' + fehlversuche
-                         + (fehlversuche === 1 ? ' Versuch' : ' Versuche') + ' bisher)', false);
+        verbindungZeigen(grund + ' – ' + (beendet ? 'nächster' : 'neuer') + ' Versuch in ' + rest + ' s ('
+                         + fehlversuche + (fehlversuche === 1 ? ' Versuch' : ' Versuche') + ' bisher)', false);
         rest -= 1;
         warten = setTimeout(zaehlen, 1000);
       };
@@ -112,9 +119,14 @@
     case 'belegung': belegungZeigen(m); break;
     case 'meldung': kaesten = kaesten.filter((k) => k.id !== m.id).concat([m]); kastenZeigen(); break;
     case 'meldungZu': kaesten = kaesten.filter((k) => k.id !== m.id); kastenZeigen(); break;
-    case 'ok': $('meldung').textContent = ''; break;
+    // The answer: what a command did, when the program says it, or why it was refused.
+    case 'ok':
+      $('meldung').textContent = m.text || '';
+      $('meldung').className = 'getan';
+      break;
     case 'fehler':
       $('meldung').textContent = m.text;
+      $('meldung').className = '';
       // A refused command leaves the state as it was, and no new state
       // comes: what the controls show is put back to it.
       if (zustand) zustandZeigen(zustand);
