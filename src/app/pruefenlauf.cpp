@@ -50,12 +50,14 @@ QString kartenzahlen(const QString& iniDatei, const Einstellungen& e)
 }
 
 // What a run without findings did not look at.
-QString keinBefund(bool bloecke)
+QString keinBefund(bool bloecke, bool bloeckeStumm)
 {
     return QStringLiteral("Kein Befund. Nicht geprüft: %1Weichen, Signale und LEDs (sie melden nichts zurück: das "
                           "sehen nur die Augen), Melder und Taster einzeln (die geführte Prüfung „Eingaben prüfen“ "
                           "im Fenster).\n")
-        .arg(bloecke ? QString() : QStringLiteral("die Blöcke einzeln (--bloecke), "));
+        .arg(!bloecke       ? QStringLiteral("die Blöcke einzeln (--bloecke), ")
+             : bloeckeStumm ? QStringLiteral("die Blöcke einzeln (keiner meldete sich), ")
+                            : QString());
 }
 
 }  // namespace
@@ -147,7 +149,7 @@ int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
         ausgeben(stdout, QStringLiteral("%1\t%2\n").arg(v.fehler, v.satz));
     const QString grund = nutzerdateiSchreiben(auftrag.datei, bericht.text(kopf));
     const int befunde = bericht.verdrahtungsBefunde();
-    ausgeben(stdout, befunde == 0      ? keinBefund(auftrag.bloecke)
+    ausgeben(stdout, befunde == 0      ? keinBefund(auftrag.bloecke, ergebnis.bloeckeStumm)
                      : grund.isEmpty() ? QStringLiteral("%1 Befund(e), Bericht: %2\n").arg(befunde).arg(auftrag.datei)
                                        : QStringLiteral("%1 Befund(e), kein Bericht\n").arg(befunde));
     if (!grund.isEmpty()) {

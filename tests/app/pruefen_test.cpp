@@ -79,7 +79,8 @@ private Q_SLOTS:
                               << "Kein Befund. Nicht geprüft: die Blöcke einzeln (--bloecke), Weichen, Signale und LEDs"
                               << "Verdrahtungsprüfung" << "\nVerdrahtung\tRuhe\tgeprüft\n";
         QTest::newRow("Blöcke ohne Last")
-            << QStringList{"--virtuell", "--bloecke", "--pruefen", "bericht.txt"} << 2 << "hinweis\tKein Block"
+            << QStringList{"--virtuell", "--bloecke", "--pruefen", "bericht.txt"} << 2
+            << "Nicht geprüft: die Blöcke einzeln (keiner meldete sich), Weichen"
             << "die Blockprüfung sah nichts" << "Verdrahtung\tBlöcke\tgeprüft\nVerdrahtung\thinweis\tKein Block";
         QTest::newRow("Befunde") << QStringList{"--virtuell", "--fehler", "haengt:melder:3",
                                                 "--pruefen", "bericht.txt"}
