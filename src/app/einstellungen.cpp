@@ -28,8 +28,9 @@ Einstellungen Einstellungen::lesen(const ProfileFile& ini, QStringList* warnunge
             continue;
         const QString was = zahl ? QStringLiteral("erlaubt sind %1 bis %2").arg(Karten[k].minimum).arg(Karten[k].maximum)
                                  : QStringLiteral("keine ganze Zahl");
+        // One arg() for all: a "%1" in the value stays as written.
         warnungen->append(QStringLiteral("[%1] %2=%3: %4; es gilt %5.")
-                              .arg(karten, schluessel, wert, was).arg(e.karten[k]));
+                              .arg(karten, schluessel, wert, was, QString::number(e.karten[k])));
     }
     const QString taster = QString::fromLatin1(SectionTaster);
     for (int i = 0; i < 4; ++i)

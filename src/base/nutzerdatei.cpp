@@ -106,8 +106,10 @@ QString nutzerdateiGrund(const QString& pfad)
     // The file is replaced by a new one in its folder: that must be possible.
     QByteArray probe;
     const int fd = neueDatei(ordner, &probe);
-    if (fd < 0)
-        return QStringLiteral("Im Ordner %1 lässt sich keine Datei anlegen: %2").arg(ordner, systemGrund(errno));
+    if (fd < 0) {
+        const int fehler = errno;
+        return QStringLiteral("Im Ordner %1 lässt sich keine Datei anlegen: %2").arg(ordner, systemGrund(fehler));
+    }
     ::close(fd);
     ::unlink(probe.constData());
     return {};

@@ -215,7 +215,7 @@ private Q_SLOTS:
     // what counts instead, and the file stays as it was.
     void kartenzahlen()
     {
-        const QByteArray ini = "[Karten]\r\nBlock=999\r\nMelder=abc\r\nHilfsBlock= 2\r\nSignale=-3\r\nLeds1=\r\n";
+        const QByteArray ini = "[Karten]\r\nBlock=999\r\nMelder=abc\r\nHilfsBlock= 2\r\nSignale=-3\r\nLeds1=%1\r\n";
         Lauf l({QStringLiteral("--virtuell"), QStringLiteral("--pruefen"), QStringLiteral("bericht.txt")},
                [&](const QDir& d) { fixture::schreiben(d.filePath(QStringLiteral("KVXTEST.INI")), ini); });
         QVERIFY(l.p.waitForFinished(fixture::Prozesszeit));
@@ -224,7 +224,7 @@ private Q_SLOTS:
         for (const char* warnung : {"KVXTEST.INI, [Karten] Block=999: erlaubt sind 1 bis 50; es gilt 50.\n",
                                     "KVXTEST.INI, [Karten] Melder=abc: keine ganze Zahl; es gilt 1.\n",
                                     "KVXTEST.INI, [Karten] Signale=-3: erlaubt sind 0 bis 32; es gilt 0.\n",
-                                    "KVXTEST.INI, [Karten] Leds1=: keine ganze Zahl; es gilt 0.\n"})
+                                    "KVXTEST.INI, [Karten] Leds1=%1: keine ganze Zahl; es gilt 0.\n"})
             QVERIFY2(err.contains(QString::fromUtf8(warnung)), qPrintable(err));
         QVERIFY2(err.count(QStringLiteral("Warnung: ")) == 4, qPrintable(err));
         QVERIFY2(err.contains(QStringLiteral("Block=50, HilfsBlock=2, Melder=1")), qPrintable(err));
