@@ -10,6 +10,7 @@
 # replays it from then on.
 #
 #   ./fuzz.sh [seconds per target] [target ...]   targets: profile rtfreader datendatei strecke webbefehl webkopf
+#                                                 fehlerliste
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
@@ -18,15 +19,15 @@ kvx_install "${KVX_BUILD_PACKAGES[@]}" "${KVX_FUZZ_PACKAGES[@]}"
 sekunden=${1:-600}
 [ $# -gt 0 ] && shift
 ziele=("$@")
-[ ${#ziele[@]} -gt 0 ] || ziele=(profile rtfreader datendatei strecke webbefehl webkopf)
+[ ${#ziele[@]} -gt 0 ] || ziele=(profile rtfreader datendatei strecke webbefehl webkopf fehlerliste)
 
 # The longest input per target: settings files and data files some times
 # the size of real ones and past the row and column bounds (their size
 # bounds are plain comparisons, which the regression inputs and the tests
 # cover; longer inputs would only slow the search), the help text up to
 # 256 KB, a route run of about a hundred commands (some twenty-five cycles), a request head a
-# little past its limit.
-declare -A laenge=([profile]=4096 [rtfreader]=262144 [datendatei]=8192 [strecke]=256 [webbefehl]=8192 [webkopf]=10240)
+# little past its limit, a wiring-fault list of some fifty faults.
+declare -A laenge=([profile]=4096 [rtfreader]=262144 [datendatei]=8192 [strecke]=256 [webbefehl]=8192 [webkopf]=10240 [fehlerliste]=1024)
 for z in "${ziele[@]}"; do
     [ -n "${laenge[$z]:-}" ] || { echo "Unbekanntes Ziel: $z" >&2; exit 2; }
 done

@@ -2,7 +2,10 @@
 
 #include "kvxhard.h"
 
+#include <QStringList>
+
 #include <cstdint>
+#include <optional>
 
 using namespace config;
 
@@ -10,13 +13,24 @@ namespace {
 const char* const WebKey = "Web";   // [Sonstiges] Web=ADRESSE:PORT
 }
 
-Einstellungen Einstellungen::lesen(const ProfileFile& ini)
+Einstellungen Einstellungen::lesen(const ProfileFile& ini, QStringList* warnungen)
 {
     Einstellungen e;
     const QString karten = QString::fromLatin1(SectionKarten);
+    const QString fehlt = QStringLiteral("\n");   // no value read holds a line break
     for (int i = 0; i < KartenAnzahl; ++i) {
         const auto k = static_cast<Karte>(i);
-        e.karten[k] = imBereich(k, ini.readInt(karten, QString::fromLatin1(Karten[k].key), Karten[k].defaultValue));
+        const QString schluessel = QString::fromLatin1(Karten[k].key);
+        const QString wert = ini.readString(karten, schluessel, fehlt);
+        const std::optional<int> zahl = wert == fehlt ? std::nullopt : ganzeZahl(wert);
+        e.karten[k] = imBereich(k, zahl.value_or(Karten[k].defaultValue));
+        if (wert == fehlt || !warnungen || (zahl && *zahl == e.karten[k]))
+            continue;
+        const QString was = zahl ? QStringLiteral("erlaubt sind %1 bis %2").arg(Karten[k].minimum).arg(Karten[k].maximum)
+                                 : QStringLiteral("keine ganze Zahl");
+        // One arg() for all: a "%1" in the value stays as written.
+        warnungen->append(QStringLiteral("[%1] %2=%3: %4; es gilt %5.")
+                              .arg(karten, schluessel, wert, was, QString::number(e.karten[k])));
     }
     const QString taster = QString::fromLatin1(SectionTaster);
     for (int i = 0; i < 4; ++i)

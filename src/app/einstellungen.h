@@ -8,6 +8,8 @@
 #include "configuration.h"
 #include "profile.h"
 
+#include <QStringList>
+
 #include <array>
 
 class TkvxHard;
@@ -20,8 +22,11 @@ struct Einstellungen {
     QString port = QString::fromLatin1(config::PortIsa);   // the card's lines as written, ISA or GPIO
 
     // The settings of the file, or the defaults where a key is missing or
-    // not a whole number; card counts are brought into their range.
-    static Einstellungen lesen(const ProfileFile& ini);
+    // not a whole number; card counts are brought into their range. For each
+    // card count given but not taken as it stands, warnungen gets a German
+    // line naming the key, the value and what counts instead ("[Karten]
+    // Block=999: erlaubt sind 1 bis 50; es gilt 50."). The file stays as it is.
+    static Einstellungen lesen(const ProfileFile& ini, QStringList* warnungen = nullptr);
 
     // Elements of a kind: card count times the kind's factor.
     int elemente(config::Karte karte) const;

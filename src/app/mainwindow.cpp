@@ -45,6 +45,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <cstdio>
+
 using namespace config;
 
 TfMain::TfMain(MainOptions options, QWidget* parent)
@@ -492,7 +494,12 @@ void TfMain::einstellungenLesen()
     iniAbgelehnt_ = !ini.loadErrorMessage().isEmpty();
     if (iniAbgelehnt_)
         showMessage(ini.loadErrorMessage());
-    const Einstellungen e = Einstellungen::lesen(ini);
+    // Counts the file gives but the page cannot take: said where a start
+    // without a screen can see it.
+    QStringList warnungen;
+    const Einstellungen e = Einstellungen::lesen(ini, &warnungen);
+    for (const QString& w : warnungen)
+        std::fprintf(stderr, "Warnung: %s, %s\n", qPrintable(iniPfad()), qPrintable(w));
     pConfig->zeigen(e);
     for (int i = 0; i < KartenAnzahl; ++i)
         KartenChange(static_cast<Karte>(i));

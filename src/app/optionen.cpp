@@ -184,6 +184,15 @@ Optionen optionenLesen(const QStringList& argumente)
                                       .arg(p.positionalArguments().first()));
         return o;
     }
+    // An option of one value given twice: which one was meant is not clear.
+    for (const QString& name : {Protokoll, Dauerlauf, Web, Pruefen}) {
+        if (const QStringList werte = p.values(name); werte.size() > 1) {
+            o.aktion = Optionen::Aktion::Fehler;
+            o.text = fehler(programm, QStringLiteral("--%1 steht %2-mal da (\"%3\"); es nimmt nur einen Wert.")
+                                          .arg(name).arg(werte.size()).arg(werte.join(QStringLiteral("\", \""))));
+            return o;
+        }
+    }
     if (p.isSet(Hilfe)) {
         o.aktion = Optionen::Aktion::Hilfe;
         o.text = hilfeText(programm);

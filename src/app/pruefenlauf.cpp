@@ -3,7 +3,9 @@
 #include "anlagenbetrieb.h"
 #include "dateiorte.h"
 #include "einstellungen.h"
+#include "fileerror.h"
 #include "kvxhard.h"
+#include "nutzerdatei.h"
 #include "portio.h"
 #include "pruefung.h"
 #include "signalende.h"
@@ -16,7 +18,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMetaObject>
-#include <QTemporaryFile>
+#include <QStringList>
 
 #include <cstdio>
 #include <memory>
@@ -36,21 +38,50 @@ int nichtGelaufen(const QString& warum)
     return 2;
 }
 
+// "Kartenzahlen (KVXTEST.INI, [Karten]): Block=1, HilfsBlock=1, ..."
+QString kartenzahlen(const QString& iniDatei, const Einstellungen& e)
+{
+    QStringList paare;
+    for (int i = 0; i < config::KartenAnzahl; ++i)
+        paare << QStringLiteral("%1=%2").arg(QString::fromLatin1(config::Karten[std::size_t(i)].key))
+                     .arg(e.karten[std::size_t(i)]);
+    return QStringLiteral("Kartenzahlen (%1, [%2]): %3\n")
+        .arg(iniDatei, QString::fromLatin1(config::SectionKarten), paare.join(QStringLiteral(", ")));
+}
+
+// What a run without findings did not look at.
+QString keinBefund(bool bloecke, bool bloeckeStumm)
+{
+    return QStringLiteral("Kein Befund. Nicht geprüft: %1Weichen, Signale und LEDs (sie melden nichts zurück: das "
+                          "sehen nur die Augen), Melder und Taster einzeln (die geführte Prüfung „Eingaben prüfen“ "
+                          "im Fenster).\n")
+        .arg(!bloecke       ? QStringLiteral("die Blöcke einzeln (--bloecke), ")
+             : bloeckeStumm ? QStringLiteral("die Blöcke einzeln (keiner meldete sich), ")
+                            : QString());
+}
+
 }  // namespace
 
 int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
 {
+    // Before anything gets power: the report must have a place.
+    if (const QString grund = nutzerdateiGrund(auftrag.datei); !grund.isEmpty())
+        return nichtGelaufen(createErrorText(auftrag.datei, grund));
     const QString iniDatei = Dateiorte(QCoreApplication::applicationDirPath()).iniDatei();
-    const ProfileFile ini(iniDatei);
+    ProfileFile ini(iniDatei);
     if (!ini.loadErrorMessage().isEmpty())
         return nichtGelaufen(ini.loadErrorMessage());
-    const Einstellungen einstellungen = Einstellungen::lesen(ini);
-    // Before any block gets power: the report must have a place.
-    if (const QString wohin = QFileInfo(auftrag.datei).absolutePath(); !QFileInfo(wohin).isDir())
-        return nichtGelaufen(QStringLiteral("Den Ordner %1 für den Bericht gibt es nicht.").arg(wohin));
-    else if (QTemporaryFile probe(wohin + QStringLiteral("/.kvxtest-XXXXXX")); !probe.open())
-        return nichtGelaufen(QStringLiteral("In den Ordner %1 kann der Bericht nicht geschrieben werden: %2")
-                                 .arg(wohin, probe.errorString()));
+    QStringList warnungen;
+    const Einstellungen einstellungen = Einstellungen::lesen(ini, &warnungen);
+    for (const QString& w : warnungen)
+        ausgeben(stderr, QStringLiteral("Warnung: %1, %2\n").arg(iniDatei, w));
+    // Without a window nothing else shows which keys there are: a first
+    // start writes the file as the window does.
+    if (!QFileInfo::exists(iniDatei))
+        ausgeben(stderr, ini.writeAll(einstellungen.eintraege())
+                             ? QStringLiteral("Die Einstellungsdatei %1 ist neu angelegt, mit den Vorgaben.\n").arg(iniDatei)
+                             : ini.writeErrorMessage() + u'\n');
+    ausgeben(stderr, kartenzahlen(iniDatei, einstellungen));
 
     std::unique_ptr<VirtualCard> karte;
     PortBackend* vorher = nullptr;
@@ -113,14 +144,19 @@ int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
     for (int i = 0; i < config::KartenAnzahl; ++i)
         kopf.karten.emplace_back(QString::fromLatin1(config::Karten[std::size_t(i)].key),
                                  einstellungen.karten[std::size_t(i)]);
-    if (const QString fehler = dateiSichern(auftrag.datei, bericht.text(kopf)); !fehler.isEmpty())
-        return nichtGelaufen(fehler);
-
+    // The findings go to standard output whatever happens to the file.
     for (const Pruefbericht::Verdrahtung& v : bericht.verdrahtung())
         ausgeben(stdout, QStringLiteral("%1\t%2\n").arg(v.fehler, v.satz));
-    ausgeben(stdout, bericht.verdrahtungsBefunde() == 0
-                         ? QStringLiteral("Kein Befund.\n")
-                         : QStringLiteral("%1 Befund(e), Bericht: %2\n").arg(bericht.verdrahtungsBefunde()).arg(auftrag.datei));
+    const QString grund = nutzerdateiSchreiben(auftrag.datei, bericht.text(kopf));
+    const int befunde = bericht.verdrahtungsBefunde();
+    ausgeben(stdout, befunde == 0      ? keinBefund(auftrag.bloecke, ergebnis.bloeckeStumm)
+                     : grund.isEmpty() ? QStringLiteral("%1 Befund(e), Bericht: %2\n").arg(befunde).arg(auftrag.datei)
+                                       : QStringLiteral("%1 Befund(e), kein Bericht\n").arg(befunde));
+    if (!grund.isEmpty()) {
+        ausgeben(stderr, QStringLiteral("Die Verdrahtungsprüfung lief, ihr Bericht ist nicht geschrieben: %1\n")
+                             .arg(createErrorText(auftrag.datei, grund)));
+        return 2;
+    }
     if (bericht.verdrahtungsBefunde() > 0)
         return 1;
     // Not a pass: the block check saw nothing of the blocks.

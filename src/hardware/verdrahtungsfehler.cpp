@@ -134,7 +134,9 @@ std::string kettenListe()
 std::string eintrag(std::string_view item, const VirtualLayout& layout, Fehler& f)
 {
     const std::string klein = lower(item);
-    const std::vector<std::string_view> teile = split(klein, ':');
+    std::vector<std::string_view> teile = split(klein, ':');
+    for (std::string_view& t : teile)   // "tot : block : 3" as "tot:block:3"
+        t = trim(t);
     const auto art = std::find_if(kArten.begin(), kArten.end(), [&](const ArtName& a) { return a.name == teile[0]; });
     if (art == kArten.end())
         return "unbekannte Fehlerart „" + std::string(teile[0]) + "“ (möglich: " + std::string(kArtListe) + ")";

@@ -47,10 +47,11 @@ struct Lesung {
     std::string meldung;   // German, empty when the list is fine
 };
 
-// Reads a comma-separated list (blanks around the items and upper case are
-// allowed, an empty list is no fault). Every element and card is checked
-// against the layout's counts; at the first bad item meldung says what is
-// wrong and fehler stays empty. A fault named twice is kept once.
+// Reads a comma-separated list (blanks around the items and around their
+// parts, "tot : block : 3", and upper case are allowed, an empty list is no
+// fault). Every element and card is checked against the layout's counts; at
+// the first bad item meldung says what is wrong and fehler stays empty. A
+// fault named twice is kept once.
 Lesung lesen(std::string_view liste, const VirtualLayout& layout);
 
 bool istEingang(Element e);
