@@ -35,6 +35,15 @@ std::string elementText(Element e, int n)
     }
 }
 
+// Where the block check cannot tell a power line from an occupancy line: the
+// guided check of the occupancies can.
+std::string gefuehrtText(Element e)
+{
+    const bool block = e == Element::Block || e == Element::BlockBelegt;
+    return std::string(" Ob Fahrstrom- oder Belegtleitung, zeigt die geführte Prüfung „Belegtmeldungen der ")
+        + (block ? "Blöcke" : "Hilfsblöcke") + "“.";
+}
+
 bool istTaster(Element e)
 {
     return e == Element::BlockTaster || e == Element::HBlockTaster || e == Element::Taster1;
@@ -158,24 +167,56 @@ Ergebnis ruheAuswerten(const RuheBild& bild)
         e.befunde.push_back(kettenBefund(Art::Bruch, l.kette, erste - 1, satz));
     }
 
-    // The block chain broken behind a card: every block card behind it
-    // shifts in ones, so its blocks and auxiliary blocks have power all the
-    // time; where they carry a load they report occupied while their buttons
-    // stay free.
+    // The block chain broken behind a card (or before card 1): every block
+    // card behind it shifts in ones, so its blocks and auxiliary blocks have
+    // power all the time; where they carry a load they report occupied while
+    // their buttons stay free. A card counts when both its blocks, or all
+    // its auxiliary blocks, report occupied: one dead occupancy line beside
+    // the loads does not move the break.
     const int blockKarten = kartenZahl(u.bloecke, 2);
+    const int hMit = u.hBloeckeMitAusgang();
+    const auto belegt = [&](Element el, int n) { return !erklaert.ist(el, n) && bild.von(el, n) == Ruhe::Belegt; };
     const int erste = ersteDerLetzten(blockKarten, [&](int c) {
-        return !erklaert.ist(Element::BlockBelegt, 2 * c) && bild.von(Element::BlockBelegt, 2 * c - 1) == Ruhe::Belegt
-            && (2 * c > u.bloecke || bild.von(Element::BlockBelegt, 2 * c) == Ruhe::Belegt);
+        int b = 0, bAlle = 0, h = 0, hAlle = 0;
+        for (int n = 2 * c - 1; n <= std::min(2 * c, u.bloecke); ++n, ++bAlle) {
+            if (erklaert.ist(Element::BlockBelegt, n))
+                return false;
+            b += belegt(Element::BlockBelegt, n) ? 1 : 0;
+        }
+        for (int n = 4 * c - 3; n <= std::min(4 * c, hMit); ++n, ++hAlle)
+            h += belegt(Element::HBlockBelegt, n) ? 1 : 0;
+        return (bAlle > 0 && b == bAlle) || (hAlle >= 2 && h == hAlle);
     });
-    if (erste > 1) {
+    if (erste >= 1) {
+        const std::string wo = erste == 1 ? "zwischen Interfacekarte und Karte 1"
+                                          : "zwischen Karte " + zahl(erste - 1) + " und " + zahl(erste);
+        e.befunde.push_back(kettenBefund(Art::Bruch, Kette::Block, erste - 1,
+                                         (erste == 1 ? std::string("Alle Blöcke") : "Blöcke ab " + zahl(2 * erste - 1))
+                                             + " melden dauernd belegt: ist die Blockkette " + wo
+                                             + " unterbrochen (dann haben sie dauernd Fahrstrom), oder stehen dort "
+                                               "überall Züge?"));
+        // What reads free behind the break has power all the time and does
+        // not answer: named where most of its kind there do answer.
+        const auto freieNennen = [&](Element el, Element aus, int von, int bis) {
+            int belegte = 0;
+            for (int n = von; n <= bis; ++n)
+                belegte += belegt(el, n) ? 1 : 0;
+            for (int n = von; n <= bis; ++n) {
+                if (erklaert.ist(el, n) || bild.von(el, n) != Ruhe::Frei || 2 * belegte < bis - von + 1)
+                    continue;
+                e.befunde.push_back(befund(Art::Tot, aus, n,
+                                           elementText(el, n) + " meldet frei, obwohl die Blockkette ihm dauernd "
+                                               "Fahrstrom gibt: keine Last, Ausgang tot oder Belegtleitung "
+                                               "unterbrochen?" + gefuehrtText(el)));
+                erklaert.setzen(el, n, n);
+            }
+        };
+        freieNennen(Element::BlockBelegt, Element::Block, 2 * erste - 1, u.bloecke);
+        freieNennen(Element::HBlockBelegt, Element::HBlock, 4 * erste - 3, hMit);
         erklaert.setzen(Element::BlockBelegt, 2 * erste - 1, u.bloecke);
-        for (int h = 4 * erste - 3; h <= u.hBloeckeMitAusgang(); ++h)
+        for (int h = 4 * erste - 3; h <= hMit; ++h)
             if (bild.von(Element::HBlockBelegt, h) == Ruhe::Belegt)
                 erklaert.setzen(Element::HBlockBelegt, h, h);
-        e.befunde.push_back(kettenBefund(
-            Art::Bruch, Kette::Block, erste - 1,
-            "Blöcke ab " + zahl(2 * erste - 1) + " dauernd belegt, ihr Fahrstrom ist immer an: Blockkette zwischen "
-                "Karte " + zahl(erste - 1) + " und " + zahl(erste) + " unterbrochen, oder stehen dort Züge?"));
     }
 
     for (Element el : Eingaenge) {

@@ -41,6 +41,10 @@ struct Ergebnis {
     std::vector<std::string> hinweise;   // no finding: what the check could not see (German)
     bool abgebrochen = false;            // stopped before its end: the findings are incomplete
     bool bloeckeStumm = false;           // the blocks had power, but none answered: nothing seen of them
+    // The rest found blocks the block chain powers all the time: no output
+    // can switch them off, so the run ended after the rest with the supply
+    // off (no keep-alive pulse, line low), and it must stay off.
+    bool netzteilAus = false;
 };
 
 // The input kinds the rest check watches, in the order of the report.
@@ -117,7 +121,9 @@ int schritte(const Umfang& u, const Zeiten& z, bool mitBloecken);
 // the rest cycles, then, mitBloecken, every block and auxiliary block alone
 // at the lowest step for einZyklen cycles and off for ausZyklen. Every
 // output is off when it returns, also after a stop (then abgebrochen). The
-// keep-alive line toggles in every cycle.
+// keep-alive line toggles in every cycle. When the rest finds blocks with
+// power all the time (a broken block chain), nothing is switched on: the run
+// ends there, the keep-alive line stays low, and netzteilAus says so.
 Ergebnis pruefen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, bool mitBloecken,
                  RuheBild* ruheBild = nullptr, BlockBild* blockBild = nullptr);
 
