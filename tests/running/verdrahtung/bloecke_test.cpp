@@ -18,9 +18,23 @@ VirtualLayout anlage(int blockKarten, int hBlockKarten)
     return l;
 }
 
-bool enthaelt(const std::vector<std::string>& texte, const std::string& teil)
+// The findings in their order, as one --fehler list.
+std::string alsListe(const pruefung::Ergebnis& e)
 {
-    return std::any_of(texte.begin(), texte.end(), [&](const std::string& t) { return t.find(teil) != std::string::npos; });
+    std::string l;
+    for (const pruefung::Befund& b : e.befunde)
+        l += (l.empty() ? "" : ",") + b.text();
+    return l;
+}
+
+// Loads on every block and auxiliary block but block ohne.
+std::string lastenOhne(int bloecke, int ohne)
+{
+    std::string l = "last:hblock:alle";
+    for (int b = 1; b <= bloecke; ++b)
+        if (b != ohne)
+            l += ",last:block:" + std::to_string(b);
+    return l;
 }
 
 // Watches the block chain's latches: the most elements of a range that had
@@ -97,6 +111,91 @@ TEST(Blockpruefung, BrokenBlockChainIsNamedAndEndsTheCheckWithTheSupplyOff)
     // Without loads nothing shows at rest: the check runs on as before.
     p.fehler("bruch:block:1");
     EXPECT_FALSE(p.pruefen(true).netzteilAus);
+}
+
+// A missing card beside a second fault on a card behind it: the shift is
+// explained first, then what remains is judged; the findings fed back into
+// --fehler give the same findings again.
+TEST(Blockpruefung, MissingCardBesideASecondFaultGivesBothAndNoCascade)
+{
+    struct {
+        std::string lasten, fehler;
+        std::vector<std::string> befunde;
+    } const faelle[] = {
+        {Lasten, "fehlt:block:2,tot:block:9", {"fehlt:block:2", "tot:block:9"}},
+        {Lasten, "fehlt:hblockein:1,tot:hblock:10", {"fehlt:hblockein:1", "tot:hblock:10"}},
+        {Lasten, "fehlt:blockein:1,tausch:block:5:6", {"fehlt:blockein:1", "tausch:block:5:6"}},
+        {lastenOhne(10, 4), "fehlt:block:1", {"fehlt:block:1", "tot:block:4"}},
+        {Lasten, "fehlt:block:3,tausch:hblock:2:3", {"fehlt:block:3", "tausch:hblock:2:3"}},
+        {Lasten, "fehlt:blockein:4,tot:blockbelegt:3", {"fehlt:blockein:4", "tot:block:3"}},
+    };
+    Pruefstand p(anlage(5, 3));
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.fehler);
+        p.fehler(f.lasten + "," + f.fehler);
+        const pruefung::Ergebnis e = p.pruefen(true);
+        EXPECT_EQ(texte(e), f.befunde);
+        p.fehler(Lasten + "," + alsListe(e));
+        EXPECT_EQ(texte(p.pruefen(true)), f.befunde) << alsListe(e);
+    }
+}
+
+// Answers that went round: named as swaps --fehler applies in the order
+// given, never a swap for an answer that went one way only; what a stuck
+// input hid is not called dead; each sentence says the block check cannot
+// tell a power line from an occupancy line.
+TEST(Blockpruefung, FindingsFedBackGiveTheSameWiring)
+{
+    struct {
+        std::string lasten, fehler;
+        std::string befunde;   // in their order
+    } const faelle[] = {
+        {Lasten, "tausch:blockbelegt:1:2,tausch:blockbelegt:1:4", "tausch:block:2:4,tausch:block:1:2"},
+        {Lasten, "tausch:block:1:3,tausch:block:3:5,tausch:block:5:8", ""},
+        {lastenOhne(10, 1), "tausch:block:1:2", "tausch:block:1:2,tot:block:1"},
+        {lastenOhne(10, 2), "tausch:blockbelegt:2:7,tausch:blockbelegt:7:9", ""},
+        {Lasten, "haengt:blockbelegt:3,tausch:block:3:4", "haengt:blockbelegt:3,tausch:block:3:4"},
+        {Lasten, "tausch:hblockbelegt:6:11,haengt:hblockbelegt:6", "haengt:hblockbelegt:6,tausch:hblock:6:11"},
+        {Lasten, "tausch:hblock:1:5,tausch:hblock:5:9", ""},
+    };
+    Pruefstand p(anlage(5, 3));
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.fehler);
+        p.fehler(f.lasten + "," + f.fehler);
+        const pruefung::Ergebnis e = p.pruefen(true);
+        if (!f.befunde.empty()) {
+            EXPECT_EQ(alsListe(e), f.befunde);
+        }
+        for (const pruefung::Befund& b : e.befunde) {
+            EXPECT_NE(b.text().rfind("tot:", 0), 0u) << b.satz;
+            if (b.fehler.art == verdrahtung::Art::Tausch) {
+                EXPECT_NE(b.satz.find("geführte Prüfung „Belegtmeldungen der"), std::string::npos) << b.satz;
+            }
+        }
+        // A missing load reads as a dead line: fed back with every load.
+        p.fehler(Lasten + "," + alsListe(e));
+        EXPECT_EQ(alsListe(p.pruefen(true)), alsListe(e));
+    }
+}
+
+// The only block card missing silences every block: the hint names the card
+// and its lines beside the missing loads.
+TEST(Blockpruefung, SilentBlocksNameTheCardTooAndUnreachedAuxiliaryBlocksAsTheWindowNumbersThem)
+{
+    Pruefstand p(anlage(1, 1));
+    p.fehler(Lasten + ",fehlt:block:1");
+    const pruefung::Ergebnis e = p.pruefen(true);
+    EXPECT_TRUE(e.bloeckeStumm);
+    ASSERT_EQ(e.hinweise.size(), 1u);
+    EXPECT_NE(e.hinweise[0].find("ohne Last"), std::string::npos);
+    EXPECT_NE(e.hinweise[0].find("fehlt eine Blockkarte"), std::string::npos);
+
+    Pruefstand q(anlage(1, 2));   // auxiliary blocks 5..8 beyond the chain: 205..208 in the window
+    q.fehler(Lasten);
+    const pruefung::Ergebnis h = q.pruefen(true);
+    EXPECT_TRUE(h.befunde.empty());
+    ASSERT_EQ(h.hinweise.size(), 1u);
+    EXPECT_NE(h.hinweise[0].find("Hilfsblöcke 205 bis 208 (hblock:5 bis 8)"), std::string::npos) << h.hinweise[0];
 }
 
 }  // namespace
