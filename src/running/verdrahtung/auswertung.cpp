@@ -84,7 +84,7 @@ int ersteDerLetzten(int karten, Passt passt)
 
 }  // namespace
 
-Ergebnis ruheAuswerten(const RuheBild& bild)
+Ergebnis ruheAuswerten(const RuheBild& bild, const std::vector<Fehler>& fehlendeKarten)
 {
     const Umfang& u = bild.umfang;
     Ergebnis e;
@@ -118,23 +118,32 @@ Ergebnis ruheAuswerten(const RuheBild& bild)
     // The block chain broken behind a card (or before card 1): every block
     // card behind it shifts in ones, so its blocks and auxiliary blocks have
     // power all the time; where they carry a load they report occupied while
-    // their buttons stay free. A card counts when both its blocks, or all
-    // its auxiliary blocks, report occupied: one dead occupancy line beside
-    // the loads does not move the break.
+    // their buttons stay free. One dead occupancy line beside the loads does
+    // not move the break.
     const int blockKarten = kartenZahl(u.bloecke, 2);
     const int hMit = u.hBloeckeMitAusgang();
     const auto belegt = [&](Element el, int n) { return !erklaert.ist(el, n) && bild.von(el, n) == Ruhe::Belegt; };
-    const int erste = ersteDerLetzten(blockKarten, [&](int c) {
+    // 2: every block or every auxiliary block of the card occupied, 1: one
+    // block, 0: none.
+    const auto strom = [&](int c) {
         int b = 0, bAlle = 0, h = 0, hAlle = 0;
         for (int n = 2 * c - 1; n <= std::min(2 * c, u.bloecke); ++n, ++bAlle) {
             if (erklaert.ist(Element::BlockBelegt, n))
-                return false;
+                return 0;
             b += belegt(Element::BlockBelegt, n) ? 1 : 0;
         }
         for (int n = 4 * c - 3; n <= std::min(4 * c, hMit); ++n, ++hAlle)
             h += belegt(Element::HBlockBelegt, n) ? 1 : 0;
-        return (bAlle > 0 && b == bAlle) || (hAlle >= 2 && h == hAlle);
-    });
+        return (bAlle > 0 && b == bAlle) || (hAlle >= 2 && h == hAlle) ? 2 : b > 0 ? 1 : 0;
+    };
+    // The run of cards to the end with power; it begins at its first card
+    // whose blocks all answer (a train on one block is no break).
+    int erste = 0;
+    for (int c = ersteDerLetzten(blockKarten, [&](int c) { return strom(c) > 0; }); c >= 1 && c <= blockKarten; ++c)
+        if (strom(c) == 2) {
+            erste = c;
+            break;
+        }
     if (erste >= 1) {
         const std::string wo = erste == 1 ? "zwischen Interfacekarte und Karte 1"
                                           : "zwischen Karte " + zahl(erste - 1) + " und " + zahl(erste);
@@ -167,11 +176,22 @@ Ergebnis ruheAuswerten(const RuheBild& bild)
                 erklaert.setzen(Element::HBlockBelegt, h, h);
     }
 
+    // With a card missing on its line, the input read at step n belongs to
+    // the element one card further on.
+    const auto element = [&](Element el, int n) {
+        for (const Leitung& l : Leitungen)
+            for (const Leitung::Teil& t : l.teile)
+                for (const Fehler& f : fehlendeKarten)
+                    if (t.element == el && f.art == Art::Fehlt && f.kette == l.kette && n > (f.a - 1) * t.proKarte)
+                        return n + t.proKarte;
+        return n;
+    };
     for (Element el : Eingaenge) {
-        for (int n = 1; n <= u.anzahl(el); ++n) {
-            if (erklaert.ist(el, n))
+        for (int i = 1; i <= u.anzahl(el); ++i) {
+            if (erklaert.ist(el, i))
                 continue;
-            const Ruhe r = bild.von(el, n);
+            const Ruhe r = bild.von(el, i);
+            const int n = element(el, i);
             if (r == Ruhe::Belegt) {
                 const std::string was = elementText(el, n);
                 e.befunde.push_back(befund(

@@ -53,13 +53,20 @@ int herkunft(const Sorte& s, const Versatz& v, int p)
     return v.linie > 0 && p > (v.linie - 1) * s.proKarte ? p + s.proKarte : p;
 }
 
+// An element no output reaches: its card is missing on the chain.
+bool dunkel(const Sorte& s, const Versatz& v, int e)
+{
+    return v.kette > 0 && e > (v.kette - 1) * s.proKarte && e <= v.kette * s.proKarte;
+}
+
 bool verloren(const Sorte& s, const Versatz& v, int e)
 {
     return v.linie > 0 && e > (v.linie - 1) * s.proKarte && e <= v.linie * s.proKarte;
 }
 
-// Outputs whose single answer is the one the shift predicts; bestaetigt:
-// one of them answered away from its own number (the shift shows).
+// Outputs whose single answer is the one the shift predicts, less answers
+// it cannot explain at all (from elements without power); bestaetigt: one
+// of them answered away from its own number (the shift shows).
 int treffer(const Sorte& s, const Versatz& v, bool& bestaetigt)
 {
     int t = 0;
@@ -67,6 +74,9 @@ int treffer(const Sorte& s, const Versatz& v, bool& bestaetigt)
     for (int n = 1; n <= s.anzahl; ++n) {
         const int e = element(s, v, n);
         const std::vector<int>& a = s.antwort[static_cast<std::size_t>(n)];
+        for (const int p : a)
+            if (e == 0 || dunkel(s, v, herkunft(s, v, p)))
+                --t;
         if (e == 0 || a.size() != 1 || herkunft(s, v, a[0]) != e)
             continue;
         ++t;
@@ -167,47 +177,47 @@ public:
             if (a[0] <= m)
                 ++hinein[static_cast<std::size_t>(a[0])];
         }
-        // An answer that moved to another block: part of a ring when that
-        // block was reached and nobody else answers there.
-        const auto zug = [&](int n) {
-            const int k = n <= m ? ziel[static_cast<std::size_t>(n)] : 0;
-            return k >= 1 && k <= m && erreicht_[static_cast<std::size_t>(k)] && hinein[static_cast<std::size_t>(k)] == 1;
+        // An answer that moved to another block: part of a ring when nobody
+        // else answers there.
+        const auto kante = [&](int n) {
+            const int k = ziel[static_cast<std::size_t>(n)];
+            return k >= 1 && k <= m && hinein[static_cast<std::size_t>(k)] == 1;
         };
+        const auto ist = [&](const std::vector<std::uint8_t>& v, int n) { return v[static_cast<std::size_t>(n)] != 0; };
         std::vector<std::uint8_t> gesehen(static_cast<std::size_t>(m + 1), 0);
         int frei = 0;   // stuck inputs a silent block's answer may have gone to
         for (int n = 1; n <= m; ++n)
-            if (erreicht_[static_cast<std::size_t>(n)] && ungesehen_[static_cast<std::size_t>(n)])
+            if (ist(erreicht_, n) && ist(ungesehen_, n) && !stumm(n))
                 ++frei;
-        for (int n = 1; n <= m; ++n)
-            if (erreicht_[static_cast<std::size_t>(n)] && ungesehen_[static_cast<std::size_t>(n)] && stumm(n))
-                --frei;
         // Chains from a block nobody answers at, then rings.
         for (int runde = 0; runde < 2; ++runde) {
             for (int n = 1; n <= m; ++n) {
-                if (gesehen[static_cast<std::size_t>(n)] || !zug(n) || (runde == 0 && hinein[static_cast<std::size_t>(n)] > 0))
+                if (ist(gesehen, n) || !kante(n) || (runde == 0 && hinein[static_cast<std::size_t>(n)] > 0))
                     continue;
                 std::vector<int> weg{n};
                 gesehen[static_cast<std::size_t>(n)] = 1;
                 int k = ziel[static_cast<std::size_t>(n)];
-                while (k != n && zug(k) && !gesehen[static_cast<std::size_t>(k)]) {
+                while (k != n && ist(erreicht_, k) && kante(k) && !ist(gesehen, k)) {
                     weg.push_back(k);
                     gesehen[static_cast<std::size_t>(k)] = 1;
                     k = ziel[static_cast<std::size_t>(k)];
                 }
                 if (k == n) {
-                    ring(weg, false);
-                } else if (stumm(k) && !gesehen[static_cast<std::size_t>(k)]) {
-                    weg.push_back(k);
-                    gesehen[static_cast<std::size_t>(k)] = 1;
-                    if (ungesehen_[static_cast<std::size_t>(n)])
-                        --frei;
-                    else
-                        ++stumme;
-                    ring(weg, !ungesehen_[static_cast<std::size_t>(n)]);
-                } else {
+                    ring(weg, Schluss::Ring);
+                    continue;
+                }
+                if (ist(gesehen, k) || !stumm(k)) {
                     for (const int w : weg)
                         einseitig(w);
+                    continue;
                 }
+                weg.push_back(k);
+                gesehen[static_cast<std::size_t>(k)] = 1;
+                if (ist(ungesehen_, n))
+                    --frei;
+                else if (ist(erreicht_, k))
+                    ++stumme;
+                ring(weg, !ist(erreicht_, k) ? Schluss::Dunkel : ist(ungesehen_, n) ? Schluss::Ungesehen : Schluss::Tot);
             }
         }
         for (int n = 1; n <= m; ++n)
@@ -248,11 +258,16 @@ private:
         return "tausch:" + std::string(verdrahtung::name(s_.ausgang)) + ":" + zahl(a) + ":" + zahl(b);
     }
 
-    // weg: each one's answer at the next; mitTot: the last is silent and
-    // nobody answers at the first (the ring closes through a dead line there).
-    void ring(const std::vector<int>& weg, bool mitTot)
+    // How a chain of answers closes: a ring; through a dead line at the
+    // first (the last is silent, nobody answers at the first); at a first
+    // whose input is stuck; at a last that no output reaches.
+    enum class Schluss { Ring, Tot, Ungesehen, Dunkel };
+
+    // weg: each one's answer at the next.
+    void ring(const std::vector<int>& weg, Schluss schluss)
     {
-        const bool offen = weg.size() > 1 && stumm(weg.back());
+        const bool mitTot = schluss == Schluss::Tot;
+        const bool offen = schluss != Schluss::Ring;
         const std::string& art = s_.einzahl;
         std::string satz = "Fahrstrom von " + art + " " + zahl(weg[0]) + " meldet als " + zahl(weg[1]) + " belegt";
         const std::size_t bis = offen ? weg.size() - 1 : weg.size();
@@ -277,9 +292,13 @@ private:
                      + (weg.size() == 2 ? "von " + liste(weg) : "reihum") + " vertauscht, und auf " + zahl(weg[0])
                      + " keine Last, Ausgang tot oder Belegtleitung unterbrochen?";
         } else {
-            b.satz = satz + "; was " + art + " " + zahl(weg.back()) + " meldet, ist nicht zu sehen, der Eingang von "
-                     + zahl(weg[0]) + " war schon in Ruhe nicht frei: Leitungen "
-                     + (weg.size() == 2 ? "von " + liste(weg) : "von " + liste(weg) + " reihum") + " vertauscht?";
+            b.satz = satz + "; "
+                     + (schluss == Schluss::Dunkel
+                            ? art + " " + zahl(weg.back()) + " selbst bekommt keinen Fahrstrom, den er melden könnte"
+                            : "was " + art + " " + zahl(weg.back()) + " meldet, ist nicht zu sehen, der Eingang von "
+                                  + zahl(weg[0]) + " war schon in Ruhe nicht frei")
+                     + ": Leitungen " + (weg.size() == 2 ? "von " + liste(weg) : "von " + liste(weg) + " reihum")
+                     + " vertauscht?";
         }
         if (t.size() > 1)
             b.satz += " Für --fehler gelten die Tausche in dieser Reihenfolge.";

@@ -286,8 +286,16 @@ Ergebnis pruefen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, bool
         abbruch.abgebrochen = true;
         return abbruch;
     }
-    if (mitBloecken)
-        anhaengen(e, bloeckeAuswerten(ruhe, bloecke));
+    if (mitBloecken) {
+        Ergebnis b = bloeckeAuswerten(ruhe, bloecke);
+        std::vector<verdrahtung::Fehler> fehlend;
+        for (const Befund& f : b.befunde)
+            if (f.fehler.art == verdrahtung::Art::Fehlt && verdrahtung::istEingang(f.fehler.kette))
+                fehlend.push_back(f.fehler);
+        if (!fehlend.empty())
+            e = ruheAuswerten(ruhe, fehlend);
+        anhaengen(e, std::move(b));
+    }
     if (ruheBild)
         *ruheBild = std::move(ruhe);
     if (blockBild)

@@ -77,8 +77,10 @@ struct RuheBild {
 // Findings of the rest: a line reading 1 from a card on (bruch of the line
 // behind the card before), the block chain powering every block behind a
 // card (bruch:block, seen where blocks carry a load), single inputs that
-// stay occupied (haengt) or change (flackert).
-Ergebnis ruheAuswerten(const RuheBild& bild);
+// stay occupied (haengt) or change (flackert). Cards the block check found
+// missing on an input line (fehlt findings) move the single inputs behind
+// them back to the elements they belong to.
+Ergebnis ruheAuswerten(const RuheBild& bild, const std::vector<verdrahtung::Fehler>& fehlendeKarten = {});
 
 // --- blocks answer ---------------------------------------------------------
 

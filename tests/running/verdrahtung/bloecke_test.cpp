@@ -78,6 +78,8 @@ TEST(Blockpruefung, BrokenBlockChainIsNamedAndEndsTheCheckWithTheSupplyOff)
         {mittlereAnlage(), "bruch:block:0,tot:blockbelegt:5", {"bruch:block:0", "tot:block:5"}},
         {mittlereAnlage(), "tot:blockbelegt:9,bruch:block:3", {"bruch:block:3", "tot:block:9"}},
         {mittlereAnlage(), "bruch:block:4,tot:hblockbelegt:21", {"bruch:block:4", "tot:hblock:21"}},
+        {anlage(5, 3), "tot:block:7,bruch:block:0,tot:hblock:2", {"bruch:block:0", "tot:block:7", "tot:hblock:2"}},
+        {anlage(5, 3), "tot:blockbelegt:9,bruch:block:1", {"bruch:block:1", "tot:block:9"}},
     };
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.fehler);
@@ -128,6 +130,12 @@ TEST(Blockpruefung, MissingCardBesideASecondFaultGivesBothAndNoCascade)
         {lastenOhne(10, 4), "fehlt:block:1", {"fehlt:block:1", "tot:block:4"}},
         {Lasten, "fehlt:block:3,tausch:hblock:2:3", {"fehlt:block:3", "tausch:hblock:2:3"}},
         {Lasten, "fehlt:blockein:4,tot:blockbelegt:3", {"fehlt:blockein:4", "tot:block:3"}},
+        {Lasten, "fehlt:block:3,haengt:blockbelegt:7,tausch:block:3:4",
+         {"fehlt:block:3", "haengt:blockbelegt:7", "tausch:block:3:4"}},
+        {Lasten, "fehlt:block:3,tausch:blockbelegt:5:10", {"fehlt:block:3", "tausch:block:5:10"}},
+        {Lasten, "fehlt:block:2,tausch:block:2:3", {"fehlt:block:2", "tausch:block:2:3"}},
+        {Lasten, "fehlt:blockein:2,haengt:blockbelegt:9,haengt:blocktaster:13",
+         {"fehlt:blockein:2", "haengt:blockbelegt:9", "haengt:blocktaster:13"}},
     };
     Pruefstand p(anlage(5, 3));
     for (const auto& f : faelle) {
