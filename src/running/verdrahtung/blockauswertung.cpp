@@ -141,8 +141,10 @@ public:
         ungesehen_.assign(groesse, 0);
         for (int p = 1; p < static_cast<int>(s.frei.size()); ++p) {
             const int h = herkunft(s, v, p);
-            if (!s.frei[static_cast<std::size_t>(p)] && h <= s.mitAusgang)
+            if (!s.frei[static_cast<std::size_t>(p)] && h <= s.mitAusgang) {
                 ungesehen_[static_cast<std::size_t>(h)] = 1;
+                klemmt_.push_back(h);
+            }
         }
         for (int n = 1; n <= s.mitAusgang; ++n)
             if (verloren(s, v, n))
@@ -237,14 +239,11 @@ public:
                                             "Belegtleitung unterbrochen?" + gefuehrtText(s_.ausgang)));
         }
         if (!nichtGesehen_.empty()) {
-            std::vector<int> stuck;
-            for (int n = 1; n <= m; ++n)
-                if (erreicht_[static_cast<std::size_t>(n)] && ungesehen_[static_cast<std::size_t>(n)])
-                    stuck.push_back(n);
-            e_.hinweise.push_back(s_.mehrzahl + " " + liste(nichtGesehen_)
+            std::sort(klemmt_.begin(), klemmt_.end());
+            e_.hinweise.push_back((nichtGesehen_.size() == 1 ? s_.einzahl : s_.mehrzahl) + " " + liste(nichtGesehen_)
                                   + (nichtGesehen_.size() == 1 ? " meldet" : " melden")
                                   + " sich nicht, doch die Meldung kann auf einem Eingang liegen, der schon in Ruhe "
-                                    "nicht frei war (" + liste(stuck) + "): nicht zu sehen, solange er das tut.");
+                                    "nicht frei war (" + liste(klemmt_) + "): nicht zu sehen, solange er das tut.");
         }
     }
 
@@ -336,6 +335,7 @@ private:
     std::vector<std::vector<int>> r_;        // by element: the elements whose answers came
     std::vector<std::uint8_t> erreicht_;     // an output reaches it
     std::vector<std::uint8_t> ungesehen_;    // its answer cannot be seen (input stuck at rest, card lost)
+    std::vector<int> klemmt_;                // elements whose input was not free at rest
     std::vector<int> nichtGesehen_;
     std::vector<int> ziel_;                  // by element: where its single answer went, 0: none or its own
 };

@@ -186,6 +186,26 @@ TEST(Blockpruefung, FindingsFedBackGiveTheSameWiring)
     }
 }
 
+// A silent block while a stuck input has room for an answer nobody saw:
+// said as not seen, never as dead.
+TEST(Blockpruefung, SilentBlockBesideAStuckInputIsNotCalledDead)
+{
+    pruefung::RuheBild ruhe;
+    ruhe.umfang.bloecke = 4;
+    for (int i = 0; i < pruefung::EingangsArten; ++i)
+        ruhe.zustand[i].assign(static_cast<std::size_t>(ruhe.umfang.anzahl(pruefung::Eingaenge[i]) + 1), 0);
+    ruhe.zustand[0][3] = static_cast<std::uint8_t>(pruefung::Ruhe::Belegt);   // block 3's input stuck
+    pruefung::BlockBild bild;
+    bild.block = {{}, {1}, {}, {4}, {4}};   // 3 answers at 4 beside 4 itself, 2 silent
+    const pruefung::Ergebnis e = pruefung::bloeckeAuswerten(ruhe, bild);
+    for (const pruefung::Befund& b : e.befunde)
+        EXPECT_NE(b.text().rfind("tot:", 0), 0u) << b.text();
+    ASSERT_FALSE(e.hinweise.empty());
+    EXPECT_EQ(e.hinweise[0].rfind("Block 2 meldet sich nicht", 0), 0u) << e.hinweise[0];
+    EXPECT_NE(e.hinweise[0].find("nicht zu sehen"), std::string::npos) << e.hinweise[0];
+    EXPECT_NE(e.hinweise[0].find("(3)"), std::string::npos) << e.hinweise[0];
+}
+
 // The only block card missing silences every block: the hint names the card
 // and its lines beside the missing loads.
 TEST(Blockpruefung, SilentBlocksNameTheCardTooAndUnreachedAuxiliaryBlocksAsTheWindowNumbersThem)
