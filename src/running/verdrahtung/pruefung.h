@@ -29,7 +29,9 @@ struct Befund {
     verdrahtung::Fehler fehler;
     std::string satz;   // German, ends with "." or "?"
     // A fault the --fehler list cannot name (a short between two inputs):
-    // its name in the same form ("kurzschluss:melder:5:6"), else empty.
+    // its name in the same form ("kurzschluss:melder:5:6"); answers that went
+    // round several blocks: the --fehler list that gives them, in its order
+    // ("tausch:block:2:4,tausch:block:1:2"); else empty.
     std::string name;
     // The first field of its report line.
     std::string text() const { return name.empty() ? verdrahtung::text(fehler) : name; }
