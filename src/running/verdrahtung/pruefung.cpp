@@ -258,16 +258,44 @@ Ergebnis pruefen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, bool
     RuheBild ruhe;
     BlockBild bloecke;
     bool fertig = ruheLaufen(lauf, zeiten, ruhe);
+    if (fertig)
+        e = ruheAuswerten(ruhe);
+    const bool dauerstrom = std::any_of(e.befunde.begin(), e.befunde.end(), [](const Befund& b) {
+        return b.fehler.art == verdrahtung::Art::Bruch && b.fehler.kette == verdrahtung::Kette::Block;
+    });
+    if (fertig && dauerstrom) {
+        // Power that no output switches off: only the supply can. Nothing
+        // more gets power, the keep-alive line stays low.
+        kvx.AlleBloeckeAus();
+        kvx.SntAus();
+        steuerung.schritte = steuerung.erledigt.load();
+        e.netzteilAus = true;
+        e.hinweise.push_back(std::string("Die Prüfung endete nach der Ruhe, das Netzteil ist aus: Blöcke mit dauernd "
+                                         "Fahrstrom lassen sich nicht abschalten")
+                             + (mitBloecken ? ", darum wurde kein Block einzeln eingeschaltet" : "")
+                             + ". Erst die Blockkette prüfen (oder die Züge abräumen), dann noch einmal prüfen.");
+        if (ruheBild)
+            *ruheBild = std::move(ruhe);
+        return e;
+    }
     if (fertig && mitBloecken)
         fertig = bloeckeLaufen(kvx, lauf, zeiten, bloecke);
     kvx.AlleBloeckeAus();
     if (!fertig) {
-        e.abgebrochen = true;
-        return e;
+        Ergebnis abbruch;
+        abbruch.abgebrochen = true;
+        return abbruch;
     }
-    e = ruheAuswerten(ruhe);
-    if (mitBloecken)
-        anhaengen(e, bloeckeAuswerten(ruhe, bloecke));
+    if (mitBloecken) {
+        Ergebnis b = bloeckeAuswerten(ruhe, bloecke);
+        std::vector<verdrahtung::Fehler> fehlend;
+        for (const Befund& f : b.befunde)
+            if (f.fehler.art == verdrahtung::Art::Fehlt && verdrahtung::istEingang(f.fehler.kette))
+                fehlend.push_back(f.fehler);
+        if (!fehlend.empty())
+            e = ruheAuswerten(ruhe, fehlend);
+        anhaengen(e, std::move(b));
+    }
     if (ruheBild)
         *ruheBild = std::move(ruhe);
     if (blockBild)

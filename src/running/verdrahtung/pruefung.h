@@ -29,7 +29,9 @@ struct Befund {
     verdrahtung::Fehler fehler;
     std::string satz;   // German, ends with "." or "?"
     // A fault the --fehler list cannot name (a short between two inputs):
-    // its name in the same form ("kurzschluss:melder:5:6"), else empty.
+    // its name in the same form ("kurzschluss:melder:5:6"); answers that went
+    // round several blocks: the --fehler list that gives them, in its order
+    // ("tausch:block:2:4,tausch:block:1:2"); else empty.
     std::string name;
     // The first field of its report line.
     std::string text() const { return name.empty() ? verdrahtung::text(fehler) : name; }
@@ -41,6 +43,10 @@ struct Ergebnis {
     std::vector<std::string> hinweise;   // no finding: what the check could not see (German)
     bool abgebrochen = false;            // stopped before its end: the findings are incomplete
     bool bloeckeStumm = false;           // the blocks had power, but none answered: nothing seen of them
+    // The rest found blocks the block chain powers all the time: no output
+    // can switch them off, so the run ended after the rest with the supply
+    // off (no keep-alive pulse, line low), and it must stay off.
+    bool netzteilAus = false;
 };
 
 // The input kinds the rest check watches, in the order of the report.
@@ -73,8 +79,10 @@ struct RuheBild {
 // Findings of the rest: a line reading 1 from a card on (bruch of the line
 // behind the card before), the block chain powering every block behind a
 // card (bruch:block, seen where blocks carry a load), single inputs that
-// stay occupied (haengt) or change (flackert).
-Ergebnis ruheAuswerten(const RuheBild& bild);
+// stay occupied (haengt) or change (flackert). Cards the block check found
+// missing on an input line (fehlt findings) move the single inputs behind
+// them back to the elements they belong to.
+Ergebnis ruheAuswerten(const RuheBild& bild, const std::vector<verdrahtung::Fehler>& fehlendeKarten = {});
 
 // --- blocks answer ---------------------------------------------------------
 
@@ -117,7 +125,9 @@ int schritte(const Umfang& u, const Zeiten& z, bool mitBloecken);
 // the rest cycles, then, mitBloecken, every block and auxiliary block alone
 // at the lowest step for einZyklen cycles and off for ausZyklen. Every
 // output is off when it returns, also after a stop (then abgebrochen). The
-// keep-alive line toggles in every cycle.
+// keep-alive line toggles in every cycle. When the rest finds blocks with
+// power all the time (a broken block chain), nothing is switched on: the run
+// ends there, the keep-alive line stays low, and netzteilAus says so.
 Ergebnis pruefen(TkvxHard& kvx, Steuerung& steuerung, const Zeiten& zeiten, bool mitBloecken,
                  RuheBild* ruheBild = nullptr, BlockBild* blockBild = nullptr);
 
