@@ -25,6 +25,7 @@
 //                                              an true), an false is its "Fertig"
 //   {"befehl": "nichtskam", "nr": 5}           nr: the number the page showed as expected; the
 //                                              person pressed it and nothing came
+//   {"befehl": "zuruecknehmen", "nr": 5}       nr: the same; the guided check's "Zurück"
 //
 // The reader only checks the form: a known command with exactly its fields,
 // each once, of the right type and within the bounds any layout can have
@@ -66,11 +67,12 @@ enum class Art {
     Antwort,
     Eingaben,
     NichtsKam,
+    Zuruecknehmen,
 };
 
 struct Befehl {
     Art art = Art::Lebt;
-    int nr = 0;           // seite, block, tempo, nichtskam; antwort: the box's id
+    int nr = 0;           // seite, block, tempo, nichtskam, zuruecknehmen; antwort: the box's id
     double wert = 0;      // takt
     bool an = false;      // snt, start, fahrt, sichtbar, eingaben; richtung: forward
     QString knopf;        // antwort: the button's text
