@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTimer>
 
 using fixture::schnellePause;
@@ -254,6 +255,31 @@ private Q_SLOTS:
         QVERIFY(f->lKam->styleSheet().isEmpty());
         QVERIFY(!f->stand().kamFalsch);
         QTRY_COMPARE_WITH_TIMEOUT(fertig.count(), 3, 5000);
+    }
+
+    // The report window: newest first, wiring findings among the marked
+    // elements by their time, each check's findings in their order, and the
+    // element column wide enough for the longest name.
+    void berichtNeuesteZuerstUndGanz()
+    {
+        PruefberichtFenster f;
+        const QDateTime t0 = QDateTime::currentDateTime();
+        const auto befund = [](const char* fehler, const char* satz, const QDateTime& zeit) {
+            return Pruefbericht::Verdrahtung{{}, QString::fromLatin1(fehler), QString::fromLatin1(satz), zeit};
+        };
+        f.bericht.verdrahtungSetzen(QStringLiteral("Ruhe"), {befund("haengt:melder:3", "a", t0),
+                                                             befund("flackert:melder:5", "b", t0)});
+        f.bericht.umschalten(Pruefbericht::Art::Led, 37, Pruefbericht::Ohne, t0.addSecs(5));
+        f.bericht.verdrahtungSetzen(QStringLiteral("Blöcke"),
+                                    {befund("tausch:blockbelegt:12:14", "c", t0.addSecs(10)),
+                                     befund(qPrintable(Pruefbericht::Hinweis), "d", t0.addSecs(10))});
+        QStringList spalte;
+        for (int z = 0; z < f.gFehler->rowCount(); ++z)
+            spalte << f.gFehler->item(z, 2)->text();
+        QCOMPARE(spalte, (QStringList{QStringLiteral("tausch:blockbelegt:12:14"), QStringLiteral("LED 37"),
+                                      QStringLiteral("haengt:melder:3"), QStringLiteral("flackert:melder:5")}));
+        QVERIFY(f.gFehler->columnWidth(2)
+                >= f.gFehler->fontMetrics().horizontalAdvance(QStringLiteral("tausch:blockbelegt:12:14")));
     }
 
     // While a check runs, started on the Config page: no page can be chosen,
