@@ -382,9 +382,12 @@ void VerdrahtungsFenster::ruheDa(const pruefung::RuheBild& ruhe)
     fuehrung_ = std::make_unique<pruefung::Fuehrung>(element, pruefung::umfangVon(kvx_).anzahl(element), ruhe);
     QString text = QStringLiteral("Der Reihe nach ab 1 drücken oder belegen; \"Nichts kam\", wenn nichts gemeldet wird.");
     if (const std::vector<int>& aus = fuehrung_->ausgelassen(); !aus.empty()) {
-        QStringList n;
-        for (int i : aus)
-            n << QString::number(i);
+        QStringList n;   // "3, 17–24"
+        for (std::size_t i = 0, j = 0; i < aus.size(); i = j + 1) {
+            for (j = i; j + 1 < aus.size() && aus[j + 1] == aus[j] + 1;)
+                ++j;
+            n << (j > i ? QStringLiteral("%1–%2").arg(aus[i]).arg(aus[j]) : QString::number(aus[i]));
+        }
         text += QStringLiteral(" Ausgelassen, weil schon in Ruhe belegt oder wechselnd: %1.").arg(n.join(QStringLiteral(", ")));
     }
     lStatus->setText(text);
