@@ -44,9 +44,12 @@ QString bereiche(const std::vector<int>& n)
 QString betroffenText(const Fehler& f, const VirtualLayout& layout)
 {
     QStringList teile;
+    // A load names a block and its occupancy: the same numbers, said once.
     for (const Stelle& s : betroffen(f, layout))
-        teile << QString::fromUtf8(mehrzahl(s.element).data(), qsizetype(mehrzahl(s.element).size())) + QLatin1Char(' ')
-                + bereiche(s.nummern);
+        if (const QString teil = QString::fromUtf8(mehrzahl(s.element).data(), qsizetype(mehrzahl(s.element).size()))
+                                 + QLatin1Char(' ') + bereiche(s.nummern);
+            !teile.contains(teil))
+            teile << teil;
     return teile.isEmpty() ? QStringLiteral("nichts") : teile.join(QStringLiteral("; "));
 }
 

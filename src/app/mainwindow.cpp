@@ -177,7 +177,7 @@ TfMain::TfMain(MainOptions options, QWidget* parent)
             [this] { mnuAnlage->setVisible(kvx->Simulation || anlage->virtuell()); });
     anlage->streckeHolen = [this] { return pStrecke->tabellen(); };
     anlage->beispielErlaubt = [this] {
-        return !pFahren->zugFaehrt() && !pStrecke->zugFaehrt() && !mnuSNTaus->isEnabled();
+        return !pFahren->zugFaehrt() && !pStrecke->zugFaehrt() && !mnuSNTaus->isEnabled() && !fVerdrahtung->laeuft();
     };
     anlage->beispielEinrichten = [this](const std::array<int, KartenAnzahl>& karten) { beispielAnlage(karten); };
     anlage->speicherPfad = [this] {
@@ -457,10 +457,11 @@ void TfMain::mnuHelpClick()
     fHelp->activateWindow();
 }
 
-// Onto the virtual card as a re-initialisation does, unless a train runs; then its window.
+// Onto the virtual card as a re-initialisation does, unless a train runs or
+// the wiring is checked; then its window.
 void TfMain::mnuAnlageClick()
 {
-    if (kvx->Simulation && !pFahren->zugFaehrt() && !pStrecke->zugFaehrt()) {
+    if (kvx->Simulation && !pFahren->zugFaehrt() && !pStrecke->zugFaehrt() && !fVerdrahtung->laeuft()) {
         backendSetzen(anlage->umschalten());
         kvx->PortInit();
         mnuReInitClick();

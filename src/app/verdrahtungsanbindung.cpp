@@ -1,5 +1,6 @@
 #include "verdrahtungsanbindung.h"
 
+#include "configpage.h"
 #include "fahrenpage.h"
 #include "mainwindow.h"
 #include "pruefberichtfenster.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
+#include <QTabBar>
 #include <QTimer>
 
 #include <memory>
@@ -59,6 +61,14 @@ VerdrahtungsFenster* verdrahtungAnbinden(TfMain& f)
     };
     auto vorher = std::make_shared<Vorher>();
     fenster->laufAenderung = [&f, vorher](bool beginnt) {
+        // Nothing may change the card counts or reset the chains under the
+        // worker: the Config page, the re-initialisation and the reset are
+        // locked, and no page can be chosen (its show handler would switch
+        // blocks).
+        f.pConfig->setEnabled(!beginnt);
+        f.pControl->tabBar()->setEnabled(!beginnt);
+        f.mnuReInit->setEnabled(!beginnt);
+        f.mnuReset->setEnabled(!beginnt);
         if (beginnt) {
             *vorher = {f.tiSNT->isActive(), f.mnuSNTein->isEnabled(), f.mnuSNTaus->isEnabled(), false};
             f.tiSNT->stop();   // the check's worker pulses the line now

@@ -254,6 +254,7 @@ QString WebAnbindung::ausfuehren(int client, const web::Befehl& b)
         return fahrBefehl(client, b);
     case Art::Eingaben:
     case Art::NichtsKam:
+    case Art::Zuruecknehmen:
         return verdrahtung_ ? pruefBefehl(*verdrahtung_, b) : QStringLiteral("Das Programm hat keine Prüfung der Verdrahtung.");
     case Art::AllesAus:
     case Art::Lebt:

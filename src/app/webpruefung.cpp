@@ -20,6 +20,8 @@ QString pruefBefehl(VerdrahtungsFenster& fenster, const web::Befehl& b)
 {
     if (b.art == web::Art::NichtsKam)
         return fenster.nichtsKam(b.nr);
+    if (b.art == web::Art::Zuruecknehmen)
+        return fenster.zurueck(b.nr);
     if (!b.an)
         return fenster.eingabenBeenden();
     for (const pruefung::FuehrungsGruppe& g : pruefung::FuehrungsGruppen)
@@ -40,6 +42,7 @@ QJsonObject pruefZustand(const VerdrahtungsFenster& fenster, const TkvxHard& kvx
     return QJsonObject{
         {QStringLiteral("laeuft"), s.laeuft},
         {QStringLiteral("gefuehrt"), s.gefuehrt},
+        {QStringLiteral("zurueck"), s.zurueck},
         {QStringLiteral("frage"), s.frage},
         {QStringLiteral("gruppe"), gruppenName(s.gruppe)},
         {QStringLiteral("gruppen"), gruppen},

@@ -16,7 +16,7 @@
 class TkvxHard;
 class VerdrahtungsFenster;
 
-// eingaben, nichtskam: the reason in German, empty when taken.
+// eingaben, nichtskam, zuruecknehmen: the reason in German, empty when taken.
 QString pruefBefehl(VerdrahtungsFenster& fenster, const web::Befehl& b);
 
 // The member "verdrahtung" of the state: the window's runs, the groups with

@@ -1,11 +1,13 @@
 #include "anlagenprotokoll.h"
 
 #include "kvxhard.h"
+#include "verdrahtungsfehler.h"
 #include "virtualcard.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <tuple>
 
 namespace {
 
@@ -85,6 +87,48 @@ bool AnlagenProtokoll::setzen(std::vector<std::uint8_t>& stand, int n, std::uint
         return false;
     stand[i] = wert;
     return true;
+}
+
+void AnlagenProtokoll::lastenLesen()
+{
+    last_.clear();
+    lastAlle_[0] = lastAlle_[1] = false;
+    for (const verdrahtung::Fehler& f : karte_.fehler()) {
+        if (f.art != verdrahtung::Art::Last)
+            continue;
+        const bool hilfs = f.element == verdrahtung::Element::HBlock;
+        if (f.a == 0)
+            lastAlle_[hilfs ? 1 : 0] = true;
+        else
+            setzen(last_, hilfs ? kvx::TasterHBlockBasis + f.a : f.a, 1);
+    }
+}
+
+bool AnlagenProtokoll::hatLast(int nummer) const
+{
+    const bool hilfs = nummer > kvx::TasterHBlockBasis;
+    return lastAlle_[hilfs ? 1 : 0] || (static_cast<std::size_t>(nummer) < last_.size() && last_[static_cast<std::size_t>(nummer)]);
+}
+
+// What the layout reports itself, or a test load on a powered block.
+bool AnlagenProtokoll::belegt(int nummer, const std::vector<std::uint8_t>& strom) const
+{
+    const auto i = static_cast<std::size_t>(nummer);
+    if (i < eigen_.size() && eigen_[i])
+        return true;
+    if (!hatLast(nummer))
+        return false;
+    const int h = nummer - kvx::TasterHBlockBasis;
+    const auto b = static_cast<std::size_t>(h > 0 ? (h + 1) / 2 : nummer);
+    const std::uint8_t byte = b < strom.size() ? strom[b] : 0;
+    return h > 0 ? ((byte >> ((h - 1) % 2)) & 1) != 0 : (byte & kPower) != 0;
+}
+
+void AnlagenProtokoll::belegtZeile(Wann wann, int nummer, const std::vector<std::uint8_t>& strom)
+{
+    const bool an = belegt(nummer, strom);
+    if (setzen(belegt_, nummer, an ? 1 : 0))
+        zeile(wann, "Belegt", nummer, belegtFrei(an));
 }
 
 void AnlagenProtokoll::zeile(Wann wann, const char* was, int nummer, const std::string& zustand)
@@ -173,6 +217,7 @@ AnlagenProtokoll::Wann AnlagenProtokoll::bloeckeNachsehen(Wann jetzt, const std:
 std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
 {
     const VirtualCard::Ansicht a = karte_.ansicht();
+    lastenLesen();
     std::vector<Change> changes;
     karte_.changes(naechste_, a.stand, changes);
     naechste_ = std::max(naechste_, a.stand);
@@ -196,6 +241,10 @@ std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
                 if (setzen(hbloecke_, kvx::TasterHBlockBasis + h, hAn ? 1 : 0))
                     zeile(wann, "Hilfsblock", kvx::TasterHBlockBasis + h, einAus(hAn));
             }
+            setzen(strom_, n, c.value);
+            for (const int nummer : {n, kvx::TasterHBlockBasis + 2 * n - 1, kvx::TasterHBlockBasis + 2 * n})
+                if (hatLast(nummer))
+                    belegtZeile(wann, nummer, strom_);
             break;
         case Change::Kind::Led:
             if (c.sub >= 1 && c.sub <= 3 && setzen(leds_[c.sub - 1], n, c.value))
@@ -213,6 +262,15 @@ std::vector<std::string> AnlagenProtokoll::pruefen(Uhr::time_point jetzt)
             if (setzen(spulen_, n, c.value))
                 zeile(wann, "Spule", n, einAus(an));
             break;
+        case Change::Kind::BlockOccupied:
+        case Change::Kind::HBlockOccupied: {
+            const int nummer = eingang(c.kind, n).nummer;
+            if (nummer > 0) {
+                setzen(eigen_, nummer, c.value);
+                belegtZeile(wann, nummer, strom_);
+            }
+            break;
+        }
         default: {
             const Eingang e = eingang(c.kind, n);
             std::vector<std::uint8_t>& stand = std::string_view(e.was) == "Melder" ? melder_
@@ -288,8 +346,17 @@ void AnlagenProtokoll::abgleichen(Wann jetzt, const VirtualCard::Ansicht& a)
     gleich(hbloecke_, a.hblocks, kvx::TasterHBlockBasis, alle, "Hilfsblock", einAus);
     for (int k = 1; k <= 3; ++k)
         liste(leds_[k - 1], a.leds[static_cast<std::size_t>(k - 1)], 0, alle, "LED", einAus, ledCode(k, 0));
-    gleich(belegt_, a.blockOccupied, 0, kvx::MaxBlocks, "Belegt", belegtFrei);
-    gleich(belegt_, a.hblockOccupied, kvx::TasterHBlockBasis, kvx::MaxHBlocks, "Belegt", belegtFrei);
+    // The occupancies: the layout's own, and the test loads on the blocks powered now.
+    std::vector<std::uint8_t> strom(a.blocks.size() + 1, 0);
+    for (std::size_t b = 0; b < a.blocks.size(); ++b)
+        strom[b + 1] = a.blocks[b].byte;
+    for (const auto& [ist, basis, grenze] : {std::tuple(&a.blockOccupied, 0, kvx::MaxBlocks),
+                                             std::tuple(&a.hblockOccupied, kvx::TasterHBlockBasis, kvx::MaxHBlocks)}) {
+        for (int n = 1; n <= std::min<int>(grenze, static_cast<int>(std::max(ist->size(), strom.size() * 2))); ++n) {
+            setzen(eigen_, basis + n, static_cast<std::size_t>(n) <= ist->size() && (*ist)[static_cast<std::size_t>(n - 1)] ? 1 : 0);
+            belegtZeile(jetzt, basis + n, strom);
+        }
+    }
     gleich(melder_, a.melder, 0, alle, "Melder", belegtFrei);
     gleich(taster_, a.blockButtons, 0, kvx::MaxBlocks, "Taster", gedruecktLos);
     gleich(taster_, a.hblockButtons, kvx::TasterHBlockBasis, kvx::MaxHBlocks, "Taster", gedruecktLos);

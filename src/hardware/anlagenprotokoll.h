@@ -7,7 +7,8 @@
 //   Block b aus, Block b ein vor|rück <step>   step with one decimal
 //   Hilfsblock 200+h ein/aus  Weiche n gerade ein|abzweigend ein|aus
 //   Spule n ein/aus           LED n, 1000+n, 2000+n ein/aus
-//   Belegt b|200+h belegt/frei, Melder m belegt/frei
+//   Belegt b|200+h belegt/frei, Melder m belegt/frei (a block with a test
+//   load of the fault list is occupied while it has power)
 //   Taster <entry of TasterZustand> gedrückt/los (block-card buttons i,
 //   auxiliary-block buttons 200 + h, chain-1 buttons 512 + k)
 //
@@ -80,6 +81,10 @@ private:
     void blockZeile(Wann wann, int b, const std::string& text);
     Wann bloeckeNachsehen(Wann jetzt, const std::vector<std::uint8_t>& bytes);
     void abgleichen(Wann jetzt, const VirtualCard::Ansicht& a);
+    void lastenLesen();
+    bool hatLast(int nummer) const;                           // Belegt's number: b or 200 + h
+    bool belegt(int nummer, const std::vector<std::uint8_t>& strom) const;   // strom: block b's byte at [b]
+    void belegtZeile(Wann wann, int nummer, const std::vector<std::uint8_t>& strom);
     static bool setzen(std::vector<std::uint8_t>& stand, int n, std::uint8_t wert);   // true: it changed
 
     const VirtualCard& karte_;
@@ -95,4 +100,8 @@ private:
     std::vector<std::uint8_t> spulen_;
     std::vector<std::uint8_t> leds_[3];
     std::vector<std::uint8_t> belegt_, hbelegt_, melder_, taster_;   // taster_ by TasterZustand entry
+    std::vector<std::uint8_t> eigen_;    // occupancy the layout reports itself, numbered as belegt_
+    std::vector<std::uint8_t> strom_;    // block b's byte at [b], as the changes told it
+    std::vector<std::uint8_t> last_;     // test loads, numbered as belegt_
+    bool lastAlle_[2] = {false, false};  // on every block, every auxiliary block
 };

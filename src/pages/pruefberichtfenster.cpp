@@ -10,6 +10,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 PruefberichtFenster::PruefberichtFenster(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
@@ -76,21 +78,41 @@ void PruefberichtFenster::anzeigen()
     lGeprueft->setText(QStringLiteral("Geprüft: ")
                        + (arten.isEmpty() ? QStringLiteral("noch nichts") : arten.join(QStringLiteral("; "))));
 
+    // Newest first: the marked elements and the wiring check's findings by
+    // their time; the findings of one check in their own order.
+    struct Zeile {
+        QDateTime zeit;
+        QStringList text;
+    };
+    std::vector<Zeile> zeilen;
     const std::vector<Pruefbericht::Fehler>& f = bericht.fehler();
-    std::vector<QStringList> zeilen;
     for (auto it = f.rbegin(); it != f.rend(); ++it)
-        zeilen.push_back({it->zeit.toString(QStringLiteral("hh:mm:ss")), Pruefbericht::seitenName(it->art),
-                          Pruefbericht::artName(it->art) + QLatin1Char(' ') + QString::number(it->nummer),
-                          Pruefbericht::befund(it->lage)});
+        zeilen.push_back({it->zeit,
+                          {it->zeit.toString(QStringLiteral("hh:mm:ss")), Pruefbericht::seitenName(it->art),
+                           Pruefbericht::artName(it->art) + QLatin1Char(' ') + QString::number(it->nummer),
+                           Pruefbericht::befund(it->lage)}});
     // The wiring check's findings: the fault as --fehler names it, the likely cause.
-    for (const Pruefbericht::Verdrahtung& v : bericht.verdrahtung())
-        if (v.fehler != Pruefbericht::Hinweis)
-            zeilen.push_back({v.zeit.toString(QStringLiteral("hh:mm:ss")), QStringLiteral("Verdrahtung"), v.fehler,
-                              v.satz});
+    const std::vector<Pruefbericht::Verdrahtung>& v = bericht.verdrahtung();
+    QStringList pruefungen;   // last run last
+    for (const Pruefbericht::Verdrahtung& z : v)
+        if (!pruefungen.contains(z.pruefung))
+            pruefungen << z.pruefung;
+    for (auto p = pruefungen.crbegin(); p != pruefungen.crend(); ++p)
+        for (const Pruefbericht::Verdrahtung& z : v)
+            if (z.pruefung == *p && z.fehler != Pruefbericht::Hinweis)
+                zeilen.push_back({z.zeit, {z.zeit.toString(QStringLiteral("hh:mm:ss")), QStringLiteral("Verdrahtung"),
+                                           z.fehler, z.satz}});
+    std::stable_sort(zeilen.begin(), zeilen.end(), [](const Zeile& a, const Zeile& b) { return a.zeit > b.zeit; });
     gFehler->setRowCount(int(zeilen.size()));
     for (int zeile = 0; zeile < int(zeilen.size()); ++zeile)
-        for (int s = 0; s < zeilen[std::size_t(zeile)].size(); ++s)
-            gFehler->setItem(zeile, s, new QTableWidgetItem(zeilen[std::size_t(zeile)][s]));
+        for (int s = 0; s < zeilen[std::size_t(zeile)].text.size(); ++s) {
+            auto* item = new QTableWidgetItem(zeilen[std::size_t(zeile)].text[s]);
+            item->setToolTip(item->text());
+            gFehler->setItem(zeile, s, item);
+        }
+    // The element ("tausch:blockbelegt:12:14") whole; the cause takes the rest.
+    for (int s = 0; s < 3; ++s)
+        gFehler->resizeColumnToContents(s);
 }
 
 void PruefberichtFenster::zeigen()

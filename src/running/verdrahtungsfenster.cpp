@@ -104,6 +104,9 @@ VerdrahtungsFenster::VerdrahtungsFenster(TkvxHard& kvx, QWidget* parent)
     btnNichts = new QPushButton(QStringLiteral("Nichts kam"), this);
     btnNichts->setObjectName(QStringLiteral("btnNichts"));
     btnNichts->setToolTip(QStringLiteral("Gedrückt, aber nichts gemeldet: weiter mit der nächsten Nummer"));
+    btnZurueck = new QPushButton(QStringLiteral("Zurück"), this);
+    btnZurueck->setObjectName(QStringLiteral("btnZurueck"));
+    btnZurueck->setToolTip(QStringLiteral("Den letzten Druck zurücknehmen: seine Nummer kommt noch einmal"));
     btnFertig = new QPushButton(QStringLiteral("Fertig"), this);
     btnFertig->setObjectName(QStringLiteral("btnFertig"));
     btnFertig->setToolTip(QStringLiteral("Geführte Prüfung beenden und auswerten"));
@@ -124,6 +127,7 @@ VerdrahtungsFenster::VerdrahtungsFenster(TkvxHard& kvx, QWidget* parent)
     auto* eingabeRechts = new QVBoxLayout;
     eingabeRechts->addWidget(lKam);
     eingabeRechts->addWidget(btnNichts);
+    eingabeRechts->addWidget(btnZurueck);
     eingabeRechts->addWidget(btnFertig);
     eingabe->addLayout(eingabeRechts);
     auto* spalte = new QVBoxLayout(this);
@@ -145,6 +149,7 @@ VerdrahtungsFenster::VerdrahtungsFenster(TkvxHard& kvx, QWidget* parent)
     connect(btnNein, &QPushButton::clicked, this, &VerdrahtungsFenster::btnNeinClick);
     connect(btnEingaben, &QPushButton::clicked, this, &VerdrahtungsFenster::btnEingabenClick);
     connect(btnNichts, &QPushButton::clicked, this, &VerdrahtungsFenster::btnNichtsClick);
+    connect(btnZurueck, &QPushButton::clicked, this, &VerdrahtungsFenster::btnZurueckClick);
     connect(btnFertig, &QPushButton::clicked, this, &VerdrahtungsFenster::btnFertigClick);
     knoepfeZeigen();
 }
@@ -168,6 +173,7 @@ void VerdrahtungsFenster::beenden()
     thread_.join();   // within a cycle: the worker switches everything off and returns
     anzeige_->stop();
     fuehrung_.reset();
+    fuehrungRuhe_ = false;
     gefuehrt_.reset();
     aktiv_ = false;   // its end, still queued, finds nothing to do
     lauf_ = Lauf::Keiner;
@@ -185,7 +191,8 @@ void VerdrahtungsFenster::knoepfeZeigen()
     btnEingaben->setEnabled(!laeuft && wBestaetigen->isHidden());
     cbGruppe->setEnabled(!laeuft);
     btnNichts->setEnabled(laeuft && fuehrung_);
-    btnFertig->setEnabled(laeuft && fuehrung_);
+    btnZurueck->setEnabled(laeuft && fuehrung_ && fuehrung_->zurueckMoeglich());
+    btnFertig->setEnabled(laeuft && (fuehrung_ || fuehrungRuhe_));
 }
 
 void VerdrahtungsFenster::btnStartClick()
@@ -233,6 +240,7 @@ bool VerdrahtungsFenster::threadStarten(const char* was)
     if (laufAenderung)
         laufAenderung(true);
     lStatus->setText(QString::fromUtf8(was));
+    kamZeigen({}, false);   // what a press of an earlier check brought is no longer news
     uhr_.start();
     anzeige_->start();
     return true;
@@ -263,6 +271,7 @@ void VerdrahtungsFenster::laufEnde(const pruefung::Ergebnis& e, const QString& p
         thread_.join();   // its body has returned already
     anzeige_->stop();
     fuehrung_.reset();
+    fuehrungRuhe_ = false;
     if (laufAenderung)
         laufAenderung(false);
     pbFortschritt->setValue(e.abgebrochen ? pbFortschritt->value() : pbFortschritt->maximum());
@@ -318,9 +327,9 @@ QString VerdrahtungsFenster::eingabenStarten(Element element)
     case Lauf::Keiner:
         break;
     case Lauf::Eingaben:
-        if (fuehrung_ && fuehrung_->element() == element)
+        if ((fuehrung_ || fuehrungRuhe_) && static_cast<Element>(cbGruppe->currentData().toInt()) == element)
             return {};   // already so
-        if (fuehrung_)
+        if (fuehrung_ || fuehrungRuhe_)
             return QStringLiteral("Die geführte Prüfung der %1 läuft schon; erst „Fertig“ drücken.").arg(cbGruppe->currentText());
         return QStringLiteral("Die geführte Prüfung endet gerade; gleich noch einmal versuchen.");
     case Lauf::Ruhe:
@@ -336,23 +345,27 @@ QString VerdrahtungsFenster::eingabenStarten(Element element)
     if (anzahl == 0)
         return QStringLiteral("Die Anlage hat keine %1: auf der Seite „Config“ sind dafür keine Karten eingestellt.").arg(name);
     cbGruppe->setCurrentIndex(index);
-    fuehrung_ = std::make_unique<pruefung::Fuehrung>(element, anzahl);
+    fuehrung_.reset();
+    fuehrungRuhe_ = true;
     gefuehrt_.reset();
     lwBefunde->clear();
     pbFortschritt->setRange(0, anzahl);
     pbFortschritt->setValue(0);
     lRest->clear();
-    lKam->clear();
-    kamFalsch_ = false;
-    threadStarten("Der Reihe nach ab 1 drücken oder belegen; \"Nichts kam\", wenn nichts gemeldet wird.");
+    threadStarten("Eingänge in Ruhe: noch nichts drücken ...");
     lauf_ = Lauf::Eingaben;
     anzeige_->stop();   // the presses are the progress
+    // The rest first: an input not free there says nothing about a press.
     thread_ = std::thread([this, element, z = zeiten] {
-        pruefung::eingabenLaufen(kvx_, steuerung_, z, element, [this](const std::vector<int>& neu) {
-            if (!neu.empty())
-                QMetaObject::invokeMethod(this, [this, neu] { eingabeKam(neu); }, Qt::QueuedConnection);
-            return !steuerung_.stop.load();
-        });
+        pruefung::RuheBild ruhe;
+        if (!pruefung::pruefen(kvx_, steuerung_, z, false, &ruhe).abgebrochen) {
+            QMetaObject::invokeMethod(this, [this, ruhe] { ruheDa(ruhe); }, Qt::QueuedConnection);
+            pruefung::eingabenLaufen(kvx_, steuerung_, z, element, [this](const std::vector<int>& neu) {
+                if (!neu.empty())
+                    QMetaObject::invokeMethod(this, [this, neu] { eingabeKam(neu); }, Qt::QueuedConnection);
+                return !steuerung_.stop.load();
+            });
+        }
         QMetaObject::invokeMethod(this, [this] { eingabenEnde(); }, Qt::QueuedConnection);
     });
     fuehrungZeigen();
@@ -360,19 +373,57 @@ QString VerdrahtungsFenster::eingabenStarten(Element element)
     return {};
 }
 
+void VerdrahtungsFenster::ruheDa(const pruefung::RuheBild& ruhe)
+{
+    if (!fuehrungRuhe_ || lauf_ != Lauf::Eingaben)
+        return;   // ended meanwhile
+    fuehrungRuhe_ = false;
+    const auto element = static_cast<Element>(cbGruppe->currentData().toInt());
+    fuehrung_ = std::make_unique<pruefung::Fuehrung>(element, pruefung::umfangVon(kvx_).anzahl(element), ruhe);
+    QString text = QStringLiteral("Der Reihe nach ab 1 drücken oder belegen; \"Nichts kam\", wenn nichts gemeldet wird.");
+    if (const std::vector<int>& aus = fuehrung_->ausgelassen(); !aus.empty()) {
+        QStringList n;   // "3, 17–24"
+        for (std::size_t i = 0, j = 0; i < aus.size(); i = j + 1) {
+            for (j = i; j + 1 < aus.size() && aus[j + 1] == aus[j] + 1;)
+                ++j;
+            n << (j > i ? QStringLiteral("%1–%2").arg(aus[i]).arg(aus[j]) : QString::number(aus[i]));
+        }
+        text += QStringLiteral(" Ausgelassen, weil schon in Ruhe belegt oder wechselnd: %1.").arg(n.join(QStringLiteral(", ")));
+    }
+    lStatus->setText(text);
+    fuehrungZeigen();
+    knoepfeZeigen();
+}
+
+void VerdrahtungsFenster::kamZeigen(const QString& text, bool falsch)
+{
+    kamFalsch_ = falsch;
+    lKam->setText(text);
+    lKam->setStyleSheet(falsch ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
+}
+
 void VerdrahtungsFenster::eingabeKam(const std::vector<int>& eingaenge)
 {
     if (!fuehrung_ || fuehrung_->fertig())
         return;
+    using Kam = pruefung::Fuehrung::Kam;
     const int erwartet = fuehrung_->erwartet();
-    fuehrung_->kam(eingaenge);
+    const Kam kam = fuehrung_->kam(eingaenge);
+    if (kam == Kam::Ignoriert)
+        return;   // only inputs that said nothing at rest
     QStringList n;
     for (int e : eingaenge)
         n << QString::number(e);
-    kamFalsch_ = eingaenge.size() != 1 || eingaenge[0] != erwartet;
-    lKam->setText(QStringLiteral("%1 erwartet, %2 kam").arg(erwartet).arg(n.join(QStringLiteral(" und "))));
-    lKam->setStyleSheet(kamFalsch_ ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
+    const QString was = QStringLiteral("%1 erwartet, %2 kam").arg(erwartet).arg(n.join(QStringLiteral(" und ")));
+    switch (kam) {
+    case Kam::Richtig:
+    case Kam::Versehen: kamZeigen(was, false); break;
+    case Kam::Nochmal: kamZeigen(was + QStringLiteral(": noch einmal %1 drücken").arg(erwartet), true); break;
+    case Kam::SchonGenommen: kamZeigen(was + QStringLiteral(", schon bei einer früheren Nummer: nicht gezählt"), true); break;
+    default: kamZeigen(was, true); break;
+    }
     fuehrungZeigen();
+    knoepfeZeigen();
 }
 
 void VerdrahtungsFenster::btnNichtsClick()
@@ -383,17 +434,43 @@ void VerdrahtungsFenster::btnNichtsClick()
 
 QString VerdrahtungsFenster::nichtsKam(int nr)
 {
+    if (fuehrungRuhe_)
+        return QStringLiteral("Die geführte Prüfung liest erst die Eingänge in Ruhe; gleich erscheint die 1.");
     if (!fuehrung_ || fuehrung_->fertig())
         return QStringLiteral("Es läuft keine geführte Prüfung.");
     if (nr != fuehrung_->erwartet())
         return QStringLiteral("Die Prüfung erwartet jetzt %1, nicht %2: „Nichts kam“ gilt nur für die angezeigte Nummer.")
             .arg(fuehrung_->erwartet())
             .arg(nr);
-    lKam->setText(QStringLiteral("%1: nichts").arg(nr));
-    lKam->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    kamFalsch_ = true;
+    kamZeigen(QStringLiteral("%1: nichts").arg(nr), true);
     fuehrung_->nichts();
     fuehrungZeigen();
+    knoepfeZeigen();
+    return {};
+}
+
+void VerdrahtungsFenster::btnZurueckClick()
+{
+    if (fuehrung_)
+        zurueck(fuehrung_->erwartet());
+}
+
+QString VerdrahtungsFenster::zurueck(int nr)
+{
+    if (!fuehrung_ || fuehrung_->fertig())
+        return QStringLiteral("Es läuft keine geführte Prüfung.");
+    if (nr != fuehrung_->erwartet())
+        return QStringLiteral("Die Prüfung erwartet jetzt %1, nicht %2: „Zurück“ gilt nur bei der angezeigten Nummer.")
+            .arg(fuehrung_->erwartet())
+            .arg(nr);
+    const bool gehalten = !fuehrung_->vorlaeufig().empty();
+    if (!fuehrung_->zurueck())
+        return QStringLiteral("Es gibt noch keinen Druck zum Zurücknehmen.");
+    kamZeigen(gehalten ? QStringLiteral("%1: zurückgenommen").arg(nr)
+                       : QStringLiteral("%1 zurückgenommen").arg(fuehrung_->erwartet()),
+              false);
+    fuehrungZeigen();
+    knoepfeZeigen();
     return {};
 }
 
@@ -419,6 +496,10 @@ QString VerdrahtungsFenster::eingabenBeenden()
     if (lauf_ == Lauf::Ruhe || lauf_ == Lauf::Bloecke)
         return QStringLiteral("„Fertig“ beendet die geführte Prüfung; im Fenster läuft eine andere, "
                               "die von selbst oder mit „Alles aus“ endet.");
+    if (fuehrungRuhe_) {
+        stoppen();   // nothing pressed yet: nothing to evaluate
+        return {};
+    }
     if (!fuehrung_)
         return {};   // ended already, or ending
     // The findings of the presses so far; the worker ends within a cycle and
@@ -457,9 +538,10 @@ void VerdrahtungsFenster::stoppen()
         return;
     }
     steuerung_.stop = true;   // the worker ends within a cycle; its end arrives queued
-    if (fuehrung_)
-        fuehrung_.reset();
+    fuehrung_.reset();
+    fuehrungRuhe_ = false;
     lStatus->setText(QStringLiteral("Wird beendet ..."));
+    knoepfeZeigen();
 }
 
 VerdrahtungsFenster::Stand VerdrahtungsFenster::stand() const
@@ -467,6 +549,7 @@ VerdrahtungsFenster::Stand VerdrahtungsFenster::stand() const
     Stand s;
     s.laeuft = thread_.joinable();
     s.gefuehrt = fuehrung_ && !fuehrung_->fertig();
+    s.zurueck = s.gefuehrt && fuehrung_->zurueckMoeglich();
     s.frage = !wBestaetigen->isHidden();
     s.gruppe = static_cast<Element>(cbGruppe->currentData().toInt());
     if (s.gefuehrt) {

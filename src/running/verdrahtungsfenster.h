@@ -69,6 +69,7 @@ public:
     QLabel* lErwartet;             // the number pressed next, large
     QLabel* lKam;                  // what the last press brought
     QPushButton* btnNichts;        // "Nichts kam"
+    QPushButton* btnZurueck;       // "Zurück": the last press taken back
     QPushButton* btnFertig;        // "Fertig"
 
     void btnStartClick();
@@ -76,6 +77,7 @@ public:
     void btnNeinClick();
     void btnEingabenClick();
     void btnNichtsClick();
+    void btnZurueckClick();
     void btnFertigClick();
     // Stop, Esc: the run ends within a cycle, every output off.
     void stoppen();
@@ -86,12 +88,14 @@ public:
     // is so already, so that a repeat is harmless.
     QString eingabenStarten(verdrahtung::Element gruppe);
     QString nichtsKam(int nr);   // nr: the number the person was shown
+    QString zurueck(int nr);     // "Zurück"; nr: the number the person was shown
     QString eingabenBeenden();   // "Fertig"
 
     // What the window shows of its runs.
     struct Stand {
         bool laeuft = false;     // any run, or its end on the way
         bool gefuehrt = false;   // the guided check takes presses
+        bool zurueck = false;    // a press (or a held answer) can be taken back
         bool frage = false;      // the question before the blocks is open
         verdrahtung::Element gruppe = verdrahtung::Element::Melder;
         int erwartet = 0;        // the number pressed next; 0: none
@@ -113,7 +117,9 @@ private:
     void pruefenStarten(bool bloecke);
     bool threadStarten(const char* was);
     void laufEnde(const pruefung::Ergebnis& e, const QString& pruefung);
+    void ruheDa(const pruefung::RuheBild& ruhe);
     void eingabeKam(const std::vector<int>& eingaenge);
+    void kamZeigen(const QString& text, bool falsch);
     void eingabenEnde();
     void fuehrungZeigen();
     void fortschrittZeigen();
@@ -126,6 +132,7 @@ private:
     QTimer* anzeige_;
     QElapsedTimer uhr_;
     std::unique_ptr<pruefung::Fuehrung> fuehrung_;
+    bool fuehrungRuhe_ = false;   // the guided check reads the inputs at rest first
     std::optional<pruefung::Ergebnis> gefuehrt_;   // "Fertig": the guided findings, shown at the worker's end
     QString gefuehrtText_;
     bool aktiv_ = false;   // a run was started and its end not yet shown

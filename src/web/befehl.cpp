@@ -19,7 +19,7 @@ constexpr std::array<const char*, 6> Gruppen{"melder", "taster1", "blocktaster",
 
 // Bounds of the numbers: any page number, any block number of the largest
 // layout, the drive slider's positions.
-constexpr std::array<BefehlsArt, 17> Befehle{{
+constexpr std::array<BefehlsArt, 18> Befehle{{
     {"allesAus", Art::AllesAus, Feld::Keins},
     {"snt", Art::Snt, Feld::An, Feld::Keins, 0, 0, "ob das SNT ein- oder ausgeschaltet werden soll"},
     {"seite", Art::Seite, Feld::Nr, Feld::Keins, 0, 7, "Die Seitennummer"},
@@ -37,6 +37,7 @@ constexpr std::array<BefehlsArt, 17> Befehle{{
     {"antwort", Art::Antwort, Feld::Id, Feld::Knopf, 0, MaxMeldungId, "Die Nummer der Meldung"},
     {"eingaben", Art::Eingaben, Feld::An, Feld::Gruppe, 0, 0, "ob die geführte Prüfung beginnen oder enden soll"},
     {"nichtskam", Art::NichtsKam, Feld::Nr, Feld::Keins, 1, MaxEingang, "Die Nummer, bei der nichts kam,"},
+    {"zuruecknehmen", Art::Zuruecknehmen, Feld::Nr, Feld::Keins, 1, MaxEingang, "Die angezeigte Nummer"},
 }};
 
 }  // namespace

@@ -46,6 +46,7 @@ enum class Art {
     Antwort,
     Eingaben,
     NichtsKam,
+    Zuruecknehmen,
 };
 
 // The fields a command may carry.
@@ -72,7 +73,7 @@ std::span<const char* const> pruefGruppen();
 
 struct Befehl {
     Art art = Art::Lebt;
-    int nr = 0;           // seite, block, tempo, nichtskam; antwort: the box's id
+    int nr = 0;           // seite, block, tempo, nichtskam, zuruecknehmen; antwort: the box's id
     double wert = 0;      // takt
     bool an = false;      // snt, start, fahrt, sichtbar, eingaben; richtung: forward
     QString knopf;        // antwort: the button's text

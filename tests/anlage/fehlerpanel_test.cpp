@@ -70,9 +70,10 @@ private Q_SLOTS:
         QTest::newRow("Bruch") << "bruch:blockein:1"
                                << QStringList{"bruch:blockein:1 – Blöcke 3, 4; Blockkarten-Taster 5–8"}
                                << "b3 b4 bt5 bt6 bt7 bt8" << "";
-        QTest::newRow("Last") << "last:hblock:alle"
-                              << QStringList{"last:hblock:alle – Hilfsblöcke 1–4; Hilfsblöcke 1–4"}
-                              << "h1 h2 h3 h4" << "";
+        // A load occupies its block: one range, not one for the block and one for its occupancy.
+        QTest::newRow("Last") << "last:hblock:alle, last:block:2"
+                              << QStringList{"last:hblock:alle – Hilfsblöcke 1–4", "last:block:2 – Blöcke 2"}
+                              << "b2 h1 h2 h3 h4" << "";
         QTest::newRow("Weiche ohne Feld") << "tot:weiche:2" << QStringList{"tot:weiche:2 – Weichen 2"} << "" << "";
         QTest::newRow("zu groß") << "tot:block:5" << QStringList{} << ""
                                  << "Verdrahtungsfehler „tot:block:5“: block 5 gibt es nicht, die Anlage hat 4 Blöcke.";

@@ -571,8 +571,8 @@ private Q_SLOTS:
 
     // The guided check of the detectors from the page, on a layout with two
     // crossed: the number expected follows the presses in the page and the
-    // window alike, a wrong answer is red, "Nichts kam" sends the number shown,
-    // and "Fertig" brings the findings.
+    // window alike, a wrong answer is red and asked again, "Zurück" and
+    // "Nichts kam" send the number shown, and "Fertig" brings the findings.
     void gefuehrtePruefung()
     {
         Aufbau a(*b_);
@@ -593,25 +593,33 @@ private Q_SLOTS:
         };
         gelesen(3 * a.w.kvx->EinDatenBytes);   // the rest the presses are seen against
         struct Schritt {
-            int melder;   // pressed; 0: "Nichts kam" on the page
+            int melder;   // pressed; 0: "Nichts kam" on the page, -1: "Zurück" there
             const char* danach;
             const char* kam;
             bool falsch;
         };
+        // A wrong answer is asked again; the slip (6 for 5) is taken back.
         for (const Schritt& s : {Schritt{1, "2", "1 erwartet, 1 kam", false}, Schritt{2, "3", "2 erwartet, 2 kam", false},
-                                 Schritt{3, "4", "3 erwartet, 4 kam", true}, Schritt{4, "5", "4 erwartet, 3 kam", true},
-                                 Schritt{0, "6", "5: nichts", true}}) {
+                                 Schritt{3, "3", "3 erwartet, 4 kam: noch einmal 3 drücken", true},
+                                 Schritt{3, "4", "3 erwartet, 4 kam", true},
+                                 Schritt{4, "4", "4 erwartet, 3 kam: noch einmal 4 drücken", true},
+                                 Schritt{4, "5", "4 erwartet, 3 kam", true},
+                                 Schritt{6, "5", "5 erwartet, 6 kam: noch einmal 5 drücken", true},
+                                 Schritt{-1, "5", "5: zurückgenommen", false}, Schritt{0, "6", "5: nichts", true}}) {
             if (s.melder == 0) {
                 QVERIFY(b.klicken(QStringLiteral("#btn-nichts")));
+            } else if (s.melder < 0) {
+                QTRY_VERIFY(!gesperrt(b, QStringLiteral("btn-pr-zurueck")));
+                QVERIFY(b.klicken(QStringLiteral("#btn-pr-zurueck")));
             } else {
                 a.s.karte.setMelder(s.melder, true);
-                QTRY_COMPARE(text(b, QStringLiteral("pr-erwartet")), QString::fromLatin1(s.danach));
+                QTRY_COMPARE(f->lKam->text(), QString::fromUtf8(s.kam));
                 a.s.karte.setMelder(s.melder, false);
                 gelesen(3 * a.w.kvx->EinDatenBytes);
             }
+            QTRY_COMPARE(text(b, QStringLiteral("pr-kam")), QString::fromUtf8(s.kam));
             QTRY_COMPARE(text(b, QStringLiteral("pr-erwartet")), QString::fromLatin1(s.danach));
             QCOMPARE(f->lErwartet->text(), QString::fromLatin1(s.danach));
-            QCOMPARE(text(b, QStringLiteral("pr-kam")), QString::fromUtf8(s.kam));
             QCOMPARE(text(b, QStringLiteral("pr-kam"), "className") == QLatin1String("falsch"), s.falsch);
         }
         QVERIFY(b.klicken(QStringLiteral("#btn-fertig")));
@@ -621,6 +629,7 @@ private Q_SLOTS:
         QTRY_COMPARE(b.js(befunde).toString(), QStringLiteral("tausch:melder:3:4 tot:melder:5"));
         QVERIFY(text(b, QStringLiteral("pr-status")).contains(QStringLiteral("nur 5 von")));
         QCOMPARE(gesendet(b), (QStringList{QStringLiteral(R"({"an":true,"befehl":"eingaben","gruppe":"melder"})"),
+                                          QStringLiteral(R"({"befehl":"zuruecknehmen","nr":5})"),
                                           QStringLiteral(R"({"befehl":"nichtskam","nr":5})"),
                                           QStringLiteral(R"({"an":false,"befehl":"eingaben"})")}));
     }

@@ -63,6 +63,8 @@ private Q_SLOTS:
             {R"({"befehl":"eingaben","an":true,"gruppe":"weiche"})", {}, "braucht eine dieser Gruppen"},
             {R"({"befehl":"eingaben","an":false,"gruppe":"melder"})", {}, "nennt keine Gruppe"},
             {R"({"befehl":"nichtskam","nr":0})", {}, "Die Nummer, bei der nichts kam, muss eine ganze Zahl von 1 bis 1024"},
+            {R"({"befehl":"zuruecknehmen","nr":5})", befehl(web::Art::Zuruecknehmen, 5, false, ""), ""},
+            {R"({"befehl":"zuruecknehmen","nr":1025})", {}, "Die angezeigte Nummer muss eine ganze Zahl von 1 bis 1024"},
         };
         for (const Fall& f : faelle) {
             const web::Lesung l = web::befehlLesen(f.text);
@@ -292,14 +294,19 @@ private Q_SLOTS:
             {[&] { f->btnNein->click(); f->cbBloecke->setChecked(false); f->btnStart->click(); },
              R"({"befehl":"eingaben","an":true,"gruppe":"melder"})", "läuft die Prüfung der Eingänge in Ruhe"},
             {{}, R"({"befehl":"eingaben","an":false})", "beendet die geführte Prüfung"},
-            {[&] { a.w().mnuAllesAus->trigger(); QTRY_VERIFY(!f->laeuft()); },
+            {[&] { a.w().mnuAllesAus->trigger(); QTRY_VERIFY(!f->laeuft()); f->zeiten.ruheZyklen = 5; },
              R"({"befehl":"eingaben","an":true,"gruppe":"blockbelegt"})", "ok"},
             {{}, R"({"befehl":"eingaben","an":true,"gruppe":"blockbelegt"})", "ok"},
             {{}, R"({"befehl":"eingaben","an":true,"gruppe":"melder"})", "Belegtmeldungen der Blöcke läuft schon"},
             {{}, R"({"befehl":"seite","nr":1})", "solange die Verdrahtung geprüft wird"},
-            {{}, R"({"befehl":"nichtskam","nr":2})", "erwartet jetzt 1, nicht 2"},
+            {[&] { QTRY_VERIFY(f->stand().gefuehrt); },   // after the guided check's own rest
+             R"({"befehl":"nichtskam","nr":2})", "erwartet jetzt 1, nicht 2"},
+            {{}, R"({"befehl":"zuruecknehmen","nr":1})", "noch keinen Druck"},
             {{}, R"({"befehl":"nichtskam","nr":1})", "ok"},
             {{}, R"({"befehl":"nichtskam","nr":1})", "erwartet jetzt 2, nicht 1"},
+            {{}, R"({"befehl":"zuruecknehmen","nr":1})", "erwartet jetzt 2, nicht 1"},
+            {{}, R"({"befehl":"zuruecknehmen","nr":2})", "ok"},
+            {[&] { QCOMPARE(f->stand().erwartet, 1); }, R"({"befehl":"nichtskam","nr":1})", "ok"},
             {{}, R"({"befehl":"eingaben","an":false})", "ok"},
             {{}, R"({"befehl":"eingaben","an":false})", "ok"},
         };

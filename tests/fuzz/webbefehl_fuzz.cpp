@@ -32,7 +32,8 @@ QByteArray schreiben(const web::Befehl& b)
     case Art::Seite:
     case Art::Block:
     case Art::Tempo:
-    case Art::NichtsKam: o[QStringLiteral("nr")] = b.nr; break;
+    case Art::NichtsKam:
+    case Art::Zuruecknehmen: o[QStringLiteral("nr")] = b.nr; break;
     case Art::Takt: o[QStringLiteral("wert")] = b.wert; break;
     case Art::Antwort:
         o[QStringLiteral("id")] = b.nr;
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* daten, std::size_t gro
     pruefen(groesse <= std::size_t(web::MaxNachricht), "nothing longer than the limit is taken");
     pruefen(!web::befehlName(b.art).isEmpty(), "a known command");
     const int hoechstens = b.art == web::Art::Antwort     ? web::MaxMeldungId
-                           : b.art == web::Art::NichtsKam ? web::MaxEingang
+                           : b.art == web::Art::NichtsKam || b.art == web::Art::Zuruecknehmen ? web::MaxEingang
                            : b.art == web::Art::Tempo     ? 120
                                                           : 200;
     pruefen(b.nr >= 0 && b.nr <= hoechstens, "numbers within the largest layout");

@@ -4,6 +4,7 @@
 // included, dithered blocks averaged and at most once per 100 ms.
 #include "anlagenprotokoll.h"
 #include "cardrig.h"
+#include "verdrahtungsfehler.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,32 @@ TEST(AnlagenProtokoll, WhatTheLayoutReportsWithTheProgramsNumbers)
     EXPECT_EQ(p.pruefen(70), (Zeilen{"60\tMelder\t17\tfrei", "60\tMelder\t17\tbelegt", "60\tBelegt\t3\tfrei",
                                      "60\tBelegt\t205\tfrei", "60\tMelder\t17\tfrei", "60\tTaster\t3\tlos",
                                      "60\tTaster\t201\tlos", "60\tTaster\t514\tlos"}));
+}
+
+// A test load (last: in the fault list) occupies its block while the block
+// has power, and the log says so like any occupancy; the layout's own
+// occupancy of a loaded block stays while the power goes.
+TEST(AnlagenProtokoll, ATestLoadOccupiesItsPoweredBlock)
+{
+    Protokollrig p;
+    p.rig.card.setFehler(verdrahtung::lesen("last:block:2,last:hblock:alle", p.rig.card.layout()).fehler);
+    EXPECT_EQ(p.pruefen(1), Zeilen{});
+    p.um(5, [](TkvxHard& k) { k.BlockSetzen(2, 1, 1, 1); });
+    p.um(8, [](TkvxHard& k) { k.HBlockSetzen(3, 1); });
+    EXPECT_EQ(p.pruefen(10), (Zeilen{"5\tBlock\t2\tein vor 1.0", "5\tBelegt\t2\tbelegt", "8\tHilfsblock\t203\tein",
+                                     "8\tBelegt\t203\tbelegt"}));
+    p.ms = 200;
+    p.rig.card.setBlockOccupied(2, true);   // a train comes, too
+    p.um(300, [](TkvxHard& k) {
+        k.BlockSetzen(2, 0, 1, 0);
+        k.HBlockSetzen(3, 0);
+    });
+    EXPECT_EQ(p.pruefen(310), (Zeilen{"300\tBlock\t2\taus", "300\tHilfsblock\t203\taus", "300\tBelegt\t203\tfrei"}));
+    p.ms = 400;
+    p.rig.card.setBlockOccupied(2, false);
+    EXPECT_EQ(p.pruefen(410), Zeilen{"400\tBelegt\t2\tfrei"});
+    p.um(500, [](TkvxHard& k) { k.BlockSetzen(1, 1, 1, 1); });   // no load there
+    EXPECT_EQ(p.pruefen(510), Zeilen{"500\tBlock\t1\tein vor 1.0"});
 }
 
 TEST(AnlagenProtokoll, QuietBlocksAtOnceDitheringOnesAveragedAtMostEvery100Ms)

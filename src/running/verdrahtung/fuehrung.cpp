@@ -37,35 +37,135 @@ std::string zahl(int n)
     return std::to_string(n);
 }
 
-}  // namespace
-
-Fuehrung::Fuehrung(Element element, int anzahl) : element_(element), anzahl_(std::max(anzahl, 0))
+// The rest's findings that concern the group: its own inputs, and the line
+// (or, for occupancies, the block chain) they come over.
+bool betrifftGruppe(const Befund& b, Element element, Kette kette)
 {
+    if (b.fehler.art == Art::Bruch || b.fehler.art == Art::Fehlt)
+        return b.fehler.kette == kette
+            || (b.fehler.kette == Kette::Block && (element == Element::BlockBelegt || element == Element::HBlockBelegt));
+    return b.fehler.element == element;
 }
 
-void Fuehrung::kam(const std::vector<int>& eingaenge)
+// "17", "17 bis 24", "3, 17 bis 24".
+std::string nummern(const std::vector<int>& n)
 {
-    if (fertig() || eingaenge.empty())
-        return;
-    std::vector<int> e = eingaenge;
+    std::string out;
+    for (std::size_t i = 0; i < n.size();) {
+        std::size_t j = i;
+        while (j + 1 < n.size() && n[j + 1] == n[j] + 1)
+            ++j;
+        out += (out.empty() ? "" : ", ") + zahl(n[i]) + (j > i ? " bis " + zahl(n[j]) : "");
+        i = j + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+Fuehrung::Fuehrung(Element element, int anzahl, const RuheBild& ruhe)
+    : element_(element), anzahl_(std::max(anzahl, 0)), aus_(static_cast<std::size_t>(anzahl_ + 1), 0)
+{
+    for (int n = 1; n <= anzahl_; ++n)
+        if (ruhe.von(element_, n) != Ruhe::Frei) {
+            aus_[static_cast<std::size_t>(n)] = 1;
+            ausgelassen_.push_back(n);
+        }
+    if (!ausgelassen_.empty()) {
+        const Gruppe g = gruppe(element_);
+        for (Befund& b : ruheAuswerten(ruhe).befunde)
+            if (betrifftGruppe(b, element_, g.kette))
+                ruhe_.befunde.push_back(std::move(b));
+    }
+}
+
+int Fuehrung::erwartet() const
+{
+    int n = drucke_.empty() ? 1 : drucke_.back().nr + 1;
+    while (n <= anzahl_ && aus_[static_cast<std::size_t>(n)])
+        ++n;
+    return n;
+}
+
+bool Fuehrung::genommen(int eingang) const
+{
+    return std::any_of(drucke_.begin(), drucke_.end(), [eingang](const Druck& d) {
+        return std::find(d.kam.begin(), d.kam.end(), eingang) != d.kam.end();
+    });
+}
+
+Fuehrung::Kam Fuehrung::kam(const std::vector<int>& eingaenge)
+{
+    if (fertig())
+        return Kam::Ignoriert;
+    std::vector<int> e;
+    for (int n : eingaenge)
+        if (n < 1 || n > anzahl_ || !aus_[static_cast<std::size_t>(n)])
+            e.push_back(n);
     std::sort(e.begin(), e.end());
     e.erase(std::unique(e.begin(), e.end()), e.end());
-    antworten_.push_back(std::move(e));
+    if (e.empty())
+        return Kam::Ignoriert;
+    const int p = erwartet();
+    if (e.size() == 1 && e[0] == p) {
+        const bool versehen = !vorlaeufig_.empty();
+        vorlaeufig_.clear();
+        drucke_.push_back({p, std::move(e)});
+        return versehen ? Kam::Versehen : Kam::Richtig;
+    }
+    if (e.size() == 1 && genommen(e[0]))
+        return Kam::SchonGenommen;
+    // The same shift as the press before: a card one off, answered alike.
+    const bool verschoben = e.size() == 1 && !drucke_.empty() && drucke_.back().kam.size() == 1
+                         && drucke_.back().kam[0] != drucke_.back().nr
+                         && e[0] - p == drucke_.back().kam[0] - drucke_.back().nr;
+    if (e != vorlaeufig_ && !verschoben) {
+        vorlaeufig_ = std::move(e);
+        return Kam::Nochmal;
+    }
+    vorlaeufig_.clear();
+    drucke_.push_back({p, std::move(e)});
+    return Kam::Falsch;
 }
 
 void Fuehrung::nichts()
 {
-    if (!fertig())
-        antworten_.emplace_back();
+    if (fertig())
+        return;
+    vorlaeufig_.clear();
+    drucke_.push_back({erwartet(), {}});
+}
+
+bool Fuehrung::zurueck()
+{
+    if (!vorlaeufig_.empty()) {
+        vorlaeufig_.clear();
+        return true;
+    }
+    if (drucke_.empty())
+        return false;
+    drucke_.pop_back();
+    return true;
 }
 
 Ergebnis Fuehrung::auswerten() const
 {
-    Ergebnis ergebnis;
+    Ergebnis ergebnis = ruhe_;
     const Gruppe g = gruppe(element_);
-    const int n = static_cast<int>(antworten_.size());
-    const auto antwort = [&](int p) -> const std::vector<int>& { return antworten_[static_cast<std::size_t>(p - 1)]; };
-    const auto einzeln = [&](int p, int k) { return p >= 1 && p <= n && antwort(p).size() == 1 && antwort(p)[0] == k; };
+    if (!ausgelassen_.empty())
+        ergebnis.hinweise.push_back(std::string(g.name) + " " + nummern(ausgelassen_)
+                                    + " ausgelassen: schon in Ruhe belegt oder wechselnd, siehe die Befunde.");
+    const int n = drucke_.empty() ? 0 : drucke_.back().nr;
+    // Press p's answer at [p]; a number left out has none.
+    std::vector<const std::vector<int>*> antworten(static_cast<std::size_t>(n + 1), nullptr);
+    for (const Druck& d : drucke_)
+        antworten[static_cast<std::size_t>(d.nr)] = &d.kam;
+    static const std::vector<int> keine;
+    const auto gedrueckt = [&](int p) { return p >= 1 && p <= n && antworten[static_cast<std::size_t>(p)]; };
+    const auto antwort = [&](int p) -> const std::vector<int>& {
+        return gedrueckt(p) ? *antworten[static_cast<std::size_t>(p)] : keine;
+    };
+    const auto einzeln = [&](int p, int k) { return gedrueckt(p) && antwort(p).size() == 1 && antwort(p)[0] == k; };
     std::vector<std::uint8_t> offen(static_cast<std::size_t>(n + 1), 1);
 
     // A missing card: its presses bring nothing, every press behind it the
@@ -75,9 +175,9 @@ Ergebnis Fuehrung::auswerten() const
         const int von = (k - 1) * g.proKarte + 1, bis = k * g.proKarte;
         bool passt = true;
         for (int p = von; passt && p <= bis; ++p)
-            passt = antwort(p).empty();
+            passt = gedrueckt(p) && antwort(p).empty();
         for (int p = bis + 1; passt && p <= n; ++p)
-            passt = einzeln(p, p - g.proKarte);
+            passt = !gedrueckt(p) || einzeln(p, p - g.proKarte);
         if (!passt)
             continue;
         std::fill(offen.begin() + von, offen.end(), 0);
@@ -103,7 +203,7 @@ Ergebnis Fuehrung::auswerten() const
     };
     const std::string art = g.name;
     for (int p = 1; p <= n; ++p) {
-        if (!offen[static_cast<std::size_t>(p)])
+        if (!offen[static_cast<std::size_t>(p)] || !gedrueckt(p))
             continue;
         const std::vector<int>& a = antwort(p);
         if (a.size() == 1 && a[0] == p)

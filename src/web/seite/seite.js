@@ -254,7 +254,7 @@
   function pruefenZeigen(z) {
     const v = z.verdrahtung;
     const wahl = $('pr-gruppe');
-    ['pr-gruppe', 'btn-eingaben', 'btn-nichts', 'btn-fertig'].forEach((id) => { $(id).disabled = !v; });
+    ['pr-gruppe', 'btn-eingaben', 'btn-nichts', 'btn-pr-zurueck', 'btn-fertig'].forEach((id) => { $(id).disabled = !v; });
     if (!v) return;
     const optionen = v.gruppen.map((g) => g.name + '=' + g.anzahl).join(' ');
     if (wahl.dataset.optionen !== optionen) {
@@ -279,6 +279,7 @@
     $('pr-kam').textContent = v.kam;
     $('pr-kam').classList.toggle('falsch', v.kamFalsch);
     $('btn-nichts').disabled = !v.gefuehrt;
+    $('btn-pr-zurueck').disabled = !v.zurueck;
     $('btn-fertig').disabled = !v.gefuehrt;
     $('pr-status').textContent = v.status;
     const befunde = v.befunde.join('\n');
@@ -409,6 +410,9 @@
   // The number the page shows: pressed again after the check moved on, it is refused.
   $('btn-nichts').addEventListener('click', () => {
     if (zustand && zustand.verdrahtung) senden({ befehl: 'nichtskam', nr: zustand.verdrahtung.erwartet });
+  });
+  $('btn-pr-zurueck').addEventListener('click', () => {
+    if (zustand && zustand.verdrahtung) senden({ befehl: 'zuruecknehmen', nr: zustand.verdrahtung.erwartet });
   });
   $('btn-fertig').addEventListener('click', () => senden({ befehl: 'eingaben', an: false }));
 
