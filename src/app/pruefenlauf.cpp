@@ -161,7 +161,9 @@ int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
         return 1;
     // Not a pass: the block check saw nothing of the blocks.
     if (ergebnis.bloeckeStumm)
-        return nichtGelaufen(QStringLiteral("Kein Block meldete sich belegt, die Blockprüfung sah nichts (ohne Last auf "
-                                            "den Gleisen). Der Bericht ist geschrieben."));
+        return nichtGelaufen(QStringLiteral("Kein Block meldete sich belegt, die Blockprüfung sah nichts: ohne Last auf "
+                                            "den Gleisen, oder es fehlt eine Blockkarte, oder die Blockkette oder die "
+                                            "Eingangsleitung der Blockkarten ist nicht angeschlossen. Der Bericht ist "
+                                            "geschrieben."));
     return 0;
 }

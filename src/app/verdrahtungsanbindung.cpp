@@ -60,7 +60,7 @@ VerdrahtungsFenster* verdrahtungAnbinden(TfMain& f)
         return QString();
     };
     auto vorher = std::make_shared<Vorher>();
-    fenster->laufAenderung = [&f, vorher](bool beginnt) {
+    fenster->laufAenderung = [&f, fenster, vorher](bool beginnt) {
         // Nothing may change the card counts or reset the chains under the
         // worker: the Config page, the re-initialisation and the reset are
         // locked, and no page can be chosen (its show handler would switch
@@ -79,7 +79,9 @@ VerdrahtungsFenster* verdrahtungAnbinden(TfMain& f)
         f.mnuSNTein->setEnabled(vorher->ein);
         f.mnuSNTaus->setEnabled(vorher->aus);
         if (vorher->takt) {
-            if (vorher->esc)
+            // After Esc, or when the check found power it cannot switch off
+            // and dropped the supply: it stays off until "SNT-ein".
+            if (vorher->esc || fenster->netzteilAbgeschaltet())
                 f.mnuSNTausClick();
             else
                 f.tiSNT->start();

@@ -234,6 +234,7 @@ void VerdrahtungsFenster::btnNeinClick()
 bool VerdrahtungsFenster::threadStarten(const char* was)
 {
     aktiv_ = true;
+    netzteilAus_ = false;
     steuerung_.stop = false;
     steuerung_.erledigt = 0;
     steuerung_.schritte = 0;
@@ -272,6 +273,7 @@ void VerdrahtungsFenster::laufEnde(const pruefung::Ergebnis& e, const QString& p
     anzeige_->stop();
     fuehrung_.reset();
     fuehrungRuhe_ = false;
+    netzteilAus_ = e.netzteilAus;
     if (laufAenderung)
         laufAenderung(false);
     pbFortschritt->setValue(e.abgebrochen ? pbFortschritt->value() : pbFortschritt->maximum());

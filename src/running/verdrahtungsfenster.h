@@ -49,8 +49,11 @@ public:
     // Why no run may start now (a train runs, ...); empty: it may.
     std::function<QString()> gesperrt;
     // A run begins (true: the keep-alive tick must stop, the worker pulses)
-    // and has ended (false: the supply as before).
+    // and has ended (false: the supply as before, unless netzteilAbgeschaltet()).
     std::function<void(bool)> laufAenderung;
+    // The last run ended with the supply switched off on purpose (power that
+    // no output switches off): it must stay off until switched on again.
+    bool netzteilAbgeschaltet() const { return netzteilAus_; }
     // Cycle time and cycles of the runs; tests shorten them.
     pruefung::Zeiten zeiten;
 
@@ -133,7 +136,8 @@ private:
     QElapsedTimer uhr_;
     std::unique_ptr<pruefung::Fuehrung> fuehrung_;
     bool fuehrungRuhe_ = false;   // the guided check reads the inputs at rest first
-    std::optional<pruefung::Ergebnis> gefuehrt_;   // "Fertig": the guided findings, shown at the worker's end
+    std::optional<pruefung::Ergebnis> gefuehrt_;
+    bool netzteilAus_ = false;   // "Fertig": the guided findings, shown at the worker's end
     QString gefuehrtText_;
     bool aktiv_ = false;   // a run was started and its end not yet shown
     enum class Lauf { Keiner, Ruhe, Bloecke, Eingaben } lauf_ = Lauf::Keiner;

@@ -82,6 +82,10 @@ private Q_SLOTS:
             << QStringList{"--virtuell", "--bloecke", "--pruefen", "bericht.txt"} << 2
             << "Nicht geprüft: die Blöcke einzeln (keiner meldete sich), Weichen"
             << "die Blockprüfung sah nichts" << "Verdrahtung\tBlöcke\tgeprüft\nVerdrahtung\thinweis\tKein Block";
+        QTest::newRow("einzige Blockkarte fehlt")
+            << QStringList{"--virtuell", "--fehler", "last:block:alle,fehlt:block:1", "--bloecke", "--pruefen",
+                           "bericht.txt"}
+            << 2 << "" << "oder es fehlt eine Blockkarte" << "Verdrahtung\thinweis\tKein Block";
         QTest::newRow("Befunde") << QStringList{"--virtuell", "--fehler", "haengt:melder:3",
                                                 "--pruefen", "bericht.txt"}
                                  << 1 << "haengt:melder:3\tMelder 3 meldet dauernd belegt" << ""

@@ -135,6 +135,34 @@ private Q_SLOTS:
         QCOMPARE(befunde, QStringList{QStringLiteral("tausch:block:3:4")});
     }
 
+    // A block chain broken behind card 1 powers the blocks behind it all the
+    // time: the check ends after the rest, and the supply that was on before
+    // stays off, as after Esc, with the reason in the list.
+    void ketteOhneAusLaesstNetzteilAus()
+    {
+        Start s(Ini);
+        Schliessen zu{s};
+        fehler(s, "last:block:alle,last:hblock:alle,bruch:block:1");
+        TfMain& w = *s.fenster;
+        w.pControl->setCurrentIndex(TfMain::SMelder);
+        w.mnuSNTein->trigger();
+        QVERIFY(w.tiSNT->isActive());
+        VerdrahtungsFenster* f = oeffnen(s);
+        QSignalSpy fertig(f, &VerdrahtungsFenster::beendet);
+        f->cbBloecke->setChecked(true);
+        f->btnStart->click();
+        f->btnJa->click();
+        QVERIFY(fertig.wait(20000));
+        QVERIFY(f->netzteilAbgeschaltet());
+        QVERIFY(!w.tiSNT->isActive());
+        QVERIFY(w.mnuSNTein->isEnabled() && !w.mnuSNTaus->isEnabled());
+        QString liste;
+        for (int i = 0; i < f->lwBefunde->count(); ++i)
+            liste += f->lwBefunde->item(i)->text() + u'\n';
+        QVERIFY2(liste.contains(QStringLiteral("bruch:block:1")) && liste.contains(QStringLiteral("Hinweis: ")),
+                 qPrintable(liste));
+    }
+
     // Esc in the middle of the blocks, and closing the program in the middle
     // (or destroying its window unclosed): every output off, the supply ends
     // off, nothing enters the report.
