@@ -72,15 +72,16 @@ std::unique_ptr<GpioPorts> gpioPorts(ProfileFile& ini, const QString& iniDatei)
 }
 
 // Warnings of Qt's that tell the user of a program without a screen
-// nothing, twice at every start: the offscreen platform passes no size hints
-// of a window, and outside a login session (su, a service without one) Qt
-// takes a runtime folder in /tmp itself.
+// nothing, at every start: the offscreen platform passes no size hints of a
+// window and raises none ("This plugin does not support ..."), and outside a
+// login session (su, a service without one) Qt takes a runtime folder in
+// /tmp itself.
 QtMessageHandler qtMeldungen = nullptr;
 
 void qtMeldung(QtMsgType typ, const QMessageLogContext& ort, const QString& text)
 {
     if (typ == QtWarningMsg
-        && (text.contains(QLatin1String("does not support propagateSizeHints()"))
+        && (text.startsWith(QLatin1String("This plugin does not support "))
             || text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
         return;
     if (qtMeldungen)
