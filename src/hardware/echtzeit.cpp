@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #ifdef __linux__
@@ -100,8 +101,12 @@ Ergebnis anfordern(const Aufrufe& a)
 Ergebnis probieren(const Aufrufe& a)
 {
     Ergebnis e;
-    std::thread probe([&] { e = anfordern(a); });
-    probe.join();
+    try {
+        std::thread probe([&] { e = anfordern(a); });
+        probe.join();
+    } catch (const std::system_error& fehler) {
+        e.grund = std::string("Kein Thread für die Probe: ") + fehler.what() + '.';
+    }
     return e;
 }
 
