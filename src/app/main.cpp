@@ -7,6 +7,7 @@
 #include "configuration.h"
 #include "dateiorte.h"
 #include "dauerlauf.h"
+#include "echtzeit.h"
 #include "einstellungen.h"
 #include "gpiokarte.h"
 #include "gpioports.h"
@@ -20,6 +21,7 @@
 #include "pruefenlauf.h"
 #include "qtdeutsch.h"
 #include "signalende.h"
+#include "taktpruefung.h"
 #include "webanbindung.h"
 #include "webausgabe.h"
 #include "webmeldungen.h"
@@ -31,9 +33,12 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #ifdef __linux__
@@ -100,6 +105,14 @@ bool plattformGewaehlt(const QStringList& argumente)
            || argumente.contains(QLatin1String("--platform"));
 }
 
+// The program file, for the command that grants it real time.
+std::string programmDatei(const char* argv0)
+{
+    std::error_code fehler;
+    const std::filesystem::path datei = std::filesystem::read_symlink("/proc/self/exe", fehler);
+    return fehler ? std::string(argv0) : datei.string();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -124,6 +137,18 @@ int main(int argc, char* argv[])
     if (aufruf.aktion != Optionen::Aktion::Starten) {
         std::fputs(aufruf.text.toLocal8Bit().constData(), aufruf.aktion == Optionen::Aktion::Fehler ? stderr : stdout);
         return aufruf.exitStatus();
+    }
+    if (aufruf.taktSekunden > 0) {
+        // Neither card nor window: a signal ends it the default way.
+        for (const int s : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(s, SIG_DFL);
+        if (const QString rechte = alleRechteAbgeben(); !rechte.isEmpty())
+            std::fprintf(stderr, "%s\n", rechte.toLocal8Bit().constData());
+        std::fprintf(stderr, "Taktprüfung: %d s ...\n", aufruf.taktSekunden);
+        const takt::Urteil urteil =
+            takt::urteilen(takt::messen(std::chrono::seconds(aufruf.taktSekunden)), programmDatei(argv[0]));
+        std::fputs(urteil.text.c_str(), stdout);
+        return urteil.status;
     }
 
     // The port permission must be asked for before any other thread exists:
@@ -152,6 +177,9 @@ int main(int argc, char* argv[])
     const QString rechte = alleRechteAbgeben();
     if (!rechte.isEmpty())
         std::fprintf(stderr, "%s\n", rechte.toLocal8Bit().constData());
+    // Whether the threads that pulse the supply line get real time here,
+    // asked on a thread that ends at once.
+    std::fprintf(stderr, "%s\n", echtzeit::zeile(echtzeit::probieren(), programmDatei(argv[0])).c_str());
 
     // No screen: the window on Qt's offscreen platform, asked for, or when
     // the web page is the only way in. The -platform added last wins over

@@ -20,6 +20,7 @@ const QString OhneListe = QStringLiteral("Nach --fehler fehlt die Liste der Verd
 const QString OhneFenster = QStringLiteral("ohne-fenster");
 const QString Pruefen = QStringLiteral("pruefen");
 const QString Bloecke = QStringLiteral("bloecke");
+const QString TaktPruefen = QStringLiteral("takt-pruefen");
 
 // QApplication takes these itself; they must not count as unknown here.
 const char* const QtMitWert[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -39,6 +40,7 @@ QString fehler(const QString& programm, const QString& was)
 }
 
 const QString MinutenBereich = QStringLiteral("eine Zahl von Minuten (1 bis 10000)");
+const QString SekundenBereich = QStringLiteral("eine Zahl von Sekunden (1 bis 3600)");
 
 // What is missing when the command line ends with the option arg, which
 // takes a value; empty for any other argument.
@@ -50,6 +52,8 @@ QString fehlenderWert(const QString& arg)
         return QStringLiteral("Nach --pruefen fehlt der Name der Berichtsdatei.");
     if (arg == QLatin1String("--") + Dauerlauf)
         return QStringLiteral("Nach --dauerlauf fehlt %1.").arg(MinutenBereich);
+    if (arg == QLatin1String("--") + TaktPruefen)
+        return QStringLiteral("Nach --takt-pruefen fehlt %1.").arg(SekundenBereich);
     if (arg == QLatin1String("--") + FehlerOption)
         return OhneListe + QLatin1Char('.');
     QString name = arg;
@@ -69,6 +73,7 @@ QString hilfeText(const QString& programm)
                "Aufruf: %1 [--virtuell | --gpio] [--protokoll DATEI] [--dauerlauf MINUTEN]\n"
                "          [--web [ADRESSE:]PORT] [--ohne-fenster] [--fehler LISTE]\n"
                "       %1 [--virtuell | --gpio] --pruefen DATEI [--bloecke] [--fehler LISTE]\n"
+               "       %1 --takt-pruefen SEKUNDEN\n"
                "\n"
                "KVX-Test prüft die Interfacekarte, die Kartenketten und die Verdrahtung\n"
                "einer Modellbahnanlage mit KVX-Steuerung, eine Funktion nach der anderen.\n"
@@ -123,7 +128,14 @@ QString hilfeText(const QString& programm)
                "                      in der Standardfehlerausgabe).\n"
                "  --bloecke           Mit --pruefen: schaltet danach jeden Block und Hilfsblock\n"
                "                      einzeln mit der kleinsten Fahrstufe ein und sieht nach,\n"
-               "                      welche Belegtmeldung antwortet. Züge können fahren!\n")
+               "                      welche Belegtmeldung antwortet. Züge können fahren!\n"
+               "  --takt-pruefen SEKUNDEN\n"
+               "                      Prüft, ob dieser Rechner den Takt der Netzteilleitung\n"
+               "                      hält, ohne die Karte zu berühren: misst SEKUNDEN lang\n"
+               "                      die 20-ms-Perioden (mit Echtzeit, wo erlaubt) und zeigt\n"
+               "                      ihre Verteilung, die längste und ein Urteil. Status 0:\n"
+               "                      jede Periode unter 50 ms (die Karten warten 100 ms),\n"
+               "                      1: nicht, 2: die Prüfung konnte nicht laufen.\n")
         .arg(programm);
 }
 
@@ -147,6 +159,7 @@ Optionen optionenLesen(const QStringList& argumente)
     p.addOption(QCommandLineOption(OhneFenster));
     p.addOption(QCommandLineOption(Pruefen, QString(), QStringLiteral("DATEI")));
     p.addOption(QCommandLineOption(Bloecke));
+    p.addOption(QCommandLineOption(TaktPruefen, QString(), QStringLiteral("SEKUNDEN")));
     for (const char* name : QtMitWert) {
         QCommandLineOption q(QString::fromLatin1(name), QString(), QStringLiteral("wert"));
         q.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -185,7 +198,7 @@ Optionen optionenLesen(const QStringList& argumente)
         return o;
     }
     // An option of one value given twice: which one was meant is not clear.
-    for (const QString& name : {Protokoll, Dauerlauf, Web, Pruefen}) {
+    for (const QString& name : {Protokoll, Dauerlauf, Web, Pruefen, TaktPruefen}) {
         if (const QStringList werte = p.values(name); werte.size() > 1) {
             o.aktion = Optionen::Aktion::Fehler;
             o.text = fehler(programm, QStringLiteral("--%1 steht %2-mal da (\"%3\"); es nimmt nur einen Wert.")
@@ -201,6 +214,30 @@ Optionen optionenLesen(const QStringList& argumente)
     if (p.isSet(Version)) {
         o.aktion = Optionen::Aktion::Version;
         o.text = QStringLiteral("%1 %2\n").arg(programm, QStringLiteral(KVX_VERSION));
+        return o;
+    }
+    if (p.isSet(TaktPruefen)) {
+        // The machine check runs alone: it opens neither the card nor the window.
+        const QString wert = p.value(TaktPruefen);
+        bool zahl = false;
+        const int sekunden = wert.toInt(&zahl);
+        QString was;
+        if (wert.startsWith(QLatin1Char('-')))
+            was = QStringLiteral("Nach --takt-pruefen fehlt %1; \"%2\" ist keine.").arg(SekundenBereich, wert);
+        else if (!zahl || sekunden < 1 || sekunden > 3600)
+            was = QStringLiteral("--takt-pruefen braucht %1, nicht \"%2\".").arg(SekundenBereich, wert);
+        for (const QString& andere : {Virtuell, Gpio, Protokoll, Dauerlauf, Web, FehlerOption, OhneFenster, Pruefen,
+                                      Bloecke}) {
+            if (was.isEmpty() && p.isSet(andere))
+                was = QStringLiteral("--takt-pruefen läuft allein, ohne Karte und ohne Fenster: --%1 passt nicht "
+                                     "dazu.").arg(andere);
+        }
+        if (!was.isEmpty()) {
+            o.aktion = Optionen::Aktion::Fehler;
+            o.text = fehler(programm, was);
+            return o;
+        }
+        o.taktSekunden = sekunden;
         return o;
     }
     o.virtuell = p.isSet(Virtuell);

@@ -4,6 +4,7 @@
 //           [--fehler LISTE]
 //           [--ohne-fenster]
 //   kvxtest [--virtuell | --gpio] --pruefen DATEI [--bloecke] [--fehler LISTE]
+//   kvxtest --takt-pruefen SEKUNDEN
 //   kvxtest --help | --version
 //
 // Read before anything else happens (before the ports are asked for), so it
@@ -26,6 +27,7 @@ struct Optionen {
     bool ohneFenster = false; // run on Qt's offscreen platform: the window on no screen
     QString pruefenDatei;     // the wiring check without a window, its report there; empty: none
     bool bloecke = false;     // the check powers the blocks one by one as well
+    int taktSekunden = 0;     // the machine check of the supply line's period for that long; 0: none
     // Hilfe, Version: the text for standard output; Fehler: the message for
     // standard error. Each ends with a line break.
     QString text;

@@ -2,6 +2,7 @@
 
 #include "anlagenbetrieb.h"
 #include "dateiorte.h"
+#include "echtzeit.h"
 #include "einstellungen.h"
 #include "fileerror.h"
 #include "kvxhard.h"
@@ -126,6 +127,7 @@ int pruefenLaufen(const PruefenAuftrag& auftrag, const QString& portHinweis)
     signale.beenden = [&steuerung](int) { steuerung.stop = true; };
     pruefung::Ergebnis ergebnis;
     std::thread lauf([&] {
+        echtzeit::anfordern();   // the check pulses the supply line
         ergebnis = pruefung::pruefen(*kvx, steuerung, zeiten, auftrag.bloecke);
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
                                   Qt::QueuedConnection);

@@ -1,5 +1,6 @@
 #include "verdrahtungsfenster.h"
 
+#include "echtzeit.h"
 #include "kvxhard.h"
 #include "pruefbericht.h"
 #include "verdrahtungsbericht.h"
@@ -256,6 +257,7 @@ void VerdrahtungsFenster::pruefenStarten(bool bloecke)
     lauf_ = bloecke ? Lauf::Bloecke : Lauf::Ruhe;
     const QString name = bloecke ? pruefung::BloeckeName : pruefung::RuheName;
     thread_ = std::thread([this, bloecke, name, z = zeiten] {
+        echtzeit::anfordern();   // the check pulses the supply line
         const pruefung::Ergebnis e = pruefung::pruefen(kvx_, steuerung_, z, bloecke);
         QMetaObject::invokeMethod(this, [this, e, name] { laufEnde(e, name); }, Qt::QueuedConnection);
     });
@@ -359,6 +361,7 @@ QString VerdrahtungsFenster::eingabenStarten(Element element)
     anzeige_->stop();   // the presses are the progress
     // The rest first: an input not free there says nothing about a press.
     thread_ = std::thread([this, element, z = zeiten] {
+        echtzeit::anfordern();   // the check pulses the supply line
         pruefung::RuheBild ruhe;
         if (!pruefung::pruefen(kvx_, steuerung_, z, false, &ruhe).abgebrochen) {
             QMetaObject::invokeMethod(this, [this, ruhe] { ruheDa(ruhe); }, Qt::QueuedConnection);

@@ -1,6 +1,7 @@
 // kvxtest --pruefen DATEI [--bloecke] as a process of its own: the exit
 // status, the report file, what goes to standard output and error; and the
 // command lines it refuses.
+#include "echtzeit.h"
 #include "fensterstart.h"
 #include "optionen.h"
 
@@ -105,6 +106,14 @@ private Q_SLOTS:
         QTest::newRow("Blanks in --fehler") << QStringList{"--virtuell", "--fehler", "haengt : melder : 3 ",
                                                            "--pruefen", "bericht.txt"}
                                             << 1 << "haengt:melder:3\t" << "" << "\thaengt:melder:3\t";
+        QTest::newRow("Takt ohne Zahl") << QStringList{"--takt-pruefen"} << 2 << ""
+                                        << "Nach --takt-pruefen fehlt eine Zahl von Sekunden (1 bis 3600)." << "";
+        QTest::newRow("Takt 0 s") << QStringList{"--takt-pruefen", "0"} << 2 << ""
+                                  << "--takt-pruefen braucht eine Zahl von Sekunden (1 bis 3600), nicht \"0\"." << "";
+        QTest::newRow("Takt zu lang") << QStringList{"--takt-pruefen", "3601"} << 2 << "" << "nicht \"3601\"" << "";
+        QTest::newRow("Takt mit --pruefen")
+            << QStringList{"--takt-pruefen", "1", "--virtuell", "--pruefen", "b.txt"} << 2 << ""
+            << "--takt-pruefen läuft allein, ohne Karte und ohne Fenster: --virtuell passt nicht dazu." << "";
         QTest::newRow("mit Dauerlauf") << QStringList{"--virtuell", "--dauerlauf", "5", "--pruefen", "b.txt"} << 2
                                        << "" << "--pruefen läuft ohne Fenster" << "";
     }
@@ -258,12 +267,43 @@ private Q_SLOTS:
         QVERIFY2(ini.startsWith("[Karten]\r\nBlock=1\r\nHilfsBlock=1\r\nMelder=1\r\n"), ini.constData());
     }
 
+    // The machine check for a second: its form whatever this machine holds,
+    // and the start's line on real time in a normal run.
+    void taktPruefen()
+    {
+        Lauf l({QStringLiteral("--takt-pruefen"), QStringLiteral("1")});
+        QVERIFY(l.p.waitForFinished(fixture::Prozesszeit));
+        const QString out = QString::fromUtf8(l.p.readAllStandardOutput());
+        QCOMPARE(l.p.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(l.p.exitCode() == 0 || l.p.exitCode() == 1, qPrintable(out));
+        const QRegularExpression form(QStringLiteral(
+            "^Taktprüfung: \\d+ Perioden, Soll 20 ms\n  Periode +Anzahl\n(  [^\n]+ +\\d+\n){8}"
+            "Längste Periode: (\\d+,\\d ms)\nEchtzeit für die Netzteilleitung: (ja|nein)[^\n]*\n"
+            "Dieser Rechner hält den Takt( nicht sicher)?: längste Periode (\\d+,\\d ms), die Karten warten 100 ms.\n$"));
+        const QRegularExpressionMatch m = form.match(out);
+        QVERIFY2(m.hasMatch(), qPrintable(out));
+        QCOMPARE(m.captured(5), m.captured(2));
+        QCOMPARE(m.captured(4).isEmpty(), l.p.exitCode() == 0);
+        if (m.captured(3) == u"nein")
+            QVERIFY2(out.contains(QStringLiteral("Freigabe: sudo setcap cap_sys_nice,cap_sys_rawio+ep /")), qPrintable(out));
+        // Started with CAP_SYS_NICE (by root, say), the program keeps it
+        // when it gives its capabilities away.
+        if (echtzeit::systemAufrufe().faehigkeit())
+            QVERIFY2(!out.contains(QStringLiteral("weder die Fähigkeit CAP_SYS_NICE")), qPrintable(out));
+
+        Lauf start({QStringLiteral("--virtuell"), QStringLiteral("--pruefen"), QStringLiteral("bericht.txt")});
+        QVERIFY(start.p.waitForFinished(fixture::Prozesszeit));
+        const QString err = QString::fromUtf8(start.p.readAllStandardError());
+        QVERIFY2(err.startsWith(QStringLiteral("Echtzeit für die Netzteilleitung: ")), qPrintable(err));
+    }
+
     // --help names both options.
     void hilfe()
     {
         const QString h = optionenLesen({QStringLiteral("kvxtest"), QStringLiteral("--help")}).text;
         QVERIFY(h.contains(QStringLiteral("--pruefen DATEI")));
         QVERIFY(h.contains(QStringLiteral("--bloecke")));
+        QVERIFY(h.contains(QStringLiteral("--takt-pruefen SEKUNDEN")));
     }
 };
 

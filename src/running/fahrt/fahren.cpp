@@ -1,5 +1,6 @@
 #include "fahren.h"
 
+#include "echtzeit.h"
 #include "kvxhard.h"
 #include "tempo.h"
 
@@ -61,6 +62,7 @@ bool FahrThread::starten(TkvxHard& kvx, FahrZustand& zustand, ZyklenMeldung proS
     zustand.zyklen = 0;
     zustand.start = true;
     thread_ = std::thread([&kvx, &zustand, melden = std::move(proSekunde), ende = std::move(ende)] {
+        echtzeit::anfordern();   // the thread pulses the supply line
         KvxFahren(kvx, zustand, melden);
         if (ende)
             ende();

@@ -1,5 +1,7 @@
 #include "strecke.h"
 
+#include "echtzeit.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -507,7 +509,10 @@ bool StreckenThread::starten(TkvxHard& kvx, StreckenSeite& seite, StreckenBerich
         return false;
     seite_ = &seite;
     seite.startSetzen(true);
-    thread_ = std::thread([&kvx, &seite, &bericht] { bericht.ende(kvxGO(kvx, seite, bericht)); });
+    thread_ = std::thread([&kvx, &seite, &bericht] {
+        echtzeit::anfordern();   // the thread pulses the supply line
+        bericht.ende(kvxGO(kvx, seite, bericht));
+    });
     return true;
 }
 
