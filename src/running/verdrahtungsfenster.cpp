@@ -363,7 +363,17 @@ QString VerdrahtungsFenster::eingabenStarten(Element element)
     thread_ = std::thread([this, element, z = zeiten] {
         echtzeit::anfordern();   // the check pulses the supply line
         pruefung::RuheBild ruhe;
-        if (!pruefung::pruefen(kvx_, steuerung_, z, false, &ruhe).abgebrochen) {
+        const pruefung::Ergebnis rest = pruefung::pruefen(kvx_, steuerung_, z, false, &ruhe);
+        if (rest.netzteilAus) {
+            // Power no output switches off: the supply stays off, no press is asked for.
+            QMetaObject::invokeMethod(this, [this, rest] {
+                gefuehrt_ = rest;
+                gefuehrtText_.clear();
+                eingabenEnde();
+            }, Qt::QueuedConnection);
+            return;
+        }
+        if (!rest.abgebrochen) {
             QMetaObject::invokeMethod(this, [this, ruhe] { ruheDa(ruhe); }, Qt::QueuedConnection);
             pruefung::eingabenLaufen(kvx_, steuerung_, z, element, [this](const std::vector<int>& neu) {
                 if (!neu.empty())
